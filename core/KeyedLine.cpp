@@ -1,0 +1,67 @@
+#include "KeyedLine.h"
+
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
+#include "Console.h"
+#include "Messages.h"
+
+namespace grip {
+
+bool readReal(const char*& text, double& value) {
+  char* end = nullptr;
+  errno = 0;
+  double read = std::strtod(text, &end);
+  if (end == text) return false;
+  value = read;  // an out-of-range value reads as infinity or zero, as "%lf" gives it
+  text = end;
+  return true;
+}
+
+KeyedValue readRealAfterEquals(const std::string& line, double& value) {
+  std::size_t equals = line.find('=');
+  if (equals == std::string::npos) return KeyedValue::noEqualsSign;
+  const char* text = line.c_str() + equals + 1;
+  return readReal(text, value) ? KeyedValue::ok : KeyedValue::noNumber;
+}
+
+KeyedValue readIntAfterEquals(const std::string& line, int& value) {
+  std::size_t equals = line.find('=');
+  if (equals == std::string::npos) return KeyedValue::noEqualsSign;
+  const char* text = line.c_str() + equals + 1;
+  char* end = nullptr;
+  errno = 0;
+  long read = std::strtol(text, &end, 10);
+  if (end == text) return KeyedValue::noNumber;
+  if (read > INT_MAX) read = INT_MAX;
+  if (read < INT_MIN) read = INT_MIN;
+  value = static_cast<int>(read);
+  return KeyedValue::ok;
+}
+
+std::string firstWordAfterEquals(const std::string& line) {
+  std::size_t equals = line.find('=');
+  if (equals == std::string::npos) return {};
+  std::size_t begin = equals + 1;
+  auto isSpace = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+  while (begin < line.size() && isSpace(line[begin])) ++begin;
+  std::size_t end = begin;
+  while (end < line.size() && !isSpace(line[end]) && line[end] != '\0') ++end;
+  return line.substr(begin, end - begin);
+}
+
+std::string_view withoutLineEnd(const std::string& line) {
+  std::string_view text(line);
+  if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
+  return text;
+}
+
+void reportKeyedLine(KeyedValue fault, const std::string& fileName, int lineNumber, const std::string& line) {
+  std::string text(withoutLineEnd(line));
+  say(fault == KeyedValue::noEqualsSign ? msg::kNoEqualsSign : msg::kNoNumber, lineNumber, fileName.c_str(),
+      text.c_str());
+}
+
+}  // namespace grip

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace grip {
+
+/// Outcome of reading the value of a keyed line.
+enum class KeyedValue { ok, noEqualsSign, noNumber };
+
+/// The real number after the first "=" of the line (leading blanks skipped,
+/// reading stops at the first character that cannot continue the number).
+KeyedValue readRealAfterEquals(const std::string& line, double& value);
+
+/// The whole number after the first "=" of the line, clamped to the int range.
+KeyedValue readIntAfterEquals(const std::string& line, int& value);
+
+/// Reads a real number at text, as "%lf" does: leading white space skipped.
+/// On success advances text past the number.
+bool readReal(const char*& text, double& value);
+
+/// The first word (up to white space) after the first "=", empty when there is none.
+std::string firstWordAfterEquals(const std::string& line);
+
+/// The line without its line end, for messages.
+std::string_view withoutLineEnd(const std::string& line);
+
+/// Reports a keyed-line fault with the file name, the line number and the line.
+void reportKeyedLine(KeyedValue fault, const std::string& fileName, int lineNumber, const std::string& line);
+
+}  // namespace grip

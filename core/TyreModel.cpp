@@ -1,0 +1,57 @@
+#include "TyreModel.h"
+
+#include "Console.h"
+#include "Messages.h"
+
+namespace grip {
+
+TyreModel::TyreModel(std::unique_ptr<TyreVariant> continuousModel, std::unique_ptr<TyreVariant> discreteModel)
+    : discrete(std::move(discreteModel)), continuous(std::move(continuousModel)) {}
+
+TyreVariant* TyreModel::selectedVariant() const {
+  switch (modelType) {
+    case kContinuousModel: return continuous.get();
+    case kDiscreteModel: return discrete.get();
+    default: return nullptr;
+  }
+}
+
+// A variant whose set-up did not complete is never evaluated: its storage may
+// not exist. The user hears why.
+bool TyreModel::reportIfNotReady() const {
+  if (variantReady_) return false;
+  say(msg::kModelNotSetUp, modelType, lastReadFile_.c_str());
+  return true;
+}
+
+void TyreModel::evaluate() {
+  TyreVariant* variant = selectedVariant();
+  if (variant == nullptr) {
+    say(msg::kModelType, modelType);
+    return;
+  }
+  if (reportIfNotReady()) return;
+  variant->evaluate(input, forces);
+}
+
+void TyreModel::contactArea(double& area, double& h, double& b) const {
+  TyreVariant* variant = selectedVariant();
+  if (variant == nullptr) {
+    say(msg::kModelType, modelType);
+    return;
+  }
+  ContactPatch patch;  // zeros when the variant has never been set up
+  if (variantReady_) patch = variant->contactPatch();
+  area = patch.area;
+  h = patch.h;
+  b = patch.b;
+}
+
+bool TyreModel::refreshVariant() {
+  TyreVariant* variant = selectedVariant();
+  if (variant == nullptr || !variantReady_) return false;
+  variant->refresh(parameters);
+  return true;
+}
+
+}  // namespace grip

@@ -1,0 +1,46 @@
+#pragma once
+
+// Console texts, section keys and file names of gripsim. Run-control files,
+// scripts and stored results depend on them exactly as they stand.
+
+namespace grip::msg {
+
+inline constexpr const char* kArgumentCount = " number of arguments should be 1: inputfile \n";
+inline constexpr const char* kUnableToOpenControlFile = " unable to open input file %s\n";
+inline constexpr const char* kForces = " Fx   = %lf, Fy = %lf, Mz = %lf \n";
+inline constexpr const char* kArea = " Area = %lf,  h = %lf,  b = %lf, h*b = %lf \n";
+inline constexpr const char* kUnableToOpenOutput = " unable to open output file %s\n";
+inline constexpr const char* kUnableToOpenData = " unable to open data file %s\n";
+inline constexpr const char* kShortMeasurementLine =
+    " line %d of %s holds fewer than seven numbers and is skipped: %s\n";
+
+}  // namespace grip::msg
+
+namespace grip::runner {
+
+inline constexpr const char* kEofKey = "[Eof]";
+inline constexpr const char* kDataFileNameKey = "[DataFileName]";
+inline constexpr const char* kSingleInputKey = "[SingleInput";
+inline constexpr const char* kRangeInputKey = "[RangeInput";
+inline constexpr const char* kFileInputKey = "[FileInput";
+
+inline constexpr const char* kTraceFileName = "DiscreteOutput.dat";
+inline constexpr const char* kDefaultRangeFileName = "TractalOutputx.dat";
+inline constexpr const char* kFileResultPrefix = "TractalFinput";
+inline constexpr const char* kFileResultSuffix = ".dat";
+
+inline constexpr const char* kRangeLineFormat =
+    " %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e\n";
+inline constexpr const char* kFileLineFormat =
+    " %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e  %+12.6e %+12.6e %+12.6e\n";
+
+/// Exit statuses of gripsim.
+enum ExitStatus : int {
+  kExitOk = 0,            ///< the run went through without a fault
+  kExitInputFault = 1,    ///< a fault was reported (a parameter file not read or
+                          ///< rejected, a faulty section) and the run went on
+  kExitEndedEarly = 2,    ///< a range or file section could not open a file
+  kExitCannotStart = 3,   ///< wrong arguments, or the run-control file is not readable
+};
+
+}  // namespace grip::runner
