@@ -79,8 +79,10 @@ bool Runner::keyedReal(double& value) {
 // Reads all five lines, so that a faulty one does not shift the section.
 bool Runner::operatingPoint(OperatingPoint& point) {
   bool ok = true;
-  for (double* field : {&point.longitudinalSlip, &point.slipAngle, &point.camber, &point.verticalLoad, &point.speed})
+  for (double* field : {&point.longitudinalSlip, &point.slipAngle, &point.camber, &point.verticalLoad, &point.speed}) {
     ok = keyedReal(*field) && ok;
+    if (control_->atEnd()) return false;
+  }
   return ok;
 }
 

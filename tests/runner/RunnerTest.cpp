@@ -1,0 +1,308 @@
+// gripsim end to end: run-control files in a temporary folder, console text
+// and result files compared as text.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+#include <sys/stat.h>
+
+#include "Gripsim.h"
+
+namespace grip {
+namespace {
+
+using test::gripsim;
+
+constexpr const char* kTypeMessage = " type of model should be 1 (continuos) or 2 (discete) and not %d\n";
+
+std::string typeMessage(int type) {
+  char text[128];
+  std::snprintf(text, sizeof text, kTypeMessage, type);
+  return text;
+}
+
+/// A single-input section for the given point.
+std::string singleInput(const std::string& point) { return "[SingleInput]\n" + point; }
+
+std::string point(double slip, double alpha, double camber, double load, double speed) {
+  std::ostringstream text;
+  text.precision(17);
+  text << " slip = " << slip << "\n alpha = " << alpha << "\n camber = " << camber << "\n Fz = " << load
+       << "\n V = " << speed << "\n";
+  return text.str();
+}
+
+std::string range(int points, const std::string& file, const std::string& end, const std::string& start) {
+  return "[RangeInput\n points = " + std::to_string(points) + "\n file = " + file + "\n end\n" + end + " start\n" +
+         start;
+}
+
+/// The numbers of a result file, line by line.
+std::vector<std::vector<double>> numbers(const std::string& text) {
+  std::vector<std::vector<double>> lines;
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) {
+    std::istringstream fields(line);
+    std::vector<double> values;
+    double v;
+    while (fields >> v) values.push_back(v);
+    lines.push_back(values);
+  }
+  return lines;
+}
+
+class RunnerTest : public ::testing::Test {
+ protected:
+  RunnerTest() { dir.write("tyre.dat", test::exampleTyre()); }
+  test::Run run(const std::string& control) {
+    dir.write("run.ctl", control);
+    return gripsim(dir, "run.ctl");
+  }
+  test::TempDir dir;
+};
+
+TEST_F(RunnerTest, CommandLine) {
+  struct Case {
+    const char* arguments;
+    int status;
+    const char* output;
+  };
+  const Case cases[] = {
+      {"", 3, " number of arguments should be 1: inputfile \n"},
+      {"a b", 3, " number of arguments should be 1: inputfile \n"},
+      {"missing.ctl", 3, " unable to open input file missing.ctl\n"},
+      {"--version", 0, "gripsim 1.0.0\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    test::Run r = gripsim(dir, c.arguments);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.output, c.output);
+  }
+  test::Run help = gripsim(dir, "--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.output.rfind("usage: gripsim RUNCONTROLFILE\n", 0), 0u);
+}
+
+TEST_F(RunnerTest, EofAloneDoesNothing) {
+  test::Run r = run("[Eof]\n[DataFileName]\nnever.dat\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.output, "");
+}
+
+TEST_F(RunnerTest, SingleInputPrintsForcesAndPatch) {
+  test::Run r = run("[DataFileName]\ntyre.dat\n[SingleInput] 1\n" + point(0.0, 0.0, 0.0, 0.0, 20000.0) +
+                    "[SingleInput]\n" + point(0.0, -0.1, 0.0, 4000.0, 20000.0));
+  EXPECT_EQ(r.status, 0);
+  // Zero load: zero forces, and the patch of no evaluation yet.
+  EXPECT_EQ(r.output.substr(0, r.output.find('\n', r.output.find('\n') + 1) + 1),
+            " Fx   = 0.000000, Fy = 0.000000, Mz = 0.000000 \n"
+            " Area = 0.000000,  h = 0.000000,  b = 0.000000, h*b = 0.000000 \n");
+  // At the load of the example: deflection 16 mm of a 310 mm tyre, pressure 0.2.
+  EXPECT_NE(r.output.find(" Area = 5000.000000,  h = 98.305646,  b = 50.861779, h*b = 20000.000000 \n"),
+            std::string::npos)
+      << r.output;
+  EXPECT_TRUE(dir.exists("DiscreteOutput.dat"));
+  EXPECT_EQ(dir.read("DiscreteOutput.dat"), "");
+}
+
+TEST_F(RunnerTest, EachSectionUsesTheParameterFileBeforeIt) {
+  std::string stiffer = test::exampleTyre();
+  stiffer.replace(stiffer.find("+4.5000000000e-02"), 17, "+9.0000000000e-02");
+  dir.write("stiffer.dat", stiffer);
+  const std::string p = point(0.0, 0.01, 0.0, 4000.0, 20000.0);
+  test::Run r = run("[DataFileName]\ntyre.dat\n" + singleInput(p) + "[DataFileName]\nstiffer.dat\n" + singleInput(p));
+  double fy1 = 0, fy2 = 0;
+  std::sscanf(r.output.c_str(), " Fx   = %*f, Fy = %lf", &fy1);
+  std::sscanf(r.output.c_str() + r.output.find(" Fx", 10), " Fx   = %*f, Fy = %lf", &fy2);
+  // Near the linear range the lateral force is proportional to the stiffness.
+  // The small sliding zone at the rear grows with the stiffness: a few percent here.
+  EXPECT_NEAR(fy2 / fy1, (0.09 - 1e-7) / (0.045 - 1e-7), 0.05) << r.output;
+}
+
+TEST_F(RunnerTest, RangeRunsFromTheSecondBlockToTheFirst) {
+  const std::string a = point(0.1, 2.0, 1.0, 5000.0, 10000.0);
+  const std::string b = point(-0.1, -2.0, -1.0, 3000.0, -10000.0);
+  test::Run r = run("[DataFileName]\ntyre.dat\n" + range(3, "three.dat", a, b) + range(2, "two.dat", a, b) +
+                    range(1, "one.dat", a, b) + range(0, "none.dat", a, b));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.output, "");
+  auto three = numbers(dir.read("three.dat"));
+  ASSERT_EQ(three.size(), 3u);
+  const std::vector<double> start{-0.1, -2.0, -1.0, 3000.0}, mid{0.0, 0.0, 0.0, 4000.0}, end{0.1, 2.0, 1.0, 5000.0};
+  for (std::size_t line = 0; line < 3; ++line) {
+    ASSERT_EQ(three[line].size(), 7u);
+    const auto& want = line == 0 ? start : line == 1 ? mid : end;
+    EXPECT_EQ(three[line][0], want[0]);
+    EXPECT_EQ(three[line][1], want[1]);
+    EXPECT_EQ(three[line][2], want[2]);
+    EXPECT_EQ(three[line][5], want[3]);
+  }
+  auto two = numbers(dir.read("two.dat"));
+  ASSERT_EQ(two.size(), 2u);
+  EXPECT_EQ(two[0], three[0]);
+  EXPECT_EQ(two[1], three[2]);
+  auto one = numbers(dir.read("one.dat"));
+  ASSERT_EQ(one.size(), 1u);
+  EXPECT_EQ(one[0], three[0]);
+  EXPECT_TRUE(dir.exists("none.dat"));
+  EXPECT_EQ(dir.read("none.dat"), "");
+  // Exact layout: seven numbers, each after one blank.
+  EXPECT_EQ(dir.read("one.dat").substr(0, 42), " -1.000000e-01 -2.000000e+00 -1.000000e+00");
+}
+
+TEST_F(RunnerTest, FileSectionsAreNumberedWithRangeSections) {
+  dir.write("meas.dat",
+            " 0.01 1.0 0.0 100.0 200.0 4000.0 300.0\n"
+            "\n"
+            " -0.02 -1.5 0.5 -150.0 -250.0 3500.0 -350.0\n"
+            "  \n");
+  const std::string p = point(0.0, 1.0, 0.0, 4000.0, 1000.0);
+  test::Run r = run("[DataFileName]\ntyre.dat\n" + range(2, "r.dat", p, p) +
+                    "[FileInput]\n file = meas.dat speed = 12000\n[FileInput]\n file = meas.dat speed = -5\n[Eof]\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.output, "");
+  EXPECT_FALSE(dir.exists("TractalFinput1.dat"));
+  const std::string second = dir.read("TractalFinput2.dat");
+  auto lines = numbers(second);
+  ASSERT_EQ(lines.size(), 2u);  // blank lines are skipped, not evaluated again
+  EXPECT_EQ(second.substr(0, 114),
+            " +1.000000e-02 +1.000000e+00 +0.000000e+00 +4.000000e+03 +1.200000e+04 +1.000000e+02 +2.000000e+02"
+            " +3.000000e+02  ");
+  EXPECT_EQ(lines[1][4], 12000.0);
+  ASSERT_EQ(lines[1].size(), 11u);
+  auto third = numbers(dir.read("TractalFinput3.dat"));
+  ASSERT_EQ(third.size(), 2u);
+  EXPECT_EQ(third[0][4], -5.0);
+}
+
+TEST_F(RunnerTest, RangeWithoutFileNameKeepsTheNameBefore) {
+  const std::string p = point(0.0, 1.0, 0.0, 4000.0, 1000.0);
+  std::string unnamed = range(1, "", p, p);
+  run("[DataFileName]\ntyre.dat\n" + unnamed + range(2, "mine.dat", p, p) + range(3, "", p, p));
+  EXPECT_EQ(numbers(dir.read("TractalOutputx.dat")).size(), 1u);
+  EXPECT_EQ(numbers(dir.read("mine.dat")).size(), 3u);
+}
+
+TEST_F(RunnerTest, FileThatCannotBeOpenedEndsTheRun) {
+  const std::string p = point(0.0, 1.0, 0.0, 4000.0, 1000.0);
+  mkdir(dir.file("folder.dat").c_str(), 0755);
+  struct Case {
+    std::string section;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"[FileInput]\n file = absent.dat speed = 1\n", " unable to open data file absent.dat\n"},
+      {range(2, "folder.dat", p, p), " unable to open output file folder.dat\n"},
+      {range(2, "no/such/dir.dat", p, p), " unable to open output file no/such/dir.dat\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    test::Run r = run("[DataFileName]\ntyre.dat\n" + c.section + singleInput(p));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.output, c.message);  // the single input after it is not run
+  }
+}
+
+TEST_F(RunnerTest, RejectedParameterFileIsReportedAndTheRunGoesOn) {
+  std::string broken = test::exampleTyre();
+  broken.replace(broken.find("[TWGmodel]"), 10, "[TWGmodle]");
+  dir.write("broken.dat", broken);
+  const std::string p = point(0.0, 1.0, 0.0, 4000.0, 1000.0);
+  test::Run r = run("[DataFileName]\nbroken.dat\n" + singleInput(p) + "[DataFileName]\nabsent.dat\n" +
+                    range(2, "r.dat", p, p));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.output,
+            " Error in data block 5 \n"
+            " error 1 while using model 0\n" +
+                typeMessage(0) + " Fx   = 0.000000, Fy = 0.000000, Mz = 0.000000 \n" + typeMessage(0) +
+                " Area = 0.000000,  h = 0.000000,  b = 0.000000, h*b = 0.000000 \n"
+                " unable to open input file absent.dat for reading\n" +
+                typeMessage(0) + typeMessage(0));
+}
+
+TEST_F(RunnerTest, ParameterFileThatFailsAfterAGoodOneIsNotEvaluated) {
+  std::string shortFile = test::exampleTyre();
+  shortFile.replace(shortFile.find("number = 9"), 10, "number = 8");
+  dir.write("short.dat", shortFile);
+  const std::string p = point(0.0, 1.0, 0.0, 4000.0, 1000.0);
+  test::Run r = run("[DataFileName]\ntyre.dat\n[DataFileName]\nshort.dat\n" + singleInput(p));
+  EXPECT_EQ(r.status, 1);
+  // The ninth value line of the contact block is met where the model block belongs.
+  EXPECT_EQ(r.output,
+            " Error in data block 5 \n"
+            " number of input data = 32 should be = 33\n"
+            " error 1 while using model 1\n"
+            " model 1 is not set up: parameter file short.dat was not accepted\n"
+            " Fx   = 0.000000, Fy = 0.000000, Mz = 0.000000 \n"
+            " Area = 0.000000,  h = 0.000000,  b = 0.000000, h*b = 0.000000 \n");
+}
+
+TEST_F(RunnerTest, InvalidModelTypeIsReportedPerEvaluation) {
+  std::string typeThree = test::exampleTyre();
+  typeThree.replace(typeThree.find("+1.0000000000e+00 [-]\n[Eof]"), 17, "+3.0000000000e+00");
+  dir.write("three.dat", typeThree);
+  const std::string p = point(0.0, 1.0, 0.0, 4000.0, 1000.0);
+  test::Run r = run("[DataFileName]\nthree.dat\n" + range(2, "r.dat", p, p));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.output, typeMessage(3) + typeMessage(3) + typeMessage(3));
+  EXPECT_EQ(numbers(dir.read("r.dat")).size(), 2u);
+}
+
+TEST_F(RunnerTest, FaultyKeyedLinesAreReportedAndTheSectionSkipped) {
+  test::Run r = run("[DataFileName]\ntyre.dat\n[SingleInput]\n slip = 0\n alpha 1\n camber = 0\n Fz = x\n V = 1\n"
+                    "[FileInput]\n file meas.dat\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.output,
+            " line 5 of run.ctl has no \"=\":  alpha 1\n"
+            " line 7 of run.ctl has no number after \"=\":  Fz = x\n"
+            " line 10 of run.ctl has no \"=\":  file meas.dat\n");
+  EXPECT_FALSE(dir.exists("DiscreteOutput.dat"));
+}
+
+TEST_F(RunnerTest, RunControlEndingInsideASectionIsReported) {
+  test::Run r = run("[DataFileName]\ntyre.dat\n[SingleInput]\n slip = 0\n alpha = 1\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.output, " run.ctl ends after line 5 where line 6 was expected\n");
+  r = run("[DataFileName]");
+  EXPECT_EQ(r.output, " run.ctl ends after line 1 where line 2 was expected\n");
+}
+
+TEST_F(RunnerTest, WindowsLineEndsAndReadOnlyFilesWork) {
+  const std::string p = point(0.0, 1.0, 0.0, 4000.0, 1000.0);
+  std::string control = "[DataFileName]\ntyre.dat\n" + range(2, "r.dat", p, p) + "[Eof]\n";
+  std::string crlf;
+  for (char c : control) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  dir.write("run.ctl", crlf);
+  chmod(dir.file("run.ctl").c_str(), 0444);
+  chmod(dir.file("tyre.dat").c_str(), 0444);
+  test::Run r = gripsim(dir, "run.ctl");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.output, "");
+  EXPECT_EQ(numbers(dir.read("r.dat")).size(), 2u);
+}
+
+TEST_F(RunnerTest, ParameterFileNameOnTheLastLineKeepsAllItsCharacters) {
+  test::Run r = run("[DataFileName]\ntyre.dat");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.output, "");
+}
+
+TEST_F(RunnerTest, GarbageLongLinesAndOddNumbersDoNoHarm) {
+  std::string garbage;
+  for (int k = 0; k < 20000; ++k) garbage += static_cast<char>((k * 131 + 7) % 256);
+  const std::string longLine(1000, 'x');
+  dir.write("meas.dat", "nan inf -inf 1e308 1e400 -1e400 0\n" + longLine + "\n" + garbage);
+  test::Run r = run(garbage + "\n[DataFileName]\ntyre.dat\n" + longLine + "\n" +
+                    singleInput(point(1e300, NAN, 1e308, 1e308, INFINITY)) +
+                    "[FileInput]\n file = meas.dat speed = nan\n");
+  EXPECT_EQ(r.output.find("runtime error"), std::string::npos) << r.output;
+  EXPECT_EQ(r.output.find("AddressSanitizer"), std::string::npos) << r.output;
+  EXPECT_TRUE(r.status == 0 || r.status == 1) << r.output;
+  EXPECT_GE(numbers(dir.read("TractalFinput1.dat")).size(), 1u);
+}
+
+}  // namespace
+}  // namespace grip
