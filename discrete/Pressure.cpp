@@ -1,0 +1,66 @@
+// Contact width and pressure distribution of the discrete model.
+
+#include <cmath>
+
+#include "core/Console.h"
+#include "core/Numbers.h"
+#include "discrete/DiscreteMessages.h"
+#include "discrete/DiscreteModel.h"
+#include "discrete/GridPoint.h"
+
+namespace grip {
+
+namespace {
+
+constexpr int kNewtonPasses = 51;
+constexpr double kShrink = 0.33;      // pulls an unusable iterate towards the crown centre
+constexpr double kVanishing = 1e-12;  // D or F' this small gives no usable Newton step
+constexpr double kConverged = 0.001;  // Newton step below this ends the search [mm]
+
+}  // namespace
+
+// Damped Newton iteration on the residual of the cambered crown contour
+// against the road, F(y) = cosgam*singam*y - R*cosgam*sqrt(1 - (cosgam*y)^ny/Ry^ny) + Rl.
+double solveContactEdge(double start, const DiscreteModel& model) {
+  const double cosgam = model.cosgam;
+  const double singam = model.singam;
+  double y = start;
+  for (int pass = 0; pass < kNewtonPasses; ++pass) {
+    const double P = integerPower(cosgam * y, model.ny);
+    const double f = 1.0 - P / model.Ryny;
+    if (f < 0.0) {  // beyond the lateral extent of the contour
+      y = kShrink * y;
+      continue;
+    }
+    const double g = std::sqrt(f);
+    const double F = cosgam * singam * y - model.R * cosgam * g + model.Rl;
+    const double D = 2.0 * g * model.Ryny * y;
+    if (std::fabs(D) < kVanishing) {
+      y = kShrink * y;
+      continue;
+    }
+    const double slope = model.ny * model.R * cosgam * P / D + cosgam * singam;
+    if (std::fabs(slope) < kVanishing) {
+      y = kShrink * y;
+      continue;
+    }
+    const double step = F / slope;
+    if (std::fabs(step) < kConverged) return y;  // the last, small step is not applied
+    y = y - step;
+  }
+  say("%s", msg::kNoConvergence);
+  return y;
+}
+
+double analyticPressure(double x, double y, DiscreteModel& model) {
+  double load = 0.0;
+  if (!analyticLoad(model, x, y, load)) return 0.0;
+  model.pz = load;
+  return load;
+}
+
+double geometricPressure(double x, double y, int i, int j, const DiscreteModel& model) {
+  return geometricLoad(model, x, y, i, j, std::sin(model.camberRad));
+}
+
+}  // namespace grip
