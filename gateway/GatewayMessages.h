@@ -1,0 +1,87 @@
+#pragma once
+
+// Console texts, file names and result formats of the gripfit plug-in.
+// Optimiser scripts match the messages, and the result files are read back
+// as parameter files, so every text stays exactly as it is.
+
+namespace grip::msg {
+
+// mexFunction: printed through the host's command window.
+inline constexpr const char* kDesignArgumentCount =
+    " number of arguments should be 2: array of design variables, call identifier \n";
+inline constexpr const char* kIdentifierShape =
+    " dimension of argument 2 should be 1: call identifier (0=initialise, 1=run, -1=terminate)\n";
+inline constexpr const char* kDesignVariableCount = " number of design variables = %d\n";
+inline constexpr const char* kArgumentType =
+    " arguments should be real double arrays: array of design variables, call identifier \n";
+inline constexpr const char* kIdentifierEmpty =
+    " argument 2 holds no value: call identifier (0=initialise, 1=run, -1=terminate)\n";
+
+// The call lifecycle.
+inline constexpr const char* kDesignTargetFailed = " error in reading file DesignTarget \n";
+inline constexpr const char* kDesignStartFailed = " error in reading file DesignStart \n";
+inline constexpr const char* kInitialiseFirst = " call function (design,0) first \n";
+inline constexpr const char* kIdentifierNotANumber =
+    " call identifier is not a number: 0=initialise, 1=run, -1=terminate\n";
+inline constexpr const char* kDesignArrayTooSmall =
+    " array of design variables holds %d values where %d design variables are expected\n";
+inline constexpr const char* kStartValuesCut =
+    " array of design variables holds %d values: start values of %d design variables written, %d left out\n";
+inline constexpr const char* kOutOfMemory = " no memory left for the design state: call function (design,0) again\n";
+inline constexpr const char* kUnexpectedFault = " internal fault: %s: call function (design,0) again\n";
+
+// The design start file.
+inline constexpr const char* kGridDesignVariable =
+    " DesignStart.dat marks %s as a design variable: model 2 sizes its grid from %s once, at initialise\n";
+
+// The target file and the measurement files.
+inline constexpr const char* kUnableToOpenInput = " unable to open input file %s for reading\n";
+inline constexpr const char* kPointsPerFileAllocation =
+    " PointsPerFile: unable to open allocate %d int reading measurements\n";
+inline constexpr const char* kTargetDirectionAllocation =
+    " TargetDirectionPerFile: unable to open allocate %d int reading measurements\n";
+inline constexpr const char* kDoubleAllocation = " unable to open allocate %d double reading measurements\n";
+inline constexpr const char* kOptifileLine = " Optifile : Missing line or missing = at line %d in file %s\n";
+inline constexpr const char* kMissingMeasurement = " missing line at %d in file %s\n";
+inline constexpr const char* kFileCountTooSmall = " %s line 2: number of files %d should be 1 or more\n";
+inline constexpr const char* kFewerFiles = " %s lists %d measurement files where line 2 declares %d\n";
+inline constexpr const char* kMoreFiles =
+    " %s line %d lists a measurement file beyond the %d that line 2 declares: %s\n";
+inline constexpr const char* kTargetDirection =
+    " %s line %d: target direction %d should be 1 (Fx), 2 (Fy) or 3 (Fy and Mz): %s\n";
+inline constexpr const char* kNoPoints = " %s declares no measured point: every point count is 0 or less\n";
+inline constexpr const char* kTooManyPoints = " %s declares %lld points in all, more than %d\n";
+
+// Result files.
+inline constexpr const char* kCantOpenListing = " Can't open result file number %d\n";
+inline constexpr const char* kCantOpenDesignResults = " Can't open result file number \n";
+
+}  // namespace grip::msg
+
+namespace grip::gateway {
+
+inline constexpr const char* kDesignStartFile = "DesignStart.dat";
+inline constexpr const char* kDesignTargetFile = "DesignTarget.dat";
+inline constexpr const char* kDesignResultsFile = "DesignResults.dat";
+/// Listing of measurement file f (from 0): "file" f+1 ".dat".
+inline constexpr const char* kListingPrefix = "file";
+inline constexpr const char* kListingSuffix = ".dat";
+
+inline constexpr const char* kDesignBoundsKey = "designbounds";
+inline constexpr const char* kTargetListEnd = "[Eof]";
+
+// A listing line: operating point, measured Fx Fy Mz, model Fx Fy Mz.
+inline constexpr const char* kListingOperatingPoint = "%+12.6e %+12.6e %+12.6e %+12.6e %+12.6e ";
+inline constexpr const char* kListingMeasured = "%+12.6e %+12.6e %+12.6e  ";
+inline constexpr const char* kListingModel = "%+12.6e %+12.6e %+12.6e\n";
+
+// DesignResults.dat, in the layout of a parameter file.
+inline constexpr const char* kParameterLine = " %-8s = %+16.10e %s";
+inline constexpr const char* kDesignBoundsLine = " designbounds  %+12.6e %+12.6e   %3d %3d\n";
+inline constexpr const char* kModelHeader = "[TWGmodel]\n";
+inline constexpr const char* kModelLine = " model    = %+16.10e [-]\n";
+inline constexpr const char* kTargetHeader = "[TargetValue]\n";
+inline constexpr const char* kTargetLine = " target   = %lf \n";
+inline constexpr const char* kResultsEnd = "[Eof]\n";
+
+}  // namespace grip::gateway
