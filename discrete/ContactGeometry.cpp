@@ -10,7 +10,7 @@
 
 #include "core/Numbers.h"
 #include "discrete/DiscreteModel.h"
-#include "discrete/GridPoint.h"
+#include "discrete/PointLaws.h"
 
 namespace grip {
 

@@ -5,7 +5,7 @@
 
 #include "discrete/DiscreteMessages.h"
 #include "discrete/DiscreteModel.h"
-#include "discrete/GridPoint.h"
+#include "discrete/PointLaws.h"
 
 namespace grip {
 
@@ -94,27 +94,42 @@ void DiscreteModel::evaluate(const OperatingPoint& input, TyreForces& forces) {
     const double y = b - j * dy;
     for (int n = 0; n <= lastI; ++n) {
       const int i = fromFront ? n : lastI - n;
-      const double x = h - i * dx;
-      const double xr = x / h;
-      const double L = fromFront ? h * (1.0 - xr) : h * (1.0 + xr);  // distance from the entry edge
-
-      // Deflection: the slip part grows from the entry edge, the camber
-      // parabola is 0 at both edges.
-      p.ux = L * sx;
-      p.uy = (1.0 - xr * xr) * h2 * camberCurv * 0.5 + L * tanAlpha;
-      p.fx = p.ux * Wx;
-      p.fy = p.uy * Wy;
-      p.vsx = speed * sx;
-      p.vsy = speed * (tanAlpha + camberCurv * x);
+      RowState& row = rows_[static_cast<std::size_t>(i)];
+      if (j == 0) {
+        // Deflection, elastic force, sliding speed and the friction values
+        // depend on x alone: the first column works them out for all.
+        const double x = h - i * dx;
+        const double xr = x / h;
+        const double L = fromFront ? h * (1.0 - xr) : h * (1.0 + xr);  // distance from the entry edge
+        GridPoint& e = row.elastic;
+        // The slip part grows from the entry edge; the camber parabola is 0 at both edges.
+        e.ux = L * sx;
+        e.uy = (1.0 - xr * xr) * h2 * camberCurv * 0.5 + L * tanAlpha;
+        e.fx = e.ux * Wx;
+        e.fy = e.uy * Wy;
+        e.vsx = speed * sx;
+        e.vsy = speed * (tanAlpha + camberCurv * x);
+        row.x = x;
+        if (tableLaw) {
+          tableCoefficient(*this, g, pf, e, row.muT, row.Fs);
+        } else {
+          row.choice = frictionCoefficients(*this, g, e, row.magnitude);
+        }
+      }
+      const double x = row.x;
+      const double load = p.pz;
+      p = row.elastic;
+      p.pz = load;
       if (geometric) {
         p.pz = geometricLoad(*this, x, y, i, j, sinCamber);
       } else {
         analyticLoad(*this, x, y, p.pz);  // other selectors keep the load as it was
       }
       if (tableLaw) {
-        applyTableFriction(*this, g, pf, p);
+        tableSaturation(*this, g, pf, row.muT, row.Fs, p);
       } else {
-        choice = applyFrictionLaw(*this, g, p);
+        frictionSaturation(*this, row.choice, row.magnitude, p);
+        choice = row.choice;
       }
       if (tracing) {
         if (stream != nullptr) std::fprintf(stream, trace::kPointLine, x, y, p.ux, p.uy, p.pz, p.fx, p.fy);

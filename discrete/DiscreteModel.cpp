@@ -30,12 +30,13 @@ std::uint64_t physicalMemoryBytes() {
   return std::numeric_limits<std::uint64_t>::max();
 }
 
-/// Replaces values by count zeros; false, values emptied, when they cannot be had.
-bool allocateZeros(std::vector<double>& values, std::uint64_t count) noexcept {
-  std::vector<double>().swap(values);
+/// Replaces values by count zero values; false, values emptied, when they cannot be had.
+template <typename Value>
+bool allocateZeros(std::vector<Value>& values, std::uint64_t count) noexcept {
+  std::vector<Value>().swap(values);
   if (count > values.max_size()) return false;
   try {
-    values.assign(static_cast<std::size_t>(count), 0.0);
+    values.assign(static_cast<std::size_t>(count), Value{});
     return true;
   } catch (const std::bad_alloc&) {
     return false;
@@ -117,9 +118,11 @@ int DiscreteModel::allocateGrid() {
   const std::int64_t columns = static_cast<std::int64_t>(nj) + 1;
   const auto points = static_cast<std::uint64_t>(rows) * static_cast<std::uint64_t>(columns);
   const std::uint64_t values = points + 2u * static_cast<std::uint64_t>(rows) + static_cast<std::uint64_t>(columns);
-  const std::uint64_t fitting = physicalMemoryBytes() / sizeof(double);
+  const std::uint64_t rowBytes = static_cast<std::uint64_t>(rows) * sizeof(RowState);
+  const std::uint64_t memory = physicalMemoryBytes();
+  const bool fits = rowBytes <= memory && values <= (memory - rowBytes) / sizeof(double);
   const bool indexable = rows <= std::numeric_limits<int>::max() && columns <= std::numeric_limits<int>::max();
-  if (!indexable || values > fitting) {
+  if (!indexable || !fits) {
     say("%s", msg::kNoSpaceForGrid);
     return kNoSpaceForGrid;
   }
@@ -128,7 +131,7 @@ int DiscreteModel::allocateGrid() {
   if (!allocateZeros(ymax, rowCount)) return kNoSpaceForRowBounds;
   if (!allocateZeros(ymin, rowCount)) return kNoSpaceForRowMinima;
   if (!allocateZeros(xhalf, static_cast<std::uint64_t>(columns))) return kNoSpaceForColumns;
-  if (!allocateZeros(gap, points)) {
+  if (!allocateZeros(gap, points) || !allocateZeros(rows_, rowCount)) {
     say("%s", msg::kNoSpaceForGrid);
     return kNoSpaceForGrid;
   }
@@ -166,6 +169,7 @@ void DiscreteModel::freeGrid() {
   std::vector<double>().swap(ymin);
   std::vector<double>().swap(xhalf);
   std::vector<double>().swap(gap);
+  std::vector<RowState>().swap(rows_);
   gridRows_ = 0;
   gridColumns_ = 0;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/TyreVariant.h"
+#include "discrete/GridPoint.h"
 
 namespace grip {
 
@@ -153,6 +154,7 @@ class DiscreteModel final : public TyreVariant {
   int allocateGrid();
   void freeGrid();
 
+  std::vector<RowState> rows_;  ///< per row: what the sweep works out once for all columns
   int gridRows_ = 0;     ///< rows of the allocated grid, ni + 1 at set-up [-]
   int gridColumns_ = 0;  ///< columns of the allocated grid, nj + 1 at set-up [-]
 };

@@ -1,7 +1,7 @@
 // Friction laws of the discrete model on the record's current grid point.
 
 #include "discrete/DiscreteModel.h"
-#include "discrete/GridPoint.h"
+#include "discrete/PointLaws.h"
 
 namespace grip {
 
@@ -13,7 +13,9 @@ GridPoint currentPoint(const DiscreteModel& m) { return {m.ux, m.uy, m.fx, m.fy,
 
 void frictionLaw(DiscreteModel& model) {
   GridPoint point = currentPoint(model);
-  const FrictionChoice choice = applyFrictionLaw(model, frictionLoadFactor(model), point);
+  PointMagnitudes magnitude;
+  const FrictionChoice choice = frictionCoefficients(model, frictionLoadFactor(model), point, magnitude);
+  frictionSaturation(model, choice, magnitude, point);
   model.mue1x = choice.mue1x;
   model.cmuex = choice.cmuex;
   model.mue1y = choice.mue1y;
@@ -26,7 +28,12 @@ void frictionLaw(DiscreteModel& model) {
 
 void tableFriction(DiscreteModel& model) {
   GridPoint point = currentPoint(model);
-  applyTableFriction(model, frictionLoadFactor(model), cellLoadFactor(model), point);
+  const double g = frictionLoadFactor(model);
+  const double pf = cellLoadFactor(model);
+  double muT = 0.0;
+  double Fs = 0.0;
+  tableCoefficient(model, g, pf, point, muT, Fs);
+  tableSaturation(model, g, pf, muT, Fs, point);
   model.fx = point.fx;
   model.fy = point.fy;
 }

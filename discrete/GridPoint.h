@@ -1,15 +1,5 @@
 #pragma once
 
-// The per-point laws of the discrete model as inline kernels on one grid
-// point's state, so that the sweep keeps that state in locals. The record
-// operations (analyticPressure, geometricPressure, frictionLaw,
-// tableFriction) are thin wrappers around the same kernels.
-
-#include <cmath>
-
-#include "core/Numbers.h"
-#include "discrete/DiscreteModel.h"
-
 namespace grip {
 
 /// State of the grid point that the sweep is at.
@@ -33,128 +23,24 @@ struct FrictionChoice {
   double muey = 0.0;   ///< lateral friction coefficient [-]
 };
 
-/// Load factor of the friction values, 1 at the reference load [-].
-inline double frictionLoadFactor(const DiscreteModel& m) { return 1.0 + (m.Fzbar - m.Fz) * m.mueFz; }
+/// Magnitudes of the sliding speed, elastic force and deflection of a point,
+/// each below 1e-10 replaced by 1 so that directions stay finite.
+struct PointMagnitudes {
+  double Vs = 1.0;  ///< sliding speed [mm/s]
+  double Fs = 1.0;  ///< elastic force [N]
+  double Us = 1.0;  ///< deflection [mm]
+};
 
-/// Analytic pressure law 1, 2 or 3 at (x, y) into load; false (load
-/// untouched) for any other selector.
-inline bool analyticLoad(const DiscreteModel& m, double x, double y, double& load) {
-  const double xr = x / m.h;
-  const double yr = y / m.b;
-  const double u = xr * xr;
-  const double v = yr * yr;
-  switch (m.pressure) {
-    case 1: load = (1.0 - integerPower(u, 2)) * m.pscale1 / m.ncell; return true;
-    case 2: load = (1.0 + v) * (1.0 - integerPower(u, 4)) * m.pscale2 / m.ncell; return true;
-    case 3:
-      load = (1.0 + 2.0 * v - 3.0 * integerPower(v, 4)) * (1.0 - integerPower(u, 4)) * m.pscale3 / m.ncell;
-      return true;
-    default: return false;
-  }
-}
-
-/// Geometric load of grid point (i, j) at (x, y); sinCamber is sin(camberRad).
-/// A point without a real gap (not a number) is out of contact.
-inline double geometricLoad(const DiscreteModel& m, double x, double y, int i, int j, double sinCamber) {
-  if (!(m.gapAt(i, j) <= 0.0)) return 0.0;
-  const double L = m.xhalf[static_cast<std::size_t>(j)];
-  if (L <= 0.0) return 0.0;
-  const double top = m.ymax[static_cast<std::size_t>(i)];
-  const double bottom = m.ymin[static_cast<std::size_t>(i)];
-  const double w = std::fabs(top - bottom);
-  if (w <= 0.0) return 0.0;
-  const double xr = x / L;
-  const double q = xr * xr;
-  const double eta = (2.0 * y - (top + bottom)) / w;
-  double k = 1.0 - 5.0 * sinCamber * eta;  // camber moves load towards negative eta
-  if (k < 0.0) k = 0.0;
-  return (1.0 - integerPower(q, 4)) * m.pnorm * (1.0 + 2.0 * eta * eta - 3.0 * integerPower(eta, 6)) * k / m.ncell;
-}
-
-/// Friction law at one point: chooses the sliding pairs by the signs of the
-/// sliding speeds, computes the coefficients and, when the elastic force
-/// exceeds the static limit, replaces it by the sliding force whose direction
-/// the sliding selector takes from the speed (1), deflection (2) or elastic
-/// force (3). Other selectors below 4 leave the force as it is.
-inline FrictionChoice applyFrictionLaw(const DiscreteModel& m, double g, GridPoint& p) {
-  FrictionChoice c;
-  if (p.vsx > 0.0) {
-    c.mue1x = m.mue1xp;
-    c.cmuex = m.cmuexp;
-  } else {
-    c.mue1x = m.mue1xn;
-    c.cmuex = m.cmuexn;
-  }
-  if (p.vsy > 0.0) {
-    c.mue1y = m.mue1yp;
-    c.cmuey = m.cmueyp;
-  } else {
-    c.mue1y = m.mue1yn;
-    c.cmuey = m.cmueyn;
-  }
-  // Vanishing magnitudes count as 1, so that the directions below stay finite.
-  double Vs = std::sqrt(p.vsx * p.vsx + p.vsy * p.vsy);
-  double Fs = std::sqrt(p.fx * p.fx + p.fy * p.fy);
-  double Us = std::sqrt(p.ux * p.ux + p.uy * p.uy);
-  if (Vs < 1e-10) Vs = 1.0;
-  if (Fs < 1e-10) Fs = 1.0;
-  if (Us < 1e-10) Us = 1.0;
-
-  // Friction decays with the sliding speed from the static value to the
-  // sliding value; the difference term carries the load factor once more.
-  const double mu0 = g * m.mue0;
-  c.muex = mu0 + g * (1.0 - std::exp(-Vs / (g * c.cmuex))) * (g * c.mue1x - mu0);
-  c.muey = mu0 + g * (1.0 - std::exp(-Vs / (g * c.cmuey))) * (g * c.mue1y - mu0);
-
-  if (Fs <= p.pz * m.mue0) return c;  // adhesion: the static limit has no load factor
-  switch (m.sliding) {
-    case 1:
-      p.fx = p.pz * c.muex * p.vsx / Vs;
-      p.fy = p.pz * c.muey * p.vsy / Vs;
-      break;
-    case 2:
-      p.fx = p.pz * c.muex * p.ux / Us;
-      p.fy = p.pz * c.muey * p.uy / Us;
-      break;
-    case 3:
-      p.fx = p.pz * c.muex * p.fx / Fs;
-      p.fy = p.pz * c.muey * p.fy / Fs;
-      break;
-    default: break;  // no saturation
-  }
-  return c;
-}
-
-/// Load-per-cell factor of the table law, the same for every point [-].
-inline double cellLoadFactor(const DiscreteModel& m) {
-  return 0.5 * (m.frica0 + std::exp(-m.frica1 * m.Fz / (m.dx * m.dy)));
-}
-
-/// Friction value of the speed table at the weighted sliding speed:
-/// linear in the segment that holds it, the first segment extended below
-/// the table, the last value at and above its end.
-inline double speedTableFriction(const DiscreteModel& m, double speed) {
-  const int n = m.ntab < 1 ? 1 : (m.ntab > kSpeedTableLength ? kSpeedTableLength : m.ntab);
-  for (int k = 1; k < n; ++k) {
-    const auto at = static_cast<std::size_t>(k);
-    if (speed < m.vtab[at]) {
-      return m.mutab[at - 1] + (m.mutab[at] - m.mutab[at - 1]) / (m.vtab[at] - m.vtab[at - 1]) * (speed - m.vtab[at - 1]);
-    }
-  }
-  return m.mutab[static_cast<std::size_t>(n - 1)];
-}
-
-/// Table friction law at one point, with the load factor g and the
-/// load-per-cell factor pf of the evaluation: a sliding point keeps the
-/// direction of its elastic force; muexy scales its longitudinal part.
-inline void applyTableFriction(const DiscreteModel& m, double g, double pf, GridPoint& p) {
-  const double wx = m.Vmuexy * p.vsx;
-  const double speed = std::sqrt(wx * wx + p.vsy * p.vsy);
-  const double muT = speedTableFriction(m, speed) * pf * g;
-  const double Fs = std::sqrt(p.fx * p.fx + p.fy * p.fy);
-  if (m.mue0 * pf * g * p.pz >= Fs) return;  // adhesion
-  p.fx = m.muexy * muT * p.pz * p.fx / Fs;
-  p.fy = muT * p.pz * p.fy / Fs;
-}
+/// Everything of a grid point that depends on its position along the
+/// length only: the same for every lateral column, so the sweep works it out
+/// once per row. Only the load differs from column to column.
+struct RowState {
+  double x = 0.0;             ///< position along the length [mm]
+  GridPoint elastic;          ///< deflection, elastic force and sliding speeds (no load)
+  FrictionChoice choice;      ///< friction law: its coefficients
+  PointMagnitudes magnitude;  ///< friction law: the magnitudes
+  double muT = 0.0;           ///< table law: effective friction coefficient [-]
+  double Fs = 0.0;            ///< table law: magnitude of the elastic force [N]
+};
 
 }  // namespace grip

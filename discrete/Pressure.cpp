@@ -6,7 +6,7 @@
 #include "core/Numbers.h"
 #include "discrete/DiscreteMessages.h"
 #include "discrete/DiscreteModel.h"
-#include "discrete/GridPoint.h"
+#include "discrete/PointLaws.h"
 
 namespace grip {
 

@@ -1,0 +1,153 @@
+#pragma once
+
+// The per-point laws of the discrete model as inline kernels on one grid
+// point's state, so that the sweep keeps that state in locals. The record
+// operations (analyticPressure, geometricPressure, frictionLaw,
+// tableFriction) are thin wrappers around the same kernels.
+
+#include <cmath>
+
+#include "core/Numbers.h"
+#include "discrete/DiscreteModel.h"
+#include "discrete/GridPoint.h"
+
+namespace grip {
+
+/// Load factor of the friction values, 1 at the reference load [-].
+inline double frictionLoadFactor(const DiscreteModel& m) { return 1.0 + (m.Fzbar - m.Fz) * m.mueFz; }
+
+/// Analytic pressure law 1, 2 or 3 at (x, y) into load; false (load
+/// untouched) for any other selector.
+inline bool analyticLoad(const DiscreteModel& m, double x, double y, double& load) {
+  const double xr = x / m.h;
+  const double yr = y / m.b;
+  const double u = xr * xr;
+  const double v = yr * yr;
+  switch (m.pressure) {
+    case 1: load = (1.0 - integerPower(u, 2)) * m.pscale1 / m.ncell; return true;
+    case 2: load = (1.0 + v) * (1.0 - integerPower(u, 4)) * m.pscale2 / m.ncell; return true;
+    case 3:
+      load = (1.0 + 2.0 * v - 3.0 * integerPower(v, 4)) * (1.0 - integerPower(u, 4)) * m.pscale3 / m.ncell;
+      return true;
+    default: return false;
+  }
+}
+
+/// Geometric load of grid point (i, j) at (x, y); sinCamber is sin(camberRad).
+/// A point without a real gap (not a number) is out of contact.
+inline double geometricLoad(const DiscreteModel& m, double x, double y, int i, int j, double sinCamber) {
+  if (!(m.gapAt(i, j) <= 0.0)) return 0.0;
+  const double L = m.xhalf[static_cast<std::size_t>(j)];
+  if (L <= 0.0) return 0.0;
+  const double top = m.ymax[static_cast<std::size_t>(i)];
+  const double bottom = m.ymin[static_cast<std::size_t>(i)];
+  const double w = std::fabs(top - bottom);
+  if (w <= 0.0) return 0.0;
+  const double xr = x / L;
+  const double q = xr * xr;
+  const double eta = (2.0 * y - (top + bottom)) / w;
+  double k = 1.0 - 5.0 * sinCamber * eta;  // camber moves load towards negative eta
+  if (k < 0.0) k = 0.0;
+  return (1.0 - integerPower(q, 4)) * m.pnorm * (1.0 + 2.0 * eta * eta - 3.0 * integerPower(eta, 6)) * k / m.ncell;
+}
+
+/// Friction law at one point, the part that does not depend on its load:
+/// chooses the sliding pairs by the signs of the sliding speeds and computes
+/// the coefficients and magnitudes.
+inline FrictionChoice frictionCoefficients(const DiscreteModel& m, double g, const GridPoint& p,
+                                           PointMagnitudes& magnitude) {
+  FrictionChoice c;
+  if (p.vsx > 0.0) {
+    c.mue1x = m.mue1xp;
+    c.cmuex = m.cmuexp;
+  } else {
+    c.mue1x = m.mue1xn;
+    c.cmuex = m.cmuexn;
+  }
+  if (p.vsy > 0.0) {
+    c.mue1y = m.mue1yp;
+    c.cmuey = m.cmueyp;
+  } else {
+    c.mue1y = m.mue1yn;
+    c.cmuey = m.cmueyn;
+  }
+  // Vanishing magnitudes count as 1, so that the directions below stay finite.
+  magnitude.Vs = std::sqrt(p.vsx * p.vsx + p.vsy * p.vsy);
+  magnitude.Fs = std::sqrt(p.fx * p.fx + p.fy * p.fy);
+  magnitude.Us = std::sqrt(p.ux * p.ux + p.uy * p.uy);
+  if (magnitude.Vs < 1e-10) magnitude.Vs = 1.0;
+  if (magnitude.Fs < 1e-10) magnitude.Fs = 1.0;
+  if (magnitude.Us < 1e-10) magnitude.Us = 1.0;
+
+  // Friction decays with the sliding speed from the static value to the
+  // sliding value; the difference term carries the load factor once more.
+  const double mu0 = g * m.mue0;
+  c.muex = mu0 + g * (1.0 - std::exp(-magnitude.Vs / (g * c.cmuex))) * (g * c.mue1x - mu0);
+  c.muey = mu0 + g * (1.0 - std::exp(-magnitude.Vs / (g * c.cmuey))) * (g * c.mue1y - mu0);
+  return c;
+}
+
+/// Friction law at one point, the part that depends on its load: when the
+/// elastic force exceeds the static limit (without the load factor) it is
+/// replaced by the sliding force, whose direction the sliding selector takes
+/// from the speed (1), the deflection (2) or the elastic force (3). Other
+/// selectors below 4 leave the force as it is.
+inline void frictionSaturation(const DiscreteModel& m, const FrictionChoice& c, const PointMagnitudes& magnitude,
+                               GridPoint& p) {
+  if (magnitude.Fs <= p.pz * m.mue0) return;  // adhesion
+  switch (m.sliding) {
+    case 1:
+      p.fx = p.pz * c.muex * p.vsx / magnitude.Vs;
+      p.fy = p.pz * c.muey * p.vsy / magnitude.Vs;
+      break;
+    case 2:
+      p.fx = p.pz * c.muex * p.ux / magnitude.Us;
+      p.fy = p.pz * c.muey * p.uy / magnitude.Us;
+      break;
+    case 3:
+      p.fx = p.pz * c.muex * p.fx / magnitude.Fs;
+      p.fy = p.pz * c.muey * p.fy / magnitude.Fs;
+      break;
+    default: break;  // no saturation
+  }
+}
+
+/// Load-per-cell factor of the table law, the same for every point [-].
+inline double cellLoadFactor(const DiscreteModel& m) {
+  return 0.5 * (m.frica0 + std::exp(-m.frica1 * m.Fz / (m.dx * m.dy)));
+}
+
+/// Friction value of the speed table at the weighted sliding speed:
+/// linear in the segment that holds it, the first segment extended below
+/// the table, the last value at and above its end.
+inline double speedTableFriction(const DiscreteModel& m, double speed) {
+  const int n = m.ntab < 1 ? 1 : (m.ntab > kSpeedTableLength ? kSpeedTableLength : m.ntab);
+  for (int k = 1; k < n; ++k) {
+    const auto at = static_cast<std::size_t>(k);
+    if (speed < m.vtab[at]) {
+      return m.mutab[at - 1] + (m.mutab[at] - m.mutab[at - 1]) / (m.vtab[at] - m.vtab[at - 1]) * (speed - m.vtab[at - 1]);
+    }
+  }
+  return m.mutab[static_cast<std::size_t>(n - 1)];
+}
+
+/// Table friction law at one point, the part that does not depend on its
+/// load: the effective coefficient at the weighted sliding speed (with the
+/// load factor g and the load-per-cell factor pf) and the elastic force.
+inline void tableCoefficient(const DiscreteModel& m, double g, double pf, const GridPoint& p, double& muT,
+                             double& Fs) {
+  const double wx = m.Vmuexy * p.vsx;
+  muT = speedTableFriction(m, std::sqrt(wx * wx + p.vsy * p.vsy)) * pf * g;
+  Fs = std::sqrt(p.fx * p.fx + p.fy * p.fy);
+}
+
+/// Table friction law at one point, the part that depends on its load: a
+/// sliding point keeps the direction of its elastic force, and muexy scales
+/// its longitudinal part.
+inline void tableSaturation(const DiscreteModel& m, double g, double pf, double muT, double Fs, GridPoint& p) {
+  if (m.mue0 * pf * g * p.pz >= Fs) return;  // adhesion
+  p.fx = m.muexy * muT * p.pz * p.fx / Fs;
+  p.fy = muT * p.pz * p.fy / Fs;
+}
+
+}  // namespace grip
