@@ -7,7 +7,7 @@ cmake --preset release >/dev/null
 cmake --build --preset release -j "$(nproc)" --target gripsim
 # Run in a copy, so that the result files do not land among the examples.
 run=build/example
-rm -rf "$run" && mkdir -p "$run" && cp examples/* "$run"/
+rm -rf "$run" && mkdir -p "$run" && cp -r examples/* "$run"/
 cd "$run"
 ../release/runner/gripsim passenger.ctl
 echo "result files in $run: alpha_sweep.dat, slip_sweep.dat, TractalFinput3.dat, DiscreteOutput.dat"
