@@ -63,8 +63,6 @@ inline constexpr const char* kPlotMixedColumns =
     "gripplot: line %d of %s holds %d numbers where line %d holds %d\n";
 inline constexpr const char* kPlotKindColumns =
     "gripplot: %s holds %d numbers per line; a %s file holds %d\n";
-inline constexpr const char* kPlotEmptyLineInSweep =
-    "gripplot: line %d of %s is empty between result lines; only a contact-patch trace has rows\n";
 inline constexpr const char* kPlotRowLength =
     "gripplot: row %d of the contact patch in %s (from line %d) holds %d points where row 1 holds %d\n";
 inline constexpr const char* kPlotRowY =

@@ -133,15 +133,9 @@ FileKind detectKind(const ResultTable& table) {
 }
 
 std::string checkKind(const ResultTable& table, FileKind kind) {
+  // Empty lines mean nothing in a sweep or a comparison and are passed over.
   if (table.columns != columnsOf(kind)) {
     return formatted(msg::kPlotKindColumns, table.fileName.c_str(), table.columns, kindName(kind), columnsOf(kind));
-  }
-  if (kind != FileKind::patch && table.rowsSeparated) {
-    for (std::size_t k = 1; k < table.rows.size(); ++k) {
-      if (table.rows[k].block != table.rows[k - 1].block) {
-        return formatted(msg::kPlotEmptyLineInSweep, table.rows[k - 1].lineNumber + 1, table.fileName.c_str());
-      }
-    }
   }
   return {};
 }

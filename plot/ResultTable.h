@@ -46,7 +46,8 @@ std::string readResultTable(const std::string& fileName, ResultTable& table);
 /// a range result.
 FileKind detectKind(const ResultTable& table);
 
-/// Checks that table can be drawn as kind; returns "" or the message.
+/// Checks that table can be drawn as kind (the number of columns); returns
+/// "" or the message.
 std::string checkKind(const ResultTable& table, FileKind kind);
 
 }  // namespace grip::plot

@@ -104,8 +104,7 @@ TEST(ResultTable, KindForcedOnTheWrongLayoutIsRefused) {
   ResultTable table;
   ASSERT_EQ(readResultTable(dir.file("a.dat"), table), "");
   EXPECT_EQ(checkKind(table, FileKind::patch), "");
-  EXPECT_EQ(checkKind(table, FileKind::sweep),
-            "gripplot: line 2 of " + dir.file("a.dat") + " is empty between result lines; only a contact-patch trace has rows\n");
+  EXPECT_EQ(checkKind(table, FileKind::sweep), "");  // a stray empty line means nothing in a sweep
   EXPECT_EQ(checkKind(table, FileKind::compare),
             "gripplot: " + dir.file("a.dat") + " holds 7 numbers per line; a compare file holds 11\n");
 }
