@@ -36,6 +36,8 @@ double AxisRange::roundTic() const {
   return tic;
 }
 
-std::string AxisRange::text() const { return "[" + number(low) + ":" + number(high) + "]"; }
+std::string AxisRange::text() const {
+  return formatted("[%s:%s]", number(low).c_str(), number(high).c_str());
+}
 
 }  // namespace grip::plot

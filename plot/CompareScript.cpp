@@ -71,7 +71,10 @@ std::string compareScript(const std::vector<ComparedFile>& files, std::optional<
       for (int k : order) {
         if (file.axis.curve[k] != static_cast<int>(g)) continue;
         text += number(xOf(k));
-        for (int i = 0; i < 6; ++i) text += " " + number(rows[k].value[kMeasured + i]);
+        for (int i = 0; i < 6; ++i) {
+          text += ' ';
+          text += number(rows[k].value[kMeasured + i]);
+        }
         text += "\n";
       }
       text += "EOD\n";
@@ -164,8 +167,9 @@ std::string compareScript(const std::vector<ComparedFile>& files, std::optional<
         text += "set format x \"% h\"\nset xlabel " + gnuplotString(xLabel) + "\n";
       }
       text += "set ylabel " + gnuplotString(std::string("error [") + kForceUnits[f] + "]") + "\n";
-      const AxisRange errorRange = AxisRange::aboutZero(errors);
+      AxisRange errorRange = AxisRange::aboutZero(errors);
       const double tic = errorRange.roundTic();
+      errorRange.high *= 1.45;  // headroom for the label over the bars
       text += "set yrange " + errorRange.text() + "\n";
       text += "set ytics (" + number(-tic) + ", 0, " + number(tic) + ")\n";
       text += "set label 1 " + gnuplotString(formatted("model − measured, rms %.3g %s", rms, kForceUnits[f])) +

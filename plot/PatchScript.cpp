@@ -88,7 +88,7 @@ std::string patchScript(const ContactPatch& patch, const std::string& fileName, 
     text += "set label 1 \"direction of travel\" at " + number(middle) + "," + number(y + 0.05 * spanY) +
             " center tc rgb \"#333333\"\n";
   }
-  const std::string cell = "(" + number(halfX) + "):(" + number(halfY) + ")";
+  const std::string cell = formatted("(%s):(%s)", number(halfX).c_str(), number(halfY).c_str());
   const bool anyLoaded = totals.loaded > 0;
   const bool anyUnloaded = totals.loaded < static_cast<int>(patch.points.size());
   // gnuplot warns about an empty data block, so each layer is drawn only when it has points.

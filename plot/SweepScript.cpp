@@ -51,7 +51,10 @@ std::string sweepScript(const ResultTable& table, const SweepAxis& axis, const C
     const double x = axis.x ? v[axis.x->column] : static_cast<double>(k + 1);
     xs.push_back(x);
     text += number(x);
-    for (int c = 0; c < 7; ++c) text += " " + number(v[c]);
+    for (int c = 0; c < 7; ++c) {
+      text += ' ';
+      text += number(v[c]);
+    }
     text += "\n";
     for (int column : forces) (column == kMz ? right : left).push_back(v[column]);
   }
@@ -89,7 +92,8 @@ std::string sweepScript(const ResultTable& table, const SweepAxis& axis, const C
             " lw 2" + (column == kMz ? " dt 2" : "") + " lc rgb \"" + forceColour(column) + "\" title " +
             gnuplotString(column == kMz && !leftNames.empty() ? "Mz (right axis)" : forceName(column));
   }
-  text += "\n" + closingCommands();
+  text += '\n';
+  text += closingCommands();
   return text;
 }
 
