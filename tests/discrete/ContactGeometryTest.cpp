@@ -46,31 +46,15 @@ TEST(ContactGeometry, IsMirrorSymmetricWithoutCamberAndAnEvenExponent) {
   }
 }
 
-TEST(ContactGeometry, IsNotSymmetricWithAnOddExponent) {
-  const DiscreteModel m = geometricAt({0.0, 2.0, 0.0, 4000.0, 20000.0}, 5);
-  EXPECT_GT(std::fabs(m.xhalf.front() - m.xhalf.back()), 1.0);
-}
-
 // Upright: the edge is where the crown radius R (1 - (y/Ry)^6)^(1/2) equals
 // the loaded radius 310 - 4000/250 = 294.
-TEST(ContactGeometry, HalfWidthIsWhereTheCrownMeetsTheRoad) {
+TEST(ContactGeometry, HalfWidthAndLengthAreWhereTheCrownMeetsTheRoad) {
   const DiscreteModel m = geometricAt({0.0, 0.0, 0.0, 4000.0, 20000.0});
   const double edge = 110.0 * std::pow(1.0 - (294.0 / 310.0) * (294.0 / 310.0), 1.0 / 6.0);
   EXPECT_NEAR(m.b, edge, 1e-3);  // the edge search stops at a step below 0.001 mm
-  EXPECT_EQ(m.Rl, 294.0);
-  EXPECT_EQ(m.dy, 2.0 * m.b / 20.0);
-}
-
-TEST(ContactGeometry, LongestColumnGivesTheHalfLength) {
-  for (double camber : {0.0, 4.0}) {
-    const DiscreteModel m = geometricAt({0.0, 2.0, camber, 4000.0, 20000.0});
-    EXPECT_EQ(m.h, *std::max_element(m.xhalf.begin(), m.xhalf.end()));
-    EXPECT_EQ(m.dx, 2.0 * m.h / 20.0);
-    // The centre column of an upright tyre is the chord of the loaded radius.
-    if (camber == 0.0) {
-      EXPECT_NEAR(m.h, std::sqrt(310.0 * 310.0 - 294.0 * 294.0), 1e-9);  // roundings of numbers near 1e5
-    }
-  }
+  // The longest column, the centre one, is the chord of the loaded radius.
+  EXPECT_EQ(m.h, *std::max_element(m.xhalf.begin(), m.xhalf.end()));
+  EXPECT_NEAR(m.h, std::sqrt(310.0 * 310.0 - 294.0 * 294.0), 1e-9);  // roundings of numbers near 1e5
 }
 
 TEST(ContactGeometry, PressureOfAllPointsInContactSumsToTheLoad) {
@@ -108,21 +92,6 @@ TEST(ContactGeometry, CamberShiftsTheLoadToOneSide) {
     lower += positive[20 - j];
   }
   EXPECT_GT(lower, 1.5 * upper);
-}
-
-TEST(ContactGeometry, RowsWithoutContactKeepAnEmptyRange) {
-  const DiscreteModel m = geometricAt({0.0, 0.0, 0.0, 4000.0, 20000.0});
-  for (int i = 0; i <= m.ni; ++i) {
-    const auto at = static_cast<std::size_t>(i);
-    bool contact = false;
-    for (int j = 0; j <= m.nj; ++j) contact = contact || m.gapAt(i, j) <= 0.0;
-    if (!contact) {
-      EXPECT_EQ(m.ymax[at], -m.b) << "row " << i;
-      EXPECT_EQ(m.ymin[at], m.b) << "row " << i;
-    }
-  }
-  // The centre row is in contact across the patch.
-  EXPECT_GT(m.ymax[10], m.ymin[10]);
 }
 
 }  // namespace
