@@ -36,8 +36,6 @@ double AxisRange::roundTic() const {
   return tic;
 }
 
-std::string AxisRange::text() const {
-  return formatted("[%s:%s]", number(low).c_str(), number(high).c_str());
-}
+std::string AxisRange::text() const { return formatted("[%s:%s]", number(low).c_str(), number(high).c_str()); }
 
 }  // namespace grip::plot

@@ -23,11 +23,12 @@ std::string canvasCommands(const Canvas& canvas) {
   if (canvas.type == PictureType::svg) {
     text += "set terminal svg " + size + " enhanced font \"Sans,12\" background \"#ffffff\"\n";
   } else {
-    text += "if (strstrt(GPVAL_TERMINALS, \"pngcairo\") > 0) {\n"
-            "  set terminal pngcairo " + size + " enhanced font \"Sans,10\" background \"#ffffff\"\n"
-            "} else {\n"
-            "  set terminal png " + size + " enhanced font \"Sans,10\" background \"#ffffff\"\n"
-            "}\n";
+    const std::string options = size + " enhanced font \"Sans,10\" background \"#ffffff\"\n";
+    text += "if (strstrt(GPVAL_TERMINALS, \"pngcairo\") > 0) {\n";
+    text += "  set terminal pngcairo " + options;
+    text += "} else {\n";
+    text += "  set terminal png " + options;
+    text += "}\n";
   }
   text += "set output " + gnuplotPath(canvas.output) + "\n";
   return text;

@@ -85,7 +85,9 @@ std::string compareScript(const std::vector<ComparedFile>& files, std::optional<
   std::string heading = "Measured and modelled forces";
   if (targetValue) heading += formatted(",  target value of the fit %.6g %%", *targetValue);
   text += "set multiplot title " + gnuplotString(heading) + " font \",13\"\n";
-  text += "set tics out nomirror\nset grid\nset style textbox opaque noborder\nset xzeroaxis lt 1 lc rgb \"#888888\"\nset key horizontal maxcols 3\n";
+  text +=
+      "set tics out nomirror\nset grid\nset style textbox opaque noborder\nset xzeroaxis lt 1 lc rgb \"#888888\"\nset "
+      "key horizontal maxcols 3\n";
 
   const int rows = static_cast<int>(forces.size());
   const double columnWidth = width / files.size();
@@ -151,8 +153,8 @@ std::string compareScript(const std::vector<ComparedFile>& files, std::optional<
         const std::string measuredTitle = single ? "title \"measured\"" : "notitle";
         const std::string modelTitle = single ? "title \"model\"" : "title " + gnuplotString(file.axis.curveNames[g]);
         add(block + formatted(" using 1:%d with points pt 6 ps 0.9 lc rgb \"%s\" ", 2 + f, colour) + measuredTitle);
-        add(block + formatted(" using 1:%d with lines lw 2 lc rgb \"%s\" ", 5 + f,
-                               single ? kCurveColours[1] : colour) + modelTitle);
+        add(block + formatted(" using 1:%d with lines lw 2 lc rgb \"%s\" ", 5 + f, single ? kCurveColours[1] : colour) +
+            modelTitle);
       }
       text += plot + "\n";
       at += valueHeight + kPanelGap;

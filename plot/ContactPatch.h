@@ -31,7 +31,7 @@ struct ContactPatch {
   /// edge, so +1 when the rows run from +x to -x, -1 when they run from -x
   /// to +x, 0 when a row has a single point and tells nothing.
   int travel = 0;
-  int evaluations = 0;             ///< evaluations in the file; the patch is the last
+  int evaluations = 0;  ///< evaluations in the file; the patch is the last
 };
 
 /// Sums over the patch, as the evaluation forms them.

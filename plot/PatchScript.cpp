@@ -29,8 +29,8 @@ std::string patchScript(const ContactPatch& patch, const std::string& fileName, 
     largestLoad = std::max(largestLoad, p.pz);
     largestUse = std::max(largestUse, utilisedFriction(p).value_or(0.0));
   }
-  const int stride = std::max(1, static_cast<int>(std::ceil(std::max(patch.rows, patch.columns) /
-                                                            static_cast<double>(kArrowsAcross))));
+  const int stride = std::max(
+      1, static_cast<int>(std::ceil(std::max(patch.rows, patch.columns) / static_cast<double>(kArrowsAcross))));
   auto arrowed = [&](std::size_t k) {
     const int i = static_cast<int>(k) % patch.columns;
     const int j = static_cast<int>(k) / patch.columns;
@@ -43,7 +43,9 @@ std::string patchScript(const ContactPatch& patch, const std::string& fileName, 
   std::string text;
   text += "$loaded << EOD\n";
   for (const PatchPoint& p : patch.points) {
-    if (const auto use = utilisedFriction(p)) text += number(p.x) + " " + number(p.y) + " " + number(p.pz) + " " + number(*use) + "\n";
+    if (const auto use = utilisedFriction(p)) {
+      text += number(p.x) + " " + number(p.y) + " " + number(p.pz) + " " + number(*use) + "\n";
+    }
   }
   text += "EOD\n$unloaded << EOD\n";
   for (const PatchPoint& p : patch.points) {
@@ -62,11 +64,11 @@ std::string patchScript(const ContactPatch& patch, const std::string& fileName, 
 
   text += canvasCommands(canvas);
   const std::string name = std::filesystem::path(fileName).filename().string();
-  std::string heading = "Contact patch of " + literalText(name) + formatted(": %d × %d points", patch.columns, patch.rows);
+  std::string heading =
+      "Contact patch of " + literalText(name) + formatted(": %d × %d points", patch.columns, patch.rows);
   if (patch.evaluations > 1) heading += formatted(", the last of %d evaluations", patch.evaluations);
-  const std::string sums =
-      formatted("ΣFx = %.1f N,  ΣFy = %.1f N,  Σp_z = %.1f N,  loaded area %.0f mm^2", totals.Fx, totals.Fy,
-                totals.Fz, totals.area);
+  const std::string sums = formatted("ΣFx = %.1f N,  ΣFy = %.1f N,  Σp_z = %.1f N,  loaded area %.0f mm^2", totals.Fx,
+                                     totals.Fy, totals.Fz, totals.area);
   text += "set multiplot layout 1,2 title " + gnuplotLines({heading, sums}) + " font \",12\"\n";
 
   // Room around the patch for the half cells and the travel arrow.
@@ -94,13 +96,17 @@ std::string patchScript(const ContactPatch& patch, const std::string& fileName, 
   // gnuplot warns about an empty data block, so each layer is drawn only when it has points.
   auto layers = [&](const std::string& colourColumn, bool withArrows) {
     std::vector<std::string> parts;
-    if (anyLoaded) parts.push_back("$loaded using 1:2:" + cell + ":" + colourColumn + " with boxxyerror fc palette notitle");
+    if (anyLoaded) {
+      parts.push_back("$loaded using 1:2:" + cell + ":" + colourColumn + " with boxxyerror fc palette notitle");
+    }
     if (anyUnloaded) {
-      parts.push_back("$unloaded using 1:2:" + cell + " with boxxyerror fc rgb \"#e4e4e4\" title \"no load (p_z = 0)\"");
+      parts.push_back("$unloaded using 1:2:" + cell +
+                      " with boxxyerror fc rgb \"#e4e4e4\" title \"no load (p_z = 0)\"");
     }
     if (withArrows && largestForce > 0.0) {
-      parts.push_back("$arrows using 1:2:3:4 with vectors head filled size screen 0.006,25 lw 1.2 lc rgb \"#08306b\" title " +
-                      gnuplotString(formatted("point force (longest %.3g N)", largestForce)));
+      parts.push_back(
+          "$arrows using 1:2:3:4 with vectors head filled size screen 0.006,25 lw 1.2 lc rgb \"#08306b\" title " +
+          gnuplotString(formatted("point force (longest %.3g N)", largestForce)));
     }
     std::string command = "plot ";
     for (std::size_t k = 0; k < parts.size(); ++k) command += (k ? ", \\\n  " : "") + parts[k];

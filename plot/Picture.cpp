@@ -1,14 +1,14 @@
 #include "Picture.h"
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "core/TextFile.h"
 #include "plot/Formatted.h"
@@ -57,13 +57,6 @@ class OwnFile {
   std::string name_;
 };
 
-bool writeText(const std::string& fileName, const std::string& text) {
-  TextFile file = openForWriting(fileName);
-  if (!file) return false;
-  const bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
-  return std::fclose(file.release()) == 0 && written;
-}
-
 /// Runs gnuplot on the script; returns "" or what went wrong.
 std::string runGnuplot(const std::string& scriptName, bool& started) {
   const char* chosen = std::getenv(kGnuplotVariable);
@@ -89,6 +82,13 @@ unsigned readBigEndian(const unsigned char* bytes) {
 }
 
 }  // namespace
+
+bool writeWholeFile(const std::string& fileName, const std::string& text) {
+  TextFile file = openForWriting(fileName);
+  if (!file) return false;
+  const bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
+  return std::fclose(file.release()) == 0 && written;
+}
 
 bool isCompletePicture(const std::string& fileName, PictureType type, int* width, int* height) {
   TextFile file(std::fopen(fileName.c_str(), "rb"));
@@ -130,7 +130,7 @@ std::string drawPicture(const ScriptMaker& script, const Canvas& canvas) {
   }
   Canvas drawn = canvas;
   drawn.output = picture.name();
-  if (!writeText(commands.name(), script(drawn))) {
+  if (!writeWholeFile(commands.name(), script(drawn))) {
     return formatted(msg::kPlotCannotWrite, commands.name().c_str(), std::strerror(errno));
   }
   bool started = false;

@@ -17,6 +17,9 @@ using ScriptMaker = std::function<std::string(const Canvas&)>;
 /// Returns "" or the message.
 std::string drawPicture(const ScriptMaker& script, const Canvas& canvas);
 
+/// Writes text as the whole of a file; false when it cannot (errno tells why).
+bool writeWholeFile(const std::string& fileName, const std::string& text);
+
 /// Whether a file holds a complete picture of the type: the PNG signature
 /// and header chunk, or an SVG root element that is closed. For a PNG the
 /// size is read from the header.

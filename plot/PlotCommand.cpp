@@ -1,5 +1,6 @@
 #include "PlotCommand.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -80,8 +81,7 @@ PlotRun run(const std::vector<std::string>& arguments, const char* version) {
   if (tables.size() > 1) {
     for (std::size_t k = 0; k < tables.size(); ++k) {
       if (kinds[k] != FileKind::compare) {
-        return {kExitBadInput, "",
-                formatted(msg::kPlotSeveralFiles, options.inputs[k].c_str(), kindName(kinds[k]))};
+        return {kExitBadInput, "", formatted(msg::kPlotSeveralFiles, options.inputs[k].c_str(), kindName(kinds[k]))};
       }
     }
   }
@@ -100,7 +100,7 @@ PlotRun run(const std::vector<std::string>& arguments, const char* version) {
       canvas.height = kSweepHeight;
       break;
     case FileKind::compare:
-      canvas.width = kCompareWidthPerFile * static_cast<int>(tables.size());
+      canvas.width = std::min(kCompareWidthPerFile * static_cast<int>(tables.size()), kMaxPictureSide);
       canvas.height = kCompareHeight;
       break;
   }
@@ -120,7 +120,9 @@ PlotRun run(const std::vector<std::string>& arguments, const char* version) {
       if (std::string fault = readContactPatch(tables.front(), patch); !fault.empty()) {
         return {kExitBadInput, "", fault};
       }
-      if (patch.evaluations > 1) result.errors += formatted(msg::kPlotNoteEvaluations, first.c_str(), patch.evaluations);
+      if (patch.evaluations > 1) {
+        result.errors += formatted(msg::kPlotNoteEvaluations, first.c_str(), patch.evaluations);
+      }
       script = [&](const Canvas& c) { return patchScript(patch, first, c); };
       break;
     case FileKind::sweep:
@@ -159,10 +161,8 @@ PlotRun run(const std::vector<std::string>& arguments, const char* version) {
       return {kExitUsage, result.output,
               result.errors + formatted(msg::kPlotScriptName, options.scriptName.c_str(), canvas.output.c_str())};
     }
-    TextFile file = openForWriting(options.scriptName);
-    const std::string text = script(canvas);
-    if (!file || std::fwrite(text.data(), 1, text.size(), file.get()) != text.size() ||
-        std::fclose(file.release()) != 0) {
+    // Saved first, so that it is there to look into should gnuplot fail.
+    if (!writeWholeFile(options.scriptName, script(canvas))) {
       return {kExitNoPicture, result.output,
               result.errors + formatted(msg::kPlotCannotWrite, options.scriptName.c_str(), std::strerror(errno))};
     }
@@ -219,10 +219,15 @@ std::string parseOptions(const std::vector<std::string>& arguments, PlotOptions&
       if (!pictureTypeOf(value)) return formatted(msg::kPlotUnknownFormat, value.c_str());
       options.output = value;
     } else if (kind) {
-      if (value == "patch") options.kind = FileKind::patch;
-      else if (value == "sweep") options.kind = FileKind::sweep;
-      else if (value == "compare") options.kind = FileKind::compare;
-      else return formatted(msg::kPlotUnknownKind, value.c_str());
+      if (value == "patch") {
+        options.kind = FileKind::patch;
+      } else if (value == "sweep") {
+        options.kind = FileKind::sweep;
+      } else if (value == "compare") {
+        options.kind = FileKind::compare;
+      } else {
+        return formatted(msg::kPlotUnknownKind, value.c_str());
+      }
     } else if (size) {
       if (!readSize(value, options.width, options.height)) return formatted(msg::kPlotBadSize, value.c_str());
     } else {

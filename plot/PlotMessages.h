@@ -24,7 +24,8 @@ inline constexpr const char* kPlotUsage =
     "  -k, --kind KIND    read the files as 'patch', 'sweep' or 'compare' instead\n"
     "                     of telling the kind from their layout\n"
     "  -s, --size WxH     picture size in pixels (default: patch 1200x560,\n"
-    "                     sweep 900x600, compare 640 per file x 960)\n"
+    "                     sweep 900x600, compare 640 per file x 960, at most\n"
+    "                     10000 wide)\n"
     "      --script NAME  also save the gnuplot script that draws the picture\n"
     "  -h, --help         show this text\n"
     "      --version      show the version\n"
@@ -54,15 +55,15 @@ inline constexpr const char* kPlotScriptName = "gripplot: the script %s would ov
 // Result files.
 inline constexpr const char* kPlotCannotOpen = "gripplot: cannot open %s: %s\n";
 inline constexpr const char* kPlotEmpty = "gripplot: %s holds no numbers to draw\n";
+inline constexpr const char* kPlotEmptyTrace =
+    "gripplot: %s holds no numbers to draw: only the discrete model (model type 2) writes a trace\n";
 inline constexpr const char* kPlotLineTooLong = "gripplot: line %d of %s is longer than 255 characters\n";
 inline constexpr const char* kPlotNotANumber = "gripplot: line %d of %s: \"%s\" is not a number\n";
 inline constexpr const char* kPlotNotFinite = "gripplot: line %d of %s: %s is not a finite number\n";
 inline constexpr const char* kPlotColumnCount =
     "gripplot: line %d of %s holds %d numbers; result files hold 7 or 11 per line\n";
-inline constexpr const char* kPlotMixedColumns =
-    "gripplot: line %d of %s holds %d numbers where line %d holds %d\n";
-inline constexpr const char* kPlotKindColumns =
-    "gripplot: %s holds %d numbers per line; a %s file holds %d\n";
+inline constexpr const char* kPlotMixedColumns = "gripplot: line %d of %s holds %d numbers where line %d holds %d\n";
+inline constexpr const char* kPlotKindColumns = "gripplot: %s holds %d numbers per line; a %s file holds %d\n";
 inline constexpr const char* kPlotRowLength =
     "gripplot: row %d of the contact patch in %s (from line %d) holds %d points where row 1 holds %d\n";
 inline constexpr const char* kPlotRowY =
@@ -73,8 +74,7 @@ inline constexpr const char* kPlotSeveralFiles =
     "gripplot: %s is a %s file; only measured-and-model files (compare) are drawn side by side\n";
 
 // Notes on choices made for the picture.
-inline constexpr const char* kPlotNoteEvaluations =
-    "gripplot: note: %s holds %d evaluations; the last one is drawn\n";
+inline constexpr const char* kPlotNoteEvaluations = "gripplot: note: %s holds %d evaluations; the last one is drawn\n";
 inline constexpr const char* kPlotNoteAxis = "gripplot: note: %s: %s\n";
 inline constexpr const char* kPlotNoTargetValue =
     "gripplot: note: %s holds no target value; the title goes without it\n";

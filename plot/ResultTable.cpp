@@ -50,13 +50,22 @@ std::string shown(const std::string& word) {
   return text;
 }
 
+/// Whether a file carries the name of the trace file ("DiscreteOutput" in it).
+bool isTraceName(const std::string& fileName) {
+  const std::string name = std::filesystem::path(fileName).filename().string();
+  return name.find(std::filesystem::path(kTraceFileName).stem().string()) != std::string::npos;
+}
+
 }  // namespace
 
 const char* kindName(FileKind kind) {
   switch (kind) {
-    case FileKind::patch: return "patch";
-    case FileKind::sweep: return "sweep";
-    case FileKind::compare: return "compare";
+    case FileKind::patch:
+      return "patch";
+    case FileKind::sweep:
+      return "sweep";
+    case FileKind::compare:
+      return "compare";
   }
   return "?";
 }
@@ -117,7 +126,9 @@ std::string readResultTable(const std::string& fileName, ResultTable& table) {
     table.rows.push_back(row);
   }
   if (std::ferror(file.get())) return formatted(msg::kPlotCannotOpen, fileName.c_str(), std::strerror(EIO));
-  if (table.rows.empty()) return formatted(msg::kPlotEmpty, fileName.c_str());
+  if (table.rows.empty()) {
+    return formatted(isTraceName(fileName) ? msg::kPlotEmptyTrace : msg::kPlotEmpty, fileName.c_str());
+  }
   table.endsWithEmptyLine = gapPending;
   return {};
 }
@@ -125,10 +136,7 @@ std::string readResultTable(const std::string& fileName, ResultTable& table) {
 FileKind detectKind(const ResultTable& table) {
   if (table.columns == 11) return FileKind::compare;
   if (table.rowsSeparated) return FileKind::patch;
-  const std::string name = std::filesystem::path(table.fileName).filename().string();
-  if (table.endsWithEmptyLine && name.find(std::filesystem::path(kTraceFileName).stem().string()) != std::string::npos) {
-    return FileKind::patch;
-  }
+  if (table.endsWithEmptyLine && isTraceName(table.fileName)) return FileKind::patch;
   return FileKind::sweep;
 }
 

@@ -30,10 +30,10 @@ struct ResultRow {
 /// finite numbers with 7 or 11 columns.
 struct ResultTable {
   std::string fileName;
-  int columns = 0;                ///< 7 or 11
+  int columns = 0;  ///< 7 or 11
   std::vector<ResultRow> rows;
-  bool rowsSeparated = false;     ///< an empty line stands between two lines of numbers
-  bool endsWithEmptyLine = false; ///< an empty line follows the last line of numbers
+  bool rowsSeparated = false;      ///< an empty line stands between two lines of numbers
+  bool endsWithEmptyLine = false;  ///< an empty line follows the last line of numbers
 };
 
 /// Reads a result file into table. Returns "" on success, else the message

@@ -131,7 +131,8 @@ SweepAxis chooseCompareAxis(const ResultTable& table) {
   const Split* swept = nullptr;
   for (const Split& split : splits) {
     if (split.count <= 1) {
-      axis.context.push_back(withUnit(split.value, shortNumber(mean(split.values, all), largestMagnitude(split.values))));
+      axis.context.push_back(
+          withUnit(split.value, shortNumber(mean(split.values, all), largestMagnitude(split.values))));
       continue;
     }
     changing.push_back(&split);

@@ -10,10 +10,10 @@ namespace grip::plot {
 
 /// An operating value of a result line: where it stands and how it is named.
 struct OperatingValue {
-  int column = 0;               ///< place in the line, from 0
-  const char* name = "";        ///< "slip angle"
-  const char* unit = "";        ///< "deg"; "" for slip
-  const char* axisLabel = "";   ///< "slip angle [deg]"
+  int column = 0;              ///< place in the line, from 0
+  const char* name = "";       ///< "slip angle"
+  const char* unit = "";       ///< "deg"; "" for slip
+  const char* axisLabel = "";  ///< "slip angle [deg]"
   /// Values of measured points closer than this belong to one level: a test
   /// rig holds a set value only to within its control accuracy.
   double resolution = 0.0;

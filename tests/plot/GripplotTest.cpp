@@ -3,11 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <cstdlib>
 #include <filesystem>
 #include <regex>
 #include <set>
-#include <sys/wait.h>
 
 #include "PatchTrace.h"
 #include "TempDir.h"
@@ -27,10 +27,10 @@ struct Outcome {
 
 /// Runs a program inside dir with the argument text, after the environment settings given.
 Outcome runIn(const TempDir& dir, const std::string& program, const std::string& arguments,
-          const std::string& environment = "") {
+              const std::string& environment = "") {
   static TempDir capture;
-  const std::string command = "cd '" + dir.path().string() + "' && " + environment + " '" + program + "' " +
-                              arguments + " > '" + capture.file("out") + "' 2> '" + capture.file("err") + "'";
+  const std::string command = "cd '" + dir.path().string() + "' && " + environment + " '" + program + "' " + arguments +
+                              " > '" + capture.file("out") + "' 2> '" + capture.file("err") + "'";
   const int raw = std::system(command.c_str());
   return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, capture.read("out"), capture.read("err")};
 }
@@ -134,7 +134,8 @@ TEST_F(Gripplot, ListingsSideBySideCarryTheTargetValueOfTheFit) {
   TempDir dir;
   take(dir, "TractalFinput3.dat", "file1.dat");
   take(dir, "TractalFinput3.dat", "file2.dat");
-  dir.write("DesignResults.dat", "[TWGmodel]\n model    = +1.0000000000e+00 [-]\n[TargetValue]\n target   = 2.709497 \n[Eof]\n");
+  dir.write("DesignResults.dat",
+            "[TWGmodel]\n model    = +1.0000000000e+00 [-]\n[TargetValue]\n target   = 2.709497 \n[Eof]\n");
   Outcome run = gripplot(dir, "file1.dat file2.dat --script fit.gp");
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "file1_file2.png\n");
@@ -168,6 +169,9 @@ TEST_F(Gripplot, FaultsLeaveNoPictureBehind) {
   const Case cases[] = {
       {"missing.dat", 2, "gripplot: cannot open missing.dat: No such file or directory\n"},
       {"empty.dat", 2, "gripplot: empty.dat holds no numbers to draw\n"},
+      {"DiscreteOutput.dat", 2,  // as a run of the continuous model leaves it
+       "gripplot: DiscreteOutput.dat holds no numbers to draw: only the discrete model (model type 2) writes a "
+       "trace\n"},
       {"six.dat", 2, "gripplot: line 2 of six.dat holds 6 numbers; result files hold 7 or 11 per line\n"},
       {"text.dat", 2, "gripplot: line 1 of text.dat: \"Fy\" is not a number\n"},
       {"alpha.dat TractalFinput3.dat", 2,
@@ -183,12 +187,14 @@ TEST_F(Gripplot, FaultsLeaveNoPictureBehind) {
       {"alpha.dat -o alpha.dat/alpha.png", 3, "gripplot: cannot write alpha.dat/alpha.png: Not a directory\n"},
       {"alpha.dat", 3, "gripplot: cannot run /nonexistent/gnuplot: No such file or directory (install gnuplot-nox)\n",
        "GRIPPLOT_GNUPLOT=/nonexistent/gnuplot"},
-      {"alpha.dat", 3, "gripplot: gnuplot failed (exit status 1); alpha.png was not written\n", "GRIPPLOT_GNUPLOT=false"},
+      {"alpha.dat", 3, "gripplot: gnuplot failed (exit status 1); alpha.png was not written\n",
+       "GRIPPLOT_GNUPLOT=false"},
   };
   TempDir dir;
   take(dir, "alpha_sweep.dat", "alpha.dat");
   take(dir, "TractalFinput3.dat");
   dir.write("empty.dat", "");
+  take(dir, "DiscreteOutput.dat");
   dir.write("six.dat", "\n 0.0 -10.0 0.0 0.0 -3804.1 4000.0\n");
   dir.write("text.dat", " 0.0 -10.0 0.0 0.0 Fy 4000.0 0.0\n");
   const auto before = listing(dir);

@@ -19,7 +19,9 @@ inline std::string traceLine(double x, double y, double pz, double fx, double fy
 /// carry none. The forces are picked so that the utilised friction |f|/pz
 /// is 0.5 in the middle (3-4-5 triangle) and 0.25 elsewhere.
 inline std::string threeByThreeTrace() {
-  struct P { double pz, fx, fy; };
+  struct P {
+    double pz, fx, fy;
+  };
   const P grid[3][3] = {
       {{0, 0, 0}, {2, 0.5, 0}, {0, 0, 0}},
       {{2, 0, 0.5}, {5, 1.5, 2}, {2, 0.5, 0}},
@@ -27,7 +29,8 @@ inline std::string threeByThreeTrace() {
   };
   std::string text;
   for (int j = 0; j < 3; ++j) {
-    for (int i = 0; i < 3; ++i) text += traceLine(-10.0 + 10.0 * i, 5.0 - 5.0 * j, grid[j][i].pz, grid[j][i].fx, grid[j][i].fy);
+    for (int i = 0; i < 3; ++i)
+      text += traceLine(-10.0 + 10.0 * i, 5.0 - 5.0 * j, grid[j][i].pz, grid[j][i].fx, grid[j][i].fy);
     text += "\n";
   }
   return text;

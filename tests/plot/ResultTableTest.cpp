@@ -9,7 +9,8 @@ namespace {
 using test::TempDir;
 
 // Lines as gripsim writes them.
-const std::string kRangeLine = " +0.000000e+00 -1.000000e+01 +0.000000e+00 +0.000000e+00 -3.804136e+03 +4.000000e+03 -0.000000e+00\n";
+const std::string kRangeLine =
+    " +0.000000e+00 -1.000000e+01 +0.000000e+00 +0.000000e+00 -3.804136e+03 +4.000000e+03 -0.000000e+00\n";
 const std::string kFileLine =
     " +0.000000e+00 -8.000000e+00 +0.000000e+00 +2.998080e+03 +2.000000e+04 -6.029770e+01 -2.936940e+03"
     " +8.416570e+01  -4.175654e+01 -2.957961e+03 +1.782278e+02\n";
@@ -56,8 +57,10 @@ INSTANTIATE_TEST_SUITE_P(
         Fault{"OnlyBlankLines", "\n  \n\t\n", "gripplot: FILE holds no numbers to draw\n"},
         Fault{"SixColumns", "1 2 3 4 5 6\n",
               "gripplot: line 1 of FILE holds 6 numbers; result files hold 7 or 11 per line\n"},
-        Fault{"MixedLayouts", kRangeLine + kFileLine, "gripplot: line 2 of FILE holds 11 numbers where line 1 holds 7\n"},
-        Fault{"TextInNumberColumn", kRangeLine + "1 2 x 4 5 6 7\n", "gripplot: line 2 of FILE: \"x\" is not a number\n"},
+        Fault{"MixedLayouts", kRangeLine + kFileLine,
+              "gripplot: line 2 of FILE holds 11 numbers where line 1 holds 7\n"},
+        Fault{"TextInNumberColumn", kRangeLine + "1 2 x 4 5 6 7\n",
+              "gripplot: line 2 of FILE: \"x\" is not a number\n"},
         Fault{"NumberFollowedByText", "1 2 3 4 5 6 7kN\n", "gripplot: line 1 of FILE: \"7kN\" is not a number\n"},
         Fault{"NotANumber", "1 2 3 nan 5 6 7\n", "gripplot: line 1 of FILE: nan is not a finite number\n"},
         Fault{"Infinite", "1 2 3 4 5 6 -inf\n", "gripplot: line 1 of FILE: -inf is not a finite number\n"},

@@ -64,8 +64,7 @@ TEST(SweepAxis, RangeOfSeveralOrNoChangingValuesSaysWhatItChose) {
   ASSERT_TRUE(together.x);
   EXPECT_STREQ(together.x->name, "slip");
   EXPECT_EQ(together.note, "slip and slip angle change together; drawn over slip");
-  EXPECT_EQ(together.context,
-            (std::vector<std::string>{"slip angle from -1 to 1 deg", "camber 0 deg", "Fz 4000 N"}));
+  EXPECT_EQ(together.context, (std::vector<std::string>{"slip angle from -1 to 1 deg", "camber 0 deg", "Fz 4000 N"}));
 
   const SweepAxis still = chooseSweepAxis(range({0.0, 2.0, 0.0, 4000.0}, {0.0, 2.0, 0.0, 4000.0}));
   EXPECT_FALSE(still.x);
@@ -90,8 +89,8 @@ TEST(SweepAxis, MeasuredLoadsWithScatterBecomeOneCurveEach) {
 }
 
 TEST(SweepAxis, ScatteredMeasurementsAreDrawnOverThePointNumber) {
-  const ResultTable table = measured({{0.01, -1.0, 2.0, 3000}, {-0.02, 3.0, -1.0, 4500},
-                                      {0.05, 0.5, 0.0, 2500}, {-0.04, -2.0, 1.0, 5200}});
+  const ResultTable table =
+      measured({{0.01, -1.0, 2.0, 3000}, {-0.02, 3.0, -1.0, 4500}, {0.05, 0.5, 0.0, 2500}, {-0.04, -2.0, 1.0, 5200}});
   const SweepAxis axis = chooseCompareAxis(table);
   EXPECT_FALSE(axis.x);
   EXPECT_EQ(axis.curveNames.size(), 1u);
