@@ -70,7 +70,7 @@ class DiscreteModel final : public TyreVariant {
   double cx1 = 0.0;                ///< load coefficient of the longitudinal stiffness [1/mm^3]
   double cy0 = 0.0;                ///< lateral stiffness [N/mm^3]
   double cy1 = 0.0;                ///< load coefficient of the lateral stiffness [1/mm^3]
-  double soff = 0.0;               ///< load coefficient of the slip and slip-angle offsets [1/N]
+  double soff = 0.0;               ///< load coefficient of the slip and slip-angle offsets [1/N, deg/N]
   double sx0 = 0.0;                ///< slip offset [-]
   double sy0 = 0.0;                ///< slip-angle offset [deg]
   double muexy = 0.0;              ///< factor of the longitudinal force under the speed-table law [-]
