@@ -12,6 +12,7 @@
 %       fit_example
 
 here = fileparts(mfilename('fullpath'));
+addpath(here);  % gripfit_fit, also once the fit runs in its copy
 work = tempname;
 mkdir(work);
 copyfile(fullfile(here, '*.dat'), work);
