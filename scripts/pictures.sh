@@ -31,5 +31,5 @@ cd "$run"
 "$gripsim" discrete_geometric.ctl >/dev/null
 "$gripplot" DiscreteOutput.dat -o "$images/contact_patch.png"
 cd fit
-octave-cli --no-gui --quiet --eval "addpath('$plugin'); gripfit_fit;" >/dev/null
+octave-cli --no-gui --no-history --quiet --eval "addpath('$plugin'); gripfit_fit;" >/dev/null
 "$gripplot" file1.dat file2.dat file3.dat file4.dat file5.dat -o "$images/fit_listings.png"

@@ -1,16 +1,104 @@
-// The call lifecycle as the optimiser drives it, with the real models.
+// The fit as the optimiser drives it, through handleDesignCall with the real
+// models: the reference cases, then what is refused, with which value and
+// message, and what a refusal leaves behind.
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
-#include "FitFolder.h"
-#include "core/TyreModel.h"
+#include "TempDir.h"
+#include "TextCompare.h"
+#include "gateway/DesignState.h"
+#include "gateway/GatewayMessages.h"
 
 namespace grip {
 namespace {
 
-using test::designCall;
+namespace fs = std::filesystem;
+using gateway::kDesignStartFile;
+using gateway::kDesignTargetFile;
+
+/// A temporary folder that is the working folder while the object lives.
+struct FitFolder : test::TempDir {
+  fs::path previous = fs::current_path();
+  FitFolder() { fs::current_path(path()); }
+  ~FitFolder() { fs::current_path(previous); }
+};
+
+/// One handleDesignCall with its console text.
+struct CallResult {
+  double value;
+  std::string output;
+};
+
+CallResult designCall(DesignState& state, std::vector<double>& x, double identifier) {
+  ::testing::internal::CaptureStdout();
+  const double value = handleDesignCall(state, x, identifier);
+  return {value, ::testing::internal::GetCapturedStdout()};
+}
+
+std::vector<std::string> goldenCases() {
+  std::vector<std::string> names;
+  if (fs::is_directory(GOLDEN_DIR "/fit"))
+    for (const auto& entry : fs::directory_iterator(GOLDEN_DIR "/fit"))
+      if (fs::exists(entry.path() / "x.txt")) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class GoldenFit : public ::testing::TestWithParam<std::string> {};
+
+// Initialise, one run and terminate with the case's design vector; the console
+// text ends with the target value, or with the failure value of a refused
+// initialise.
+TEST_P(GoldenFit, MatchesTheReference) {
+  const fs::path source = fs::path(GOLDEN_DIR "/fit") / GetParam();
+  FitFolder dir;
+  fs::copy(source, dir.path());  // the files only, not the expected ones
+  std::ifstream in(source / "x.txt");
+  const std::vector<double> design{std::istream_iterator<double>(in), std::istream_iterator<double>()};
+
+  DesignState state;
+  std::vector<double> x(design.size(), 0.0);
+  CallResult call = designCall(state, x, 0);
+  std::string output = call.output;
+  if (call.value < kArgumentFault) {
+    x = design;
+    output += designCall(state, x, 1).output;
+    call = designCall(state, x, -1);
+    output += call.output;
+  }
+  char value[32];
+  std::snprintf(value, sizeof value, "%.17g\n", call.value);
+  output += value;
+  for (const auto& entry : fs::directory_iterator(source / "expected")) {
+    const std::string name = entry.path().filename().string();
+    SCOPED_TRACE(name);
+    ASSERT_TRUE(name == "stdout.txt" || dir.exists(name)) << "not written";
+    const std::string actual = name == "stdout.txt" ? output : dir.read(name);
+    EXPECT_EQ(test::compareNumericText(test::readFile(entry.path()), actual), "");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, GoldenFit, ::testing::ValuesIn(goldenCases()), [](const auto& info) {
+  std::string name = info.param;
+  std::replace(name.begin(), name.end(), '_', 'x');
+  return name;
+});
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(GoldenFit);
+
+/// The example tyre as a design start text of model type `model`; the
+/// parameters named in `design` get "designbounds 0.01 2".
+std::string designStart(const std::vector<std::string>& design, const char* model = "1") {
+  std::string text = test::readFile(EXAMPLES_DIR "/passenger.dat");
+  for (const std::string& name : design) text.insert(text.find('\n', text.find(" " + name + " ")), " designbounds 0.01 2");
+  const std::size_t at = text.find(" model    = ") + 12;
+  return text.replace(at, text.find(' ', at) - at, model);
+}
 
 class DesignCallTest : public ::testing::Test {
  protected:
@@ -18,92 +106,83 @@ class DesignCallTest : public ::testing::Test {
     const std::string measured = test::readFile(EXAMPLES_DIR "/measured.dat");  // 51 points
     dir.write("cornering.dat", measured);
     dir.write("braking.dat", measured);
-    dir.write(gateway::kDesignTargetFile,
+    dir.write(kDesignTargetFile,
               "targets\n files = 2\n file = cornering.dat points = 51 direction = 3 speed = 20000\n"
               " file = braking.dat points = 40 direction = 1 speed = 15000\n[Eof]\n");
-    dir.write(gateway::kDesignStartFile, test::designStart({"cy0", "mue0", "pin"}, 0.01, 2.0));
+    dir.write(kDesignStartFile, designStart({"cy0", "mue0", "pin"}));
   }
 
-  test::FitFolder dir;
+  FitFolder dir;
   DesignState state;
   std::vector<double> x = std::vector<double>(3, 0.0);
 };
 
-TEST_F(DesignCallTest, FitGoesFromInitialiseThroughRunsToTerminate) {
-  test::CallResult call = designCall(state, x, 0);
-  EXPECT_EQ(call.value, 3.0);
-  EXPECT_EQ(call.output, "");
-  EXPECT_EQ(x, (std::vector<double>{0.045, 1.05, 0.2}));
-
-  x = {0.05, 1.0, 0.21};
-  const double target = designCall(state, x, 1).value;
-  EXPECT_GT(target, 0.0);
-  EXPECT_EQ(designCall(state, x, 1).value, target);
-  std::vector<double> other{0.045, 1.05, 0.2};
-  EXPECT_NE(designCall(state, other, 1).value, target);
-
-  call = designCall(state, x, -1);
-  EXPECT_EQ(call.value, target);
-  EXPECT_EQ(call.output, "");
-  EXPECT_NE(dir.read("file1.dat"), "");
-  EXPECT_NE(dir.read("file2.dat"), "");
-  EXPECT_NE(dir.read(gateway::kDesignResultsFile).find(" cy0      = +5.0000000000e-02 [N/mm^3] designbounds"),
-            std::string::npos);
-  EXPECT_FALSE(state.model.has_value()) << "terminate releases the model";
-  EXPECT_EQ(designCall(state, x, 1).output, " call function (design,0) first \n");
-}
-
-TEST(DesignCallOf, IdentifierIsTruncatedTowardZero) {
-  const std::pair<double, DesignCall> cases[] = {
-      {0.0, DesignCall::initialise}, {0.7, DesignCall::initialise},  {-0.5, DesignCall::initialise},
-      {1.0, DesignCall::run},        {1.9, DesignCall::run},         {2.0, DesignCall::run},
-      {-2.0, DesignCall::run},       {1e300, DesignCall::run},       {-1.0, DesignCall::terminate},
-      {-1.2, DesignCall::terminate}, {std::nan(""), DesignCall::invalid}};
-  for (const auto& [identifier, call] : cases) EXPECT_EQ(designCallOf(identifier), call) << identifier;
-}
-
 TEST_F(DesignCallTest, FailedInitialiseLeavesNothingToRun) {
+  auto expectNothingToRun = [&] {
+    EXPECT_EQ(state.designCount, 0);
+    const CallResult run = designCall(state, x, 1);
+    EXPECT_EQ(run.value, kStartFault);
+    EXPECT_EQ(run.output, " call function (design,0) first \n");
+  };
   ASSERT_EQ(designCall(state, x, 0).value, 3.0);
-  std::filesystem::remove("braking.dat");
-  test::CallResult call = designCall(state, x, 0);
+  fs::remove("braking.dat");
+  CallResult call = designCall(state, x, 0);
   EXPECT_EQ(call.value, kTargetFault);
   EXPECT_EQ(call.output, " unable to open input file braking.dat for reading\n error in reading file DesignTarget \n");
-  EXPECT_EQ(state.designCount, 0);
-  EXPECT_EQ(designCall(state, x, 1).output, " call function (design,0) first \n");
+  expectNothingToRun();
 
   dir.write("braking.dat", test::readFile(EXAMPLES_DIR "/measured.dat"));
-  dir.write(gateway::kDesignStartFile, test::withValue(test::designStart({"cy0"}), "model", "3"));
+  dir.write(kDesignStartFile, designStart({"cy0"}, "3"));
   call = designCall(state, x, 0);
   EXPECT_EQ(call.value, kStartFault);
   EXPECT_EQ(call.output,
             " type of model should be 1 (continuos) or 2 (discete) and not 3\n error in reading file DesignStart \n");
-  EXPECT_EQ(designCall(state, x, -1).value, kStartFault);
+  expectNothingToRun();
 }
 
 TEST_F(DesignCallTest, SecondInitialiseStartsAfresh) {
   ASSERT_EQ(designCall(state, x, 0).value, 3.0);
-  dir.write(gateway::kDesignStartFile, test::designStart({"cx0"}));
+  dir.write(kDesignStartFile, designStart({"cx0"}));
   std::vector<double> one(1);
   EXPECT_EQ(designCall(state, one, 0).value, 1.0);
   EXPECT_EQ(one[0], 0.06);
   EXPECT_LT(designCall(state, one, 1).value, kArgumentFault);
 }
 
-TEST_F(DesignCallTest, TerminateWithTooShortAnArrayIsRefusedAndTheFitGoesOn) {
-  ASSERT_EQ(designCall(state, x, 0).value, 3.0);
-  std::vector<double> two(2, 0.1);
-  test::CallResult call = designCall(state, two, -1);
-  EXPECT_EQ(call.value, kArgumentFault);
-  EXPECT_EQ(call.output, " array of design variables holds 2 values where 3 design variables are expected\n");
-  EXPECT_LT(designCall(state, x, -1).value, kArgumentFault);
+TEST_F(DesignCallTest, TooShortADesignArrayIsNeverUsedPastItsEnd) {
+  std::vector<double> two(2, 0.0);
+  CallResult call = designCall(state, two, 0);
+  EXPECT_EQ(call.value, 3.0);
+  EXPECT_EQ(two, (std::vector<double>{0.045, 1.05}));
+  EXPECT_EQ(call.output, " array of design variables holds 2 values: start values of 3 design variables written, 1 left out\n");
+  for (double identifier : {1.0, -1.0}) {
+    call = designCall(state, two, identifier);
+    EXPECT_EQ(call.value, kArgumentFault);
+    EXPECT_EQ(call.output, " array of design variables holds 2 values where 3 design variables are expected\n");
+  }
+  x = {0.045, 1.05, 0.2};
+  EXPECT_LT(designCall(state, x, -1).value, kArgumentFault) << "a refused terminate leaves the fit going";
+}
+
+TEST_F(DesignCallTest, GridCountsOfTheDiscreteModelAreNoDesignVariables) {
+  dir.write(kDesignStartFile, designStart({"ni"}));
+  EXPECT_EQ(designCall(state, x, 0).value, 1.0) << "the continuous model has no grid";
+  for (const std::string name : {"ni", "nj"}) {
+    SCOPED_TRACE(name);
+    dir.write(kDesignStartFile, designStart({name}, "2"));
+    const CallResult call = designCall(state, x, 0);
+    EXPECT_EQ(call.value, kStartFault);
+    EXPECT_EQ(call.output, " DesignStart.dat marks " + name + " as a design variable: model 2 sizes its grid from " +
+                               name + " once, at initialise\n error in reading file DesignStart \n");
+  }
 }
 
 TEST_F(DesignCallTest, ModelWhoseSetUpDidNotCompleteIsNeverEvaluated) {
-  std::string text = test::designStart({"cy0"});
+  std::string text = designStart({"cy0"});
   text.erase(text.find(" ny "), text.find(" sliding ") - text.find(" ny "));
   text.replace(text.find("number = 9"), 10, "number = 8");  // 32 values, announced as such
-  dir.write(gateway::kDesignStartFile, text);
-  test::CallResult call = designCall(state, x, 0);
+  dir.write(kDesignStartFile, text);
+  CallResult call = designCall(state, x, 0);
   EXPECT_EQ(call.value, 1.0) << "reported, but the design count is still returned";
   EXPECT_EQ(call.output, " number of input data = 32 should be = 33\n error 1 while using model 1\n");
   for (double identifier : {1.0, -1.0}) {
@@ -116,9 +195,40 @@ TEST_F(DesignCallTest, ModelWhoseSetUpDidNotCompleteIsNeverEvaluated) {
 }
 
 TEST_F(DesignCallTest, ReadOnlyInputFilesAreRead) {
-  for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
-    std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_read);
+  for (const auto& entry : fs::directory_iterator(dir.path()))
+    fs::permissions(entry.path(), fs::perms::owner_read);
   EXPECT_EQ(designCall(state, x, 0).value, 3.0);
+}
+
+TEST_F(DesignCallTest, FaultyTargetListIsRefusedWithItsMessage) {
+  auto entry = [](int points, int direction) {
+    return " file = braking.dat points = " + std::to_string(points) + " direction = " + std::to_string(direction) +
+           " speed = 0";
+  };
+  const std::string one = entry(1, 1) + "\n";
+  const struct {
+    const char* name;
+    std::string list, message;  ///< list: DesignTarget.dat from the number of files on
+  } cases[] = {
+      {"NoFiles", "0\n[Eof]\n", " DesignTarget.dat line 2: number of files 0 should be 1 or more\n"},
+      {"FewerEntries", "3\n" + one + one + "[Eof]\n", " DesignTarget.dat lists 2 measurement files where line 2 declares 3\n"},
+      {"MoreEntries", "1\n" + one + "\n" + entry(1, 2) + "\n[Eof]\n",
+       " DesignTarget.dat line 5 lists a measurement file beyond the 1 that line 2 declares: " + entry(1, 2) + "\n"},
+      {"DirectionZero", "1\n" + entry(1, 0) + "\n",
+       " DesignTarget.dat line 3: target direction 0 should be 1 (Fx), 2 (Fy) or 3 (Fy and Mz): " + entry(1, 0) + "\n"},
+      {"NoPoints", "2\n" + entry(0, 1) + "\n" + entry(-3, 1) + "\n",
+       " DesignTarget.dat declares no measured point: every point count is 0 or less\n"},
+      {"TooManyPoints", "2\n" + entry(2000000000, 1) + "\n" + entry(2000000000, 1) + "\n",
+       " DesignTarget.dat declares 4000000000 points in all, more than 306783378\n"},
+      {"ShortMeasurementFile", "1\n" + entry(52, 1) + "\n", " missing line at 51 in file braking.dat\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    dir.write(kDesignTargetFile, "design target list\n number of files = " + c.list);
+    const CallResult call = designCall(state, x, 0);
+    EXPECT_EQ(call.value, kTargetFault);
+    EXPECT_EQ(call.output, c.message + " error in reading file DesignTarget \n");
+  }
 }
 
 }  // namespace

@@ -1,9 +1,8 @@
 # Runs one Octave test script with the gripfit plug-in in a fresh working
-# folder. The script fails the test by raising an error; when EXPECTED names
-# a file, the standard output of octave-cli (the plug-in's messages from both
-# the command window and the process) must equal it exactly.
-#   cmake -DOCTAVE=... -DMEX_DIR=... -DSCRIPT=.../test_x.m -DWORK_DIR=...
-#         -DGRIPSIM=... -DEXAMPLES_DIR=... [-DEXPECTED=...] -P RunOctaveTest.cmake
+# folder. The script fails the test by raising an error; when a .out file
+# lies beside it, the standard output of octave-cli (the plug-in's messages
+# from both the command window and the process) must equal it exactly.
+# Variables: OCTAVE MEX_DIR SCRIPT WORK_DIR GRIPSIM EXAMPLES_DIR.
 
 file(REMOVE_RECURSE "${WORK_DIR}")
 file(MAKE_DIRECTORY "${WORK_DIR}")
@@ -20,11 +19,11 @@ execute_process(
   ERROR_VARIABLE errors
   RESULT_VARIABLE status)
 
-if(NOT status EQUAL 0)
+if(NOT status EQUAL 0 OR NOT errors STREQUAL "")  # a clean run prints nothing on stderr
   message(FATAL_ERROR "${script_name} failed (${status}) in ${WORK_DIR}\n--- stdout\n${output}--- stderr\n${errors}")
 endif()
-if(EXPECTED)
-  file(READ "${EXPECTED}" expected)
+if(EXISTS "${script_dir}/${script_name}.out")
+  file(READ "${script_dir}/${script_name}.out" expected)
   if(NOT output STREQUAL expected)
     message(FATAL_ERROR "${script_name}: the printed text differs\n--- expected\n${expected}--- printed\n${output}")
   endif()

@@ -33,7 +33,7 @@ for model = [1 2]
   [x, target] = gripfit_fit(2000);
   printf(' model %d: fit in %.2f s, target %.4g %%, fitted / true: %s\n', model, toc, target, ...
          sprintf('%.4f ', x' ./ truth));
-  assert(target < 0.5);
-  assert(all(abs(x' ./ truth - 1) < 0.03), 'not within 3 % of the truth');
+  assert(target < 0.5);  % about 10 % at the start; fits that find the truth end below 0.1 %
+  assert(all(abs(x' ./ truth - 1) < 0.03), 'not within 3 %');  % MzScaleP, least determined, ends ~1 % off
   cd('..');
 end

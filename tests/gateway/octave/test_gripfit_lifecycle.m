@@ -1,5 +1,5 @@
-% Initialise, runs and terminate on the worked example of examples/fit, then
-% gripsim reads DesignResults.dat as its parameter file. The driver compares
+% Initialise, runs and terminate on the worked example of examples/fit; then
+% DesignResults.dat feeds gripsim and starts the next fit. The driver compares
 % the printed messages with test_gripfit_lifecycle.out.
 copyfile(fullfile(getenv('EXAMPLES_DIR'), 'fit', '*.dat'), '.');
 start = [0.072 0.036 0.9 1.2];  % cx0, cy0, mue0, MzScaleP as DesignStart.dat gives them
@@ -13,27 +13,25 @@ assert(isequal(x, start));  % written into the caller's array
 assert(count == 4 && isequal(x0, start'));
 
 atStart = gripfit(x0, 1);
-assert(atStart > 1 && atStart < 100);
+assert(atStart > 1 && atStart < 100);  % a percentage, well away from the truth
 assert(gripfit(x0', 1) == atStart);  % the same design, row or column: the same value
-assert(gripfit(truth, 1) < 1e-3);    % the measurements are printed to 7 digits
+atTruth = gripfit(truth, 1);
+assert(atTruth < 1e-3);              % the measurements are printed to 7 digits
 assert(gripfit([0.06 0.045], 1) == 1e10);
 
-assert(gripfit(x0, -1) == atStart);  % terminate: as a run of the same design
-assert(gripfit(x0, 1) == 1e12);      % then nothing is left to run
+assert(gripfit(truth, -1) == atTruth);  % terminate: as a run of the same design
+assert(gripfit(truth, 1) == 1e12);       % then nothing is left to run
 
-for k = 1:5
-  listing = load(sprintf('file%d.dat', k));
-  assert(isequal(size(listing), [41 11]));
-end
+for k = 1:5, assert(isequal(size(load(sprintf('file%d.dat', k))), [41 11])); end
 results = fileread('DesignResults.dat');
-assert(~isempty(strfind(results, ' cx0      = +7.2000000000e-02 [N/mm^3] designbounds  +3.000000e-02 +9.000000e-02     1   0')));
+assert(~isempty(strfind(results, ' cx0      = +6.0000000000e-02 [N/mm^3] designbounds  +3.000000e-02 +9.000000e-02     1   0')));
 assert(~isempty(regexp(results, '\[TargetValue\]\n target   = \d+\.\d{6} \n\[Eof\]\n$', 'once')));
 
 % The fitted parameters start the next fit, or go into gripsim.
-fid = fopen('run.ctl', 'w');
-fprintf(fid, '[DataFileName]\nDesignResults.dat\n[SingleInput]\n slip = 0.05\n alpha = 2\n camber = 0\n Fz = 4000\n V = 20000\n[Eof]\n');
-fclose(fid);
+fid = fopen('run.ctl', 'w'); fprintf(fid, '[DataFileName]\nDesignResults.dat\n[SingleInput]\n slip = 0.05\n alpha = 2\n camber = 0\n Fz = 4000\n V = 20000\n[Eof]\n'); fclose(fid);
 [status, out] = system([getenv('GRIPSIM') ' run.ctl']);
 assert(status == 0);
 assert(strncmp(out, ' Fx   = ', 8), out);
+copyfile('DesignResults.dat', 'DesignStart.dat');
+assert(gripfit(x, 0) == 4 && isequal(x, truth));  % 11 digits give these values back exactly
 printf("done\n");
