@@ -6,34 +6,28 @@
 namespace grip::plot {
 namespace {
 
-/// A range result of n points from start to end, as gripsim writes it:
-/// slip, slip angle, camber, Fx, Fy, load, Mz.
-ResultTable range(std::array<double, 4> start, std::array<double, 4> end, int n = 5) {
+/// A table of operating points (slip, slip angle, camber, load) laid out as
+/// a range result (slip, slip angle, camber, Fx, Fy, load, Mz, with some Fy)
+/// or as a measured-and-model file (the operating point, then 20 m/s).
+ResultTable tableOf(const std::vector<std::array<double, 4>>& points, bool measured = true) {
   ResultTable table;
-  table.columns = 7;
-  for (int k = 0; k < n; ++k) {
-    const double t = n > 1 ? static_cast<double>(k) / (n - 1) : 0.0;
+  table.columns = measured ? 11 : 7;
+  for (std::size_t k = 0; k < points.size(); ++k) {
     ResultRow row;
-    const int places[4] = {0, 1, 2, 5};
-    for (int v = 0; v < 4; ++v) row.value[places[v]] = start[v] + (end[v] - start[v]) * t;
-    row.value[4] = 100.0 * k;  // some Fy
+    for (int v = 0; v < 4; ++v) row.value[v == 3 && !measured ? 5 : v] = points[k][v];
+    row.value[4] = measured ? 20000.0 : 100.0 * k;
     table.rows.push_back(row);
   }
   return table;
 }
 
-/// A measured-and-model table from operating points (slip, slip angle,
-/// camber, load) at 20 m/s.
-ResultTable measured(const std::vector<std::array<double, 4>>& points) {
-  ResultTable table;
-  table.columns = 11;
-  for (const auto& p : points) {
-    ResultRow row;
-    for (int v = 0; v < 4; ++v) row.value[v] = p[v];
-    row.value[4] = 20000.0;
-    table.rows.push_back(row);
+/// A range result of five points from start to end, as gripsim writes it.
+ResultTable range(std::array<double, 4> start, std::array<double, 4> end) {
+  std::vector<std::array<double, 4>> points(5);
+  for (int k = 0; k < 5; ++k) {
+    for (int v = 0; v < 4; ++v) points[k][v] = start[v] + (end[v] - start[v]) * k / 4.0;
   }
-  return table;
+  return tableOf(points, false);
 }
 
 TEST(SweepAxis, RangeIsDrawnOverTheValueThatChanges) {
@@ -71,41 +65,26 @@ TEST(SweepAxis, RangeOfSeveralOrNoChangingValuesSaysWhatItChose) {
   EXPECT_EQ(still.note, "no operating value changes; drawn over the point number");
 }
 
-TEST(SweepAxis, MeasuredLoadsWithScatterBecomeOneCurveEach) {
+TEST(SweepAxis, MeasuredLevelsBecomeCurvesOrThePointsGoOverTheirNumber) {
   // A slip-angle sweep at three loads that the rig holds to about 1 %.
   std::vector<std::array<double, 4>> points;
   const double loads[3][3] = {{2990, 3010, 3000}, {4020, 3980, 4000}, {5000, 5030, 4970}};
   for (int a = 0; a < 3; ++a) {
     for (int f = 0; f < 3; ++f) points.push_back({0.0, -2.0 + 2.0 * a, 0.0, loads[f][a]});
   }
-  const ResultTable table = measured(points);
-  const SweepAxis axis = chooseCompareAxis(table);
+  const SweepAxis axis = chooseCompareAxis(tableOf(points));
   ASSERT_TRUE(axis.x);
   EXPECT_STREQ(axis.x->name, "slip angle");
   EXPECT_EQ(axis.curveNames, (std::vector<std::string>{"Fz 3000 N", "Fz 4000 N", "Fz 5000 N"}));
   EXPECT_EQ(axis.curve, (std::vector<int>{0, 1, 2, 0, 1, 2, 0, 1, 2}));
   EXPECT_EQ(axis.note, "drawn over slip angle, one curve for each level of Fz");
   EXPECT_EQ(axis.context, (std::vector<std::string>{"slip 0", "camber 0 deg", "V 20000 mm/s"}));
-}
 
-TEST(SweepAxis, ScatteredMeasurementsAreDrawnOverThePointNumber) {
-  const ResultTable table =
-      measured({{0.01, -1.0, 2.0, 3000}, {-0.02, 3.0, -1.0, 4500}, {0.05, 0.5, 0.0, 2500}, {-0.04, -2.0, 1.0, 5200}});
-  const SweepAxis axis = chooseCompareAxis(table);
-  EXPECT_FALSE(axis.x);
-  EXPECT_EQ(axis.curveNames.size(), 1u);
-  EXPECT_EQ(axis.note, "slip, slip angle, camber and Fz change from point to point; drawn over the point number");
-}
-
-TEST(SweepAxis, LevelsSplitAtGapsWiderThanTheResolution) {
-  int count = 0;
-  EXPECT_EQ(levelsOf({5.0, 0.0, 1.02, 0.01, 1.0}, 0.05, count), (std::vector<int>{2, 0, 1, 0, 1}));
-  EXPECT_EQ(count, 3);
-  // A slow drift of small steps stays one level.
-  EXPECT_EQ(levelsOf({0.0, 0.04, 0.08, 0.12}, 0.05, count), (std::vector<int>{0, 0, 0, 0}));
-  EXPECT_EQ(count, 1);
-  EXPECT_TRUE(levelsOf({}, 0.05, count).empty());
-  EXPECT_EQ(count, 0);
+  const SweepAxis scattered = chooseCompareAxis(
+      tableOf({{0.01, -1.0, 2.0, 3000}, {-0.02, 3.0, -1.0, 4500}, {0.05, 0.5, 0.0, 2500}, {-0.04, -2.0, 1.0, 5200}}));
+  EXPECT_FALSE(scattered.x);
+  EXPECT_EQ(scattered.curveNames.size(), 1u);
+  EXPECT_EQ(scattered.note, "slip, slip angle, camber and Fz change from point to point; drawn over the point number");
 }
 
 TEST(SweepAxis, ForcesDrawnAreThoseTheSweepDrivesAndAnyNotZero) {
