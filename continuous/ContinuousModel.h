@@ -17,6 +17,7 @@ class ContinuousModel final : public TyreVariant {
  public:
   int setUp(const ParameterSet& parameters) override;
   int refresh(const ParameterSet& parameters) override { return setUp(parameters); }
+  using TyreVariant::evaluate;
   void evaluate(const OperatingPoint& input, TyreForces& forces) override;
   ContactPatch contactPatch() const override { return {h * b, h, b}; }
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "Batch.h"
 #include "OperatingPoint.h"
 #include "ParameterSet.h"
 #include "TyreForces.h"
@@ -32,6 +33,22 @@ class TyreVariant {
 
   /// Forces of one operating point. Needs a successful setUp.
   virtual void evaluate(const OperatingPoint& input, TyreForces& forces) = 0;
+
+  /// Forces of many operating points; out is as long as in. The contact
+  /// patch is left as the last point's evaluation leaves it. The default
+  /// evaluates point by point; a variant may override it with a kernel that
+  /// gives the same forces. Allocates nothing.
+  virtual void evaluate(const OperatingColumns& in, const ForceColumns& out) {
+    OperatingPoint point;
+    TyreForces forces;
+    for (std::size_t k = 0; k < in.size(); ++k) {
+      point = {in.longitudinalSlip[k], in.slipAngle[k], in.camber[k], in.verticalLoad[k], in.speed[k]};
+      evaluate(point, forces);
+      out.Fx[k] = forces.Fx;
+      out.Fy[k] = forces.Fy;
+      out.Mz[k] = forces.Mz;
+    }
+  }
 
   /// The contact patch as the last evaluation left it.
   virtual ContactPatch contactPatch() const = 0;

@@ -37,6 +37,7 @@ class DiscreteModel final : public TyreVariant {
  public:
   int setUp(const ParameterSet& parameters) override;
   int refresh(const ParameterSet& parameters) override { return refreshDiscreteModel(parameters); }
+  using TyreVariant::evaluate;
   void evaluate(const OperatingPoint& input, TyreForces& forces) override;
   ContactPatch contactPatch() const override { return {Area, h, b}; }
   void setTrace(int flag, std::FILE* stream) override {
