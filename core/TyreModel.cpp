@@ -1,5 +1,7 @@
 #include "TyreModel.h"
 
+#include <algorithm>
+
 #include "Console.h"
 #include "Messages.h"
 
@@ -32,6 +34,36 @@ void TyreModel::evaluate() {
   }
   if (reportIfNotReady()) return;
   variant->evaluate(input, forces);
+}
+
+TyreForces TyreModel::evaluate(const OperatingPoint& point) {
+  TyreForces result;
+  TyreVariant* variant = selectedVariant();
+  if (variant == nullptr) {
+    say(msg::kModelType, modelType);
+    return result;
+  }
+  if (reportIfNotReady()) return result;
+  variant->evaluate(point, result);
+  return result;
+}
+
+void TyreModel::evaluate(const OperatingColumns& in, const ForceColumns& out) {
+  TyreVariant* variant = selectedVariant();
+  bool ready = true;
+  if (variant == nullptr) {
+    say(msg::kModelType, modelType);
+    ready = false;
+  } else if (reportIfNotReady()) {
+    ready = false;
+  }
+  if (!ready) {
+    std::fill(out.Fx.begin(), out.Fx.end(), 0.0);
+    std::fill(out.Fy.begin(), out.Fy.end(), 0.0);
+    std::fill(out.Mz.begin(), out.Mz.end(), 0.0);
+    return;
+  }
+  variant->evaluate(in, out);
 }
 
 void TyreModel::contactArea(double& area, double& h, double& b) const {

@@ -39,6 +39,16 @@ class TyreModel {
   /// Evaluates the selected variant at input into forces.
   void evaluate();
 
+  /// Forces of one operating point by the selected variant; leaves input
+  /// and forces as they were. Zero forces (and the message of evaluate())
+  /// when no variant is set up.
+  TyreForces evaluate(const OperatingPoint& point);
+
+  /// Forces of many operating points by the selected variant; out must be as
+  /// long as in. Zero forces (and one message) when no variant is set up.
+  /// Allocates nothing.
+  void evaluate(const OperatingColumns& in, const ForceColumns& out);
+
   /// Contact area [mm^2], half length h and half width b of the last evaluation.
   void contactArea(double& area, double& h, double& b) const;
 
