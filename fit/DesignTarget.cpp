@@ -4,22 +4,24 @@
 #include <array>
 #include <cctype>
 #include <climits>
+#include <cmath>
 #include <new>
 #include <string>
+#include <string_view>
 
 #include "core/Console.h"
 #include "core/KeyedLine.h"
 #include "core/LineReader.h"
 #include "core/Messages.h"
 #include "core/TextFile.h"
-#include "gateway/DesignState.h"
-#include "gateway/GatewayMessages.h"
+#include "fit/DesignState.h"
+#include "fit/FitMessages.h"
 
 namespace grip {
 
 namespace {
 
-using gateway::kDesignTargetFile;
+using fit::kDesignTargetFile;
 
 /// One line of the target list.
 struct TargetEntry {
@@ -29,7 +31,7 @@ struct TargetEntry {
   double speed = 0.0;  ///< [mm/s]
 };
 
-bool isBlank(const std::string& line) {
+bool isBlank(std::string_view line) {
   return std::all_of(line.begin(), line.end(), [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; });
 }
 
@@ -57,9 +59,14 @@ bool readTargetEntry(const LineReader& lines, int index, TargetEntry& entry) {
     reportKeyedLine(read, kDesignTargetFile, lines.lineNumber(), line);
     return false;
   }
+  std::string text(withoutLineEnd(line));
   if (entry.direction < 1) {
-    std::string text(withoutLineEnd(line));
     say(msg::kTargetDirection, kDesignTargetFile, lines.lineNumber(), entry.direction, text.c_str());
+    return false;
+  }
+  if (entry.direction > 3) say(msg::kTargetDirectionAbove, kDesignTargetFile, lines.lineNumber(), entry.direction, text.c_str());
+  if (!std::isfinite(entry.speed)) {
+    say(msg::kSpeedNotFinite, kDesignTargetFile, lines.lineNumber(), entry.speed, text.c_str());
     return false;
   }
   return true;
@@ -84,7 +91,7 @@ bool readTargetList(LineReader& lines, std::vector<TargetEntry>& entries, int& f
   // allocated from the declared count, which may be anything.
   while (lines.next()) {
     const std::string& line = lines.line();
-    if (line.find(gateway::kTargetListEnd) != std::string::npos) break;
+    if (line.find(fit::kTargetListEnd) != std::string::npos) break;
     const auto index = static_cast<int>(entries.size());
     if (index == fileCount) {
       if (isBlank(line)) continue;
@@ -103,24 +110,88 @@ bool readTargetList(LineReader& lines, std::vector<TargetEntry>& entries, int& f
   return true;
 }
 
+/// Reads the numbers of one measurement line; how many there are (up to
+/// kMeasurementColumns + 1, which is enough to tell that there are too many),
+/// and whether anything but numbers and white space follows them.
+int readPointLine(const std::string& line, std::array<double, kMeasurementColumns + 1>& values, bool& trailingText) {
+  const char* text = line.c_str();
+  int count = 0;
+  while (count < static_cast<int>(values.size()) && readReal(text, values[static_cast<std::size_t>(count)])) ++count;
+  trailingText = !isBlank(text);
+  return count;
+}
+
 /// Appends the first `points` points of a measurement file to the store.
-bool readMeasurementFile(const std::string& fileName, int points, std::vector<double>& store) {
+/// Every point is one line of exactly seven numbers (blank lines are
+/// skipped), as gripsim reads the same files: a line of six or eight
+/// numbers would shift every later point. A non-finite number and a load of
+/// zero or below are refused with the file, the line and the value. The
+/// lines beyond the point count are counted, not read into the store.
+bool readMeasurementFile(const std::string& fileName, int points, std::vector<double>& store, int& beyondCount) {
   TextFile file = openForReading(fileName);
   if (!file) {
     say(msg::kUnableToOpenInput, fileName.c_str());
     return false;
   }
-  for (int point = 0; point < points; ++point) {
+  LineReader lines(file.get(), fileName);
+  std::array<double, kMeasurementColumns + 1> values{};
+  int point = 0;
+  beyondCount = 0;
+  while (lines.next()) {
+    if (isBlank(lines.line())) continue;
+    if (point == points) {
+      ++beyondCount;
+      continue;
+    }
+    bool trailingText = false;
+    const int count = readPointLine(lines.line(), values, trailingText);
+    if (count != static_cast<int>(kMeasurementColumns) || trailingText) {
+      const std::string text(withoutLineEnd(lines.line()));
+      say(msg::kNotAPointLine, lines.lineNumber(), fileName.c_str(), text.c_str());
+      return false;
+    }
     for (std::size_t column = 0; column < kMeasurementColumns; ++column) {
-      double value = 0.0;
-      if (std::fscanf(file.get(), "%lf", &value) != 1) {
-        say(msg::kMissingMeasurement, point, fileName.c_str());
+      if (!std::isfinite(values[column])) {
+        say(msg::kMeasurementNotFinite, lines.lineNumber(), fileName.c_str(), column + 1, values[column]);
         return false;
       }
-      store.push_back(value);  // within the capacity reserved for all points
     }
+    if (!(values[5] > 0.0)) {
+      say(msg::kLoadNotPositive, lines.lineNumber(), fileName.c_str(), values[5]);
+      return false;
+    }
+    store.insert(store.end(), values.begin(), values.begin() + kMeasurementColumns);
+    ++point;
+  }
+  if (point < points) {
+    say(msg::kMissingMeasurement, point, fileName.c_str());
+    return false;
   }
   return true;
+}
+
+/// The same points as columns, each with its file's speed and direction.
+void fillColumns(DesignState& state) {
+  MeasuredColumns& c = state.columns;
+  const auto n = static_cast<std::size_t>(state.totalPoints);
+  for (auto* column : {&c.longitudinalSlip, &c.slipAngle, &c.camber, &c.verticalLoad, &c.speed, &c.Fx, &c.Fy, &c.Mz})
+    column->assign(n, 0.0);
+  c.direction.assign(n, 0);
+  std::size_t k = 0;
+  for (std::size_t f = 0; f < state.PointsPerFile.size(); ++f) {
+    for (int p = 0; p < state.PointsPerFile[f]; ++p, ++k) {
+      const double* m = state.measurements.data() + k * kMeasurementColumns;
+      c.longitudinalSlip[k] = m[0];
+      c.slipAngle[k] = m[1];
+      c.camber[k] = m[2];
+      c.Fx[k] = m[3];
+      c.Fy[k] = m[4];
+      c.verticalLoad[k] = m[5];
+      c.Mz[k] = m[6];
+      c.speed[k] = state.SpeedPerFile[f];
+      c.direction[k] = state.TargetDirectionPerFile[f];
+    }
+  }
 }
 
 }  // namespace
@@ -176,17 +247,16 @@ int readDesignTarget(DesignState& state) {
   }
   state.totalPoints = static_cast<int>(totalPoints);
 
-  // Only reserved: the store grows with the numbers the files really hold.
-  const int storeSize = state.totalPoints * static_cast<int>(kMeasurementColumns);
-  try {
-    state.measurements.reserve(static_cast<std::size_t>(storeSize));
-  } catch (const std::bad_alloc&) {
-    say(msg::kDoubleAllocation, storeSize);
-    return 0;
-  }
+  // Nothing is reserved on the declared counts, which may be anything: the
+  // store grows with the numbers the files really hold.
+  state.pointsBeyondCount.assign(entries.size(), 0);
   for (std::size_t f = 0; f < entries.size(); ++f) {
-    if (!readMeasurementFile(entries[f].fileName, state.PointsPerFile[f], state.measurements)) return 0;
+    state.fileNames.push_back(entries[f].fileName);
+    if (!readMeasurementFile(entries[f].fileName, state.PointsPerFile[f], state.measurements,
+                             state.pointsBeyondCount[f]))
+      return 0;
   }
+  fillColumns(state);
   return 1;
 }
 
