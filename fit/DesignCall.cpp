@@ -25,13 +25,15 @@ double fail(DesignState& state, double failure) noexcept {
   return failure;
 }
 
-double initialise(DesignState& state) {
+}  // namespace
+
+double initialiseDesign(DesignState& state, const std::string& startFile, const std::string& targetFile) {
   release(state);  // a second initialise starts from nothing
   state.model.emplace(makeTyreModel());
 
   int targetRead = 0;
   try {
-    targetRead = readDesignTarget(state);
+    targetRead = readDesignTarget(state, targetFile);
   } catch (const std::bad_alloc&) {
     say(msg::kOutOfMemory);
   }
@@ -40,7 +42,7 @@ double initialise(DesignState& state) {
     return fail(state, kTargetFault);
   }
 
-  if (readDesignStart(state) == 0) {
+  if (readDesignStart(state, startFile) == 0) {
     say(msg::kDesignStartFailed);
     return fail(state, kStartFault);
   }
@@ -48,7 +50,14 @@ double initialise(DesignState& state) {
   state.model->setTrace(0, nullptr);
   state.evaluator = std::make_unique<TargetEvaluator>(*state.model, state);
   state.initialised = true;
-  return state.designCount;
+  return 0.0;
+}
+
+namespace {
+
+double initialise(DesignState& state) {
+  const double failure = initialiseDesign(state);
+  return failure != 0.0 ? failure : state.designCount;
 }
 
 /// Refuses a call that the state cannot answer; true when it may go on.

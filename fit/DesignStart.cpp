@@ -49,11 +49,11 @@ bool designVariablesCanVary(const DesignState& state) {
 
 /// A parameter value that is not a finite number would make every target
 /// value a non-number.
-bool parametersAreFinite(const DesignState& state) {
+bool parametersAreFinite(const DesignState& state, const std::string& startFile) {
   for (std::size_t parameter = 0; parameter < kParameterCount; ++parameter) {
     const double value = state.model->parameters[parameter];
     if (!std::isfinite(value)) {
-      say(msg::kParameterNotFinite, fit::kDesignStartFile, state.parameterLine[parameter],
+      say(msg::kParameterNotFinite, startFile.c_str(), state.parameterLine[parameter],
           state.model->parameterName(parameter), value);
       return false;
     }
@@ -63,16 +63,16 @@ bool parametersAreFinite(const DesignState& state) {
 
 }  // namespace
 
-int readDesignStart(DesignState& state) {
+int readDesignStart(DesignState& state, const std::string& startFile) {
   auto onValueLine = [&state](std::size_t parameter, const std::string& line, int lineNumber) {
     markDesignVariable(state, parameter, line, lineNumber);
   };
   TyreModel& model = *state.model;
-  int result = model.readParameterFile(fit::kDesignStartFile, onValueLine);
+  int result = model.readParameterFile(startFile, onValueLine);
   // A file that was read but not accepted (a value that is no number, a
   // missing block, a set-up that failed) leaves no model to fit.
   if (result == 0 || model.errorCount > 0 || !model.variantReady()) return 0;
-  if (!designVariablesCanVary(state) || !parametersAreFinite(state)) return 0;
+  if (!designVariablesCanVary(state) || !parametersAreFinite(state, startFile)) return 0;
   return result;
 }
 

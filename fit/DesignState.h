@@ -10,6 +10,7 @@
 
 #include "core/ParameterSet.h"
 #include "core/TyreModel.h"
+#include "fit/FitMessages.h"
 
 namespace grip {
 
@@ -133,14 +134,21 @@ struct DesignState {
 /// kResultFault. The design variables are only read. Nothing is thrown.
 double handleDesignCall(DesignState& state, std::span<const double> designVariables, double identifier) noexcept;
 
-/// Reads DesignTarget.dat and the measurement files it lists into the store.
-/// Returns 1, or 0 after printing why not.
-int readDesignTarget(DesignState& state);
+/// Reads the target list (DesignTarget.dat) and the measurement files it
+/// lists into the store; a relative measurement file name is taken from the
+/// list's folder. Returns 1, or 0 after printing why not.
+int readDesignTarget(DesignState& state, const std::string& targetFile = fit::kDesignTargetFile);
 
-/// Reads DesignStart.dat into the model (which must exist), marks the design
-/// variables and sets the selected variant up. Returns the parameter
-/// reader's result: 0 when the file cannot be used.
-int readDesignStart(DesignState& state);
+/// Reads the design start file (DesignStart.dat) into the model (which must
+/// exist), marks the design variables and sets the selected variant up.
+/// Returns the parameter reader's result: 0 when the file cannot be used.
+int readDesignStart(DesignState& state, const std::string& startFile = fit::kDesignStartFile);
+
+/// Initialise without the call protocol: a fresh model, both design files
+/// read, the evaluator made. Returns 0, or kTargetFault or kStartFault
+/// after printing why (the state is then released).
+double initialiseDesign(DesignState& state, const std::string& startFile = fit::kDesignStartFile,
+                        const std::string& targetFile = fit::kDesignTargetFile);
 
 /// Puts the design variables into the model's parameters and takes them into
 /// the selected variant without allocating. designVariables holds

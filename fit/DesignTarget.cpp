@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 #include <climits>
+#include <filesystem>
 #include <cmath>
 #include <new>
 #include <string>
@@ -21,7 +22,6 @@ namespace grip {
 
 namespace {
 
-using fit::kDesignTargetFile;
 
 /// One line of the target list.
 struct TargetEntry {
@@ -46,7 +46,7 @@ bool readTargetEntry(const LineReader& lines, int index, TargetEntry& entry) {
   for (std::size_t& at : equals) {
     at = line.find('=', from);
     if (at == std::string::npos) {
-      say(msg::kOptifileLine, index, kDesignTargetFile);
+      say(msg::kOptifileLine, index, lines.fileName().c_str());
       return false;
     }
     from = at + 1;
@@ -56,17 +56,17 @@ bool readTargetEntry(const LineReader& lines, int index, TargetEntry& entry) {
   if (read == KeyedValue::ok) read = readIntAfterEquals(line.substr(equals[2]), entry.direction);
   if (read == KeyedValue::ok) read = readRealAfterEquals(line.substr(equals[3]), entry.speed);
   if (read != KeyedValue::ok) {
-    reportKeyedLine(read, kDesignTargetFile, lines.lineNumber(), line);
+    reportKeyedLine(read, lines.fileName(), lines.lineNumber(), line);
     return false;
   }
   std::string text(withoutLineEnd(line));
   if (entry.direction < 1) {
-    say(msg::kTargetDirection, kDesignTargetFile, lines.lineNumber(), entry.direction, text.c_str());
+    say(msg::kTargetDirection, lines.fileName().c_str(), lines.lineNumber(), entry.direction, text.c_str());
     return false;
   }
-  if (entry.direction > 3) say(msg::kTargetDirectionAbove, kDesignTargetFile, lines.lineNumber(), entry.direction, text.c_str());
+  if (entry.direction > 3) say(msg::kTargetDirectionAbove, lines.fileName().c_str(), lines.lineNumber(), entry.direction, text.c_str());
   if (!std::isfinite(entry.speed)) {
-    say(msg::kSpeedNotFinite, kDesignTargetFile, lines.lineNumber(), entry.speed, text.c_str());
+    say(msg::kSpeedNotFinite, lines.fileName().c_str(), lines.lineNumber(), entry.speed, text.c_str());
     return false;
   }
   return true;
@@ -75,16 +75,16 @@ bool readTargetEntry(const LineReader& lines, int index, TargetEntry& entry) {
 /// Reads line 2 (the number of files) and the list behind it.
 bool readTargetList(LineReader& lines, std::vector<TargetEntry>& entries, int& fileCount) {
   if (!lines.next() || !lines.next()) {
-    say(msg::kEndOfFile, kDesignTargetFile, lines.lineNumber(), lines.lineNumber() + 1);
+    say(msg::kEndOfFile, lines.fileName().c_str(), lines.lineNumber(), lines.lineNumber() + 1);
     return false;
   }
   KeyedValue read = readIntAfterEquals(lines.line(), fileCount);
   if (read != KeyedValue::ok) {
-    reportKeyedLine(read, kDesignTargetFile, lines.lineNumber(), lines.line());
+    reportKeyedLine(read, lines.fileName(), lines.lineNumber(), lines.line());
     return false;
   }
   if (fileCount < 1) {
-    say(msg::kFileCountTooSmall, kDesignTargetFile, fileCount);
+    say(msg::kFileCountTooSmall, lines.fileName().c_str(), fileCount);
     return false;
   }
   // The list ends at "[Eof]" or at the end of the file. Entries are not
@@ -96,7 +96,7 @@ bool readTargetList(LineReader& lines, std::vector<TargetEntry>& entries, int& f
     if (index == fileCount) {
       if (isBlank(line)) continue;
       std::string text(withoutLineEnd(line));
-      say(msg::kMoreFiles, kDesignTargetFile, lines.lineNumber(), fileCount, text.c_str());
+      say(msg::kMoreFiles, lines.fileName().c_str(), lines.lineNumber(), fileCount, text.c_str());
       return false;
     }
     TargetEntry entry;
@@ -104,7 +104,7 @@ bool readTargetList(LineReader& lines, std::vector<TargetEntry>& entries, int& f
     entries.push_back(std::move(entry));
   }
   if (static_cast<int>(entries.size()) < fileCount) {
-    say(msg::kFewerFiles, kDesignTargetFile, static_cast<int>(entries.size()), fileCount);
+    say(msg::kFewerFiles, lines.fileName().c_str(), static_cast<int>(entries.size()), fileCount);
     return false;
   }
   return true;
@@ -127,8 +127,9 @@ int readPointLine(const std::string& line, std::array<double, kMeasurementColumn
 /// numbers would shift every later point. A non-finite number and a load of
 /// zero or below are refused with the file, the line and the value. The
 /// lines beyond the point count are counted, not read into the store.
-bool readMeasurementFile(const std::string& fileName, int points, std::vector<double>& store, int& beyondCount) {
-  TextFile file = openForReading(fileName);
+bool readMeasurementFile(const std::string& fileName, const std::string& path, int points, std::vector<double>& store,
+                         int& beyondCount) {
+  TextFile file = openForReading(path);
   if (!file) {
     say(msg::kUnableToOpenInput, fileName.c_str());
     return false;
@@ -196,14 +197,15 @@ void fillColumns(DesignState& state) {
 
 }  // namespace
 
-int readDesignTarget(DesignState& state) {
+int readDesignTarget(DesignState& state, const std::string& targetFile) {
+  const std::filesystem::path folder = std::filesystem::path(targetFile).parent_path();
   state.totalPoints = 0;
-  TextFile file = openForReading(kDesignTargetFile);
+  TextFile file = openForReading(targetFile);
   if (!file) {
-    say(msg::kUnableToOpenInput, kDesignTargetFile);
+    say(msg::kUnableToOpenInput, targetFile.c_str());
     return 0;
   }
-  LineReader lines(file.get(), kDesignTargetFile);
+  LineReader lines(file.get(), targetFile);
   std::vector<TargetEntry> entries;
   int fileCount = 0;
   if (!readTargetList(lines, entries, fileCount)) return 0;
@@ -238,11 +240,11 @@ int readDesignTarget(DesignState& state) {
   }
   constexpr long long kMostPoints = INT_MAX / static_cast<long long>(kMeasurementColumns);
   if (totalPoints > kMostPoints) {
-    say(msg::kTooManyPoints, kDesignTargetFile, totalPoints, static_cast<int>(kMostPoints));
+    say(msg::kTooManyPoints, targetFile.c_str(), totalPoints, static_cast<int>(kMostPoints));
     return 0;
   }
   if (totalPoints == 0) {
-    say(msg::kNoPoints, kDesignTargetFile);
+    say(msg::kNoPoints, targetFile.c_str());
     return 0;
   }
   state.totalPoints = static_cast<int>(totalPoints);
@@ -252,7 +254,9 @@ int readDesignTarget(DesignState& state) {
   state.pointsBeyondCount.assign(entries.size(), 0);
   for (std::size_t f = 0; f < entries.size(); ++f) {
     state.fileNames.push_back(entries[f].fileName);
-    if (!readMeasurementFile(entries[f].fileName, state.PointsPerFile[f], state.measurements,
+    // A relative name is taken from the folder of the target list.
+    const std::filesystem::path path = folder / entries[f].fileName;
+    if (!readMeasurementFile(entries[f].fileName, path.string(), state.PointsPerFile[f], state.measurements,
                              state.pointsBeyondCount[f]))
       return 0;
   }
