@@ -21,7 +21,8 @@ class ContinuousModel final : public TyreVariant {
   void evaluate(const OperatingPoint& input, TyreForces& forces) override;
   /// The same forces, a vector of points at a time (ContinuousBatch.cpp);
   /// they agree with the point-by-point results to a few units in the last
-  /// place of tan and exp. Leaves Fz, mue0Fz, h and b as the last point does.
+  /// place. Leaves Fz, mue0Fz, h and b as the last point does. Columns of
+  /// unequal length are taken as far as the shortest reaches.
   void evaluate(const OperatingColumns& in, const ForceColumns& out) override;
   /// Name of the instruction set the batch evaluation runs on, chosen at run
   /// time from what the CPU supports (e.g. "AVX2").
