@@ -19,10 +19,10 @@
 #define HWY_TARGET_INCLUDE "continuous/ContinuousBatch.cpp"
 #include <hwy/foreach_target.h>  // IWYU pragma: keep
 
-#include <hwy/contrib/math/math-inl.h>
 #include <hwy/highway.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 
 #include "continuous/ContinuousModel.h"
@@ -75,6 +75,72 @@ namespace grip {
 namespace HWY_NAMESPACE {
 namespace hn = hwy::HWY_NAMESPACE;
 
+/// tan x. x less multiples of pi/2 (pi/2 in three parts: exact enough for
+/// any slip angle) leaves |r| <= pi/4, where the Taylor series of sine to
+/// r^17 and of cosine to r^16 are short of the functions by less than 1e-16
+/// of them; tan x is their quotient, or its negative reciprocal for an odd
+/// multiple. One reduction and one division, where sine over cosine from the
+/// math library costs two of each; within a few units in the last place of
+/// std::tan. tan 0 is exactly 0 and tan x has the sign of x near 0.
+template <class D, class V = hn::Vec<D>>
+HWY_INLINE V tangent(D d, V x) {
+  const V j = hn::Round(hn::Mul(x, hn::Set(d, 0.63661977236758134308)));  // 2/pi
+  V r = hn::NegMulAdd(j, hn::Set(d, 1.570796310901641845703125), x);
+  r = hn::NegMulAdd(j, hn::Set(d, 1.589325471229585673428e-8), r);
+  r = hn::NegMulAdd(j, hn::Set(d, 6.12323399573676588614e-17), r);
+  const V r2 = hn::Mul(r, r);
+
+  // Coefficients 1/n! of the series, highest first.
+  V sine = hn::Set(d, 1.0 / 355687428096000.0);                    // 17!
+  sine = hn::MulAdd(sine, r2, hn::Set(d, -1.0 / 1307674368000.0));  // 15!
+  sine = hn::MulAdd(sine, r2, hn::Set(d, 1.0 / 6227020800.0));      // 13!
+  sine = hn::MulAdd(sine, r2, hn::Set(d, -1.0 / 39916800.0));       // 11!
+  sine = hn::MulAdd(sine, r2, hn::Set(d, 1.0 / 362880.0));          // 9!
+  sine = hn::MulAdd(sine, r2, hn::Set(d, -1.0 / 5040.0));           // 7!
+  sine = hn::MulAdd(sine, r2, hn::Set(d, 1.0 / 120.0));             // 5!
+  sine = hn::MulAdd(sine, r2, hn::Set(d, -1.0 / 6.0));              // 3!
+  sine = hn::MulAdd(hn::Mul(sine, r2), r, r);
+
+  V cosine = hn::Set(d, 1.0 / 20922789888000.0);                       // 16!
+  cosine = hn::MulAdd(cosine, r2, hn::Set(d, -1.0 / 87178291200.0));  // 14!
+  cosine = hn::MulAdd(cosine, r2, hn::Set(d, 1.0 / 479001600.0));     // 12!
+  cosine = hn::MulAdd(cosine, r2, hn::Set(d, -1.0 / 3628800.0));      // 10!
+  cosine = hn::MulAdd(cosine, r2, hn::Set(d, 1.0 / 40320.0));         // 8!
+  cosine = hn::MulAdd(cosine, r2, hn::Set(d, -1.0 / 720.0));          // 6!
+  cosine = hn::MulAdd(cosine, r2, hn::Set(d, 1.0 / 24.0));            // 4!
+  cosine = hn::MulAdd(cosine, r2, hn::Set(d, -0.5));                  // 2!
+  cosine = hn::MulAdd(cosine, r2, hn::Set(d, 1.0));
+
+  const V half = hn::Mul(j, hn::Set(d, 0.5));
+  const auto odd = hn::Ne(half, hn::Round(half));
+  return hn::Div(hn::IfThenElse(odd, hn::Neg(cosine), sine), hn::IfThenElse(odd, sine, cosine));
+}
+
+/// exp x. x = k ln2 + r with |r| <= ln2/2 (ln2 in two parts); e^r by its
+/// Taylor series to r^13, short of it by less than 1e-17 of it; 2^k written
+/// straight into the exponent bits (k + 1.5 2^52 holds k in its low bits).
+/// Below -708 the result is 0 (std::exp would give a subnormal number under
+/// 4e-308), above 709 it is infinite, NaN stays NaN. Within a few units in
+/// the last place of std::exp.
+template <class D, class V = hn::Vec<D>>
+HWY_INLINE V exponential(D d, V x) {
+  const hn::RebindToSigned<D> di;
+  const V k = hn::Round(hn::Mul(x, hn::Set(d, 1.4426950408889634074)));  // 1/ln2
+  V r = hn::NegMulAdd(k, hn::Set(d, 6.93147180369123816490e-01), x);
+  r = hn::NegMulAdd(k, hn::Set(d, 1.90821492927058770002e-10), r);
+
+  V p = hn::Set(d, 1.0 / 6227020800.0);                     // 13!
+  for (double c : {1.0 / 479001600.0, 1.0 / 39916800.0, 1.0 / 3628800.0, 1.0 / 362880.0, 1.0 / 40320.0, 1.0 / 5040.0,
+                   1.0 / 720.0, 1.0 / 120.0, 1.0 / 24.0, 1.0 / 6.0, 0.5, 1.0, 1.0})
+    p = hn::MulAdd(p, r, hn::Set(d, c));
+
+  const auto bits = hn::BitCast(di, hn::Add(k, hn::Set(d, 6755399441055744.0)));  // 1.5 2^52
+  const V scale = hn::BitCast(d, hn::ShiftLeft<52>(hn::Add(bits, hn::Set(di, 1023))));
+  const V y = hn::Mul(p, scale);
+  return hn::IfThenElse(hn::Gt(x, hn::Set(d, 709.0)), hn::Set(d, HUGE_VAL),
+                        hn::IfThenZeroElse(hn::Lt(x, hn::Set(d, -708.0)), y));
+}
+
 /// Forces of Lanes(d) operating points.
 template <class D, class V = hn::Vec<D>>
 HWY_INLINE void evaluateLanes(D d, const BatchConstants& m, V sxIn, V alphaIn, V FzIn, V speed, V& FxOut, V& FyOut,
@@ -97,7 +163,7 @@ HWY_INLINE void evaluateLanes(D d, const BatchConstants& m, V sxIn, V alphaIn, V
   const V offset = hn::Mul(dF, hn::Set(d, m.soff));
   const V sx = hn::Add(hn::Add(sxIn, hn::Set(d, m.sx0)), offset);
   const V angle = hn::Mul(hn::Add(hn::Add(alphaIn, hn::Set(d, m.sy0)), offset), hn::Set(d, m.radPerDeg));
-  const V T = hn::Div(hn::Sin(d, angle), hn::Cos(d, angle));
+  const V T = tangent(d, angle);
 
   // A slip or tangent of exactly 0 takes the negative-side pair.
   const auto sxPositive = hn::Gt(sx, zero);
@@ -119,8 +185,8 @@ HWY_INLINE void evaluateLanes(D d, const BatchConstants& m, V sxIn, V alphaIn, V
   const V ey = hn::Mul(T, invS);
 
   const V vsByg = hn::Mul(hn::Abs(hn::Mul(S, speed)), invg);
-  const V decayX = hn::Sub(hn::Exp(d, hn::Neg(hn::Mul(vsByg, invCmx))), one);
-  const V decayY = hn::Sub(hn::Exp(d, hn::Neg(hn::Mul(vsByg, invCmy))), one);
+  const V decayX = hn::Sub(exponential(d, hn::Neg(hn::Mul(vsByg, invCmx))), one);
+  const V decayY = hn::Sub(exponential(d, hn::Neg(hn::Mul(vsByg, invCmy))), one);
   const V mux = hn::Add(mue0Fz, hn::Mul(decayX, hn::Sub(mue0Fz, hn::Mul(m1x, g))));
   const V muy = hn::Add(mue0Fz, hn::Mul(decayY, hn::Sub(mue0Fz, hn::Mul(m1y, g))));
 
