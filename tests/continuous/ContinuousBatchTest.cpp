@@ -198,6 +198,52 @@ TEST_P(ContinuousBatchTest, AgreesWithPointByPointEvaluation) {
   RecordProperty("worstRelativeDifference", text.str());
 }
 
+TEST(ContinuousBatch, LeavesThePatchAsThePointByPointLoopDoes) {
+  // The last point carries no load: Fz is 0 then, and the patch is that of
+  // the last loaded point, as the scalar loop leaves it.
+  const Points points = operatingPoints(passenger(), 7);
+  for (std::size_t end : {std::size_t{2}, std::size_t{9}, std::size_t{1000}}) {
+    for (double lastLoad : {0.0, 5100.0}) {
+      SCOPED_TRACE(std::to_string(end) + " points, last load " + std::to_string(lastLoad));
+      Points copy = points;
+      copy.Fz[end - 1] = lastLoad;
+      copy.Fz[end - 2] = 3300.0;
+      ContinuousModel batch, loop;
+      batch.setUp(passenger());
+      loop.setUp(passenger());
+      Forces fb(end), fl(end);
+      batch.evaluate(copy.columns(0, end), fb.columns(end));
+      loop.TyreVariant::evaluate(copy.columns(0, end), fl.columns(end));
+      EXPECT_EQ(batch.Fz, loop.Fz);
+      EXPECT_EQ(batch.mue0Fz, loop.mue0Fz);
+      EXPECT_EQ(batch.h, loop.h);
+      EXPECT_EQ(batch.b, loop.b);
+      EXPECT_NE(batch.h, 0.0);
+    }
+  }
+}
+
+TEST(ContinuousBatch, TakesUnequalColumnsAsFarAsTheShortestAndWritesNoFurther) {
+  const Points points = operatingPoints(passenger(), 11);
+  ContinuousModel model;
+  model.setUp(passenger());
+  constexpr double kUntouched = -12345.0;
+  for (std::size_t shortest : {std::size_t{1}, std::size_t{6}, std::size_t{13}}) {
+    SCOPED_TRACE(shortest);
+    std::vector<double> Fx(20, kUntouched), Fy(20, kUntouched), Mz(20, kUntouched);
+    OperatingColumns in = points.columns(0, 20);
+    in.speed = in.speed.first(shortest);
+    model.evaluate(in, ForceColumns{Fx, Fy, Mz});
+    for (std::size_t k = 0; k < 20; ++k) {
+      EXPECT_EQ(Fx[k] == kUntouched, k >= shortest) << k;
+      EXPECT_EQ(Mz[k] == kUntouched, k >= shortest) << k;
+    }
+    std::fill(Fx.begin(), Fx.end(), kUntouched);
+    model.evaluate(points.columns(0, 20), ForceColumns{std::span(Fx).first(shortest), Fy, Mz});
+    EXPECT_EQ(Fx[shortest], kUntouched);
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Tyres, ContinuousBatchTest, ::testing::ValuesIn(tyreCases()),
                          [](const auto& info) { return info.param.name; });
 
