@@ -75,11 +75,23 @@ std::string parameterFileText(int model, int sliding, int pressure, int ni, int 
   return text.str();
 }
 
-std::string measurementFileText() {
+std::string measurementFileText(int lines) {
   // slip [-], slip angle [deg], camber [deg], Fx [N], Fy [N], Fz [N], Mz [N*mm]
-  return " +0.00 -4.0 +0.0 -20.0 -2500.0 +3000.0 +30000.0\n"
-         " +0.05 +0.0 +1.0 +1500.0 +10.0 +4000.0 -500.0\n"
-         " -0.10 +2.0 -2.0 -2800.0 +1200.0 +5000.0 -15000.0\n";
+  static constexpr const char* kLines[] = {
+      " +0.00 -4.0 +0.0 -20.0 -2500.0 +3000.0 +30000.0\n",
+      " +0.05 +0.0 +1.0 +1500.0 +10.0 +4000.0 -500.0\n",
+      " -0.10 +2.0 -2.0 -2800.0 +1200.0 +5000.0 -15000.0\n",
+  };
+  std::string text;
+  for (int k = 0; k < lines; ++k) text += kLines[k % 3];
+  return text;
+}
+
+std::string withoutPaths(std::string_view text) {
+  std::string result(text);
+  for (char& c : result)
+    if (c == '/') c = '_';
+  return result;
 }
 
 }  // namespace grip::fuzz

@@ -33,7 +33,11 @@ inline std::string_view asText(const std::uint8_t* data, std::size_t size) {
 /// the discrete one with a small grid (ni, nj as given).
 std::string parameterFileText(int model, int sliding, int pressure, int ni = 8, int nj = 8);
 
-/// A small measurement file of seven columns per line.
-std::string measurementFileText();
+/// A measurement file of seven columns per line, lines long.
+std::string measurementFileText(int lines = 3);
+
+/// The fuzz data as the text of a file whose names stay in the scratch
+/// folder: every "/" becomes "_", so that no path leads out of it.
+std::string withoutPaths(std::string_view text);
 
 }  // namespace grip::fuzz
