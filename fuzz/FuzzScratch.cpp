@@ -96,9 +96,3 @@ std::string withoutPaths(std::string_view text) {
 
 }  // namespace grip::fuzz
 
-// A per-process limit on single allocations: a file may ask for a grid or a
-// store of any size, and the code must then take its own out-of-memory path
-// (a set-up code, a message) instead of the process growing without bound.
-extern "C" const char* __asan_default_options() {
-  return "allocator_may_return_null=1:max_allocation_size_mb=1024";
-}
