@@ -12,7 +12,7 @@ grip.set_verbose(True)."""
 
 from ._console import set_verbose
 from .distributed import fit_many
-from .fitting import FitResult, Problem, _design_call, fit, residuals
+from .fitting import FitResult, Problem, _design_call, fit, residuals  # noqa: F401 (_design_call: for tests)
 from .measurements import COLUMNS, read_measurements, write_measurements
 from .tyre import PARAMETER_NAMES, TRACE_COLUMNS, ContactPatch, Tyre
 

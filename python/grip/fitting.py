@@ -7,7 +7,7 @@ import numpy as np
 
 from . import _console, _grip, _messages
 from .measurements import as_measurements, read_measurements
-from .tyre import Tyre, parameter_index, parameter_list
+from .tyre import Tyre, parameter_index
 
 
 def _existing(path):

@@ -8,7 +8,7 @@ import numpy as np
 import pytest
 
 import grip
-from conftest import EXAMPLES, FIT_CASES, GOLDEN
+from conftest import FIT_CASES, GOLDEN
 
 GOOD_CASES = [name for name in FIT_CASES if (GOLDEN / "fit" / name / "expected" / "DesignResults.dat").exists()]
 FAULTY_CASES = [name for name in FIT_CASES if name not in GOOD_CASES]

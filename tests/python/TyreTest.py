@@ -11,7 +11,7 @@ import numpy as np
 import pytest
 
 import grip
-from conftest import EXAMPLES, GOLDEN, RUNNER_CASES
+from conftest import EXAMPLES, RUNNER_CASES
 
 RANGE_LINE = " %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e\n"
 FILE_LINE = " %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e  %+12.6e %+12.6e %+12.6e\n"
