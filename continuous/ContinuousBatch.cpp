@@ -216,7 +216,9 @@ HWY_INLINE void evaluateLanes(D d, const BatchConstants& m, V sxIn, V alphaIn, V
   const V adhesionMoment = hn::Mul(hn::Mul(hn::Mul(bXh2, kyT), hn::Add(hn::Mul(two, X), h)), hn::Set(d, 1.0 / 3.0));
   const V slidingMoment =
       hn::Mul(hn::Mul(hn::Mul(hn::Mul(hX2, bXh2), ey), muy), hn::Mul(invhh, hn::Set(d, m.momentFactor)));
-  const V negM = hn::Sub(slidingMoment, adhesionMoment);
+  // -(adhesion - sliding), not sliding - adhesion: the two differ in the sign
+  // of a zero moment, which the printed results show ("-0.000000e+00").
+  const V negM = hn::Neg(hn::Sub(adhesionMoment, slidingMoment));
   const V Mz = hn::Mul(negM, hn::IfThenElse(TPositive, hn::Set(d, m.MzScaleP), hn::Set(d, m.MzScaleN)));
 
   FxOut = hn::IfThenZeroElse(unloaded, Fx);

@@ -1,0 +1,299 @@
+// The compiled part of the Python package grip: the tyre, the design state of
+// a fit and the plug-in's design call, over numpy arrays. The package's
+// Python files (grip/__init__.py and its neighbours) give the public API:
+// broadcasting, names, exceptions by kind, results and Dask.
+
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <chrono>
+#include <stdexcept>
+
+#include "core/ParameterSet.h"
+#include "fit/DesignState.h"
+#include "python/MessageCollector.h"
+#include "python/PythonDesign.h"
+#include "python/PythonMessages.h"
+#include "python/PythonTyre.h"
+
+namespace py = pybind11;
+
+namespace grip {
+
+namespace {
+
+using Column = py::array_t<double, py::array::c_style | py::array::forcecast>;
+
+ParameterSet parameterSetOf(const std::vector<double>& values) {
+  if (values.size() != kParameterCount) throw std::invalid_argument(formatText(msg::kPyParameterCount, values.size()));
+  ParameterSet set{};
+  std::copy(values.begin(), values.end(), set.begin());
+  return set;
+}
+
+std::span<const double> spanOf(const Column& column) {
+  return {column.data(), static_cast<std::size_t>(column.size())};
+}
+
+/// The five operating-point columns; all of one length.
+OperatingColumns columnsOf(const Column& slip, const Column& angle, const Column& camber, const Column& load,
+                           const Column& speed) {
+  OperatingColumns in{spanOf(slip), spanOf(angle), spanOf(camber), spanOf(load), spanOf(speed)};
+  if (!in.consistent()) throw std::invalid_argument(msg::kPyColumnLengths);
+  return in;
+}
+
+py::tuple evaluateColumns(PythonTyre& tyre, const Column& slip, const Column& angle, const Column& camber,
+                          const Column& load, const Column& speed) {
+  const OperatingColumns in = columnsOf(slip, angle, camber, load, speed);
+  const auto n = static_cast<py::ssize_t>(in.size());
+  py::array_t<double> Fx(n), Fy(n), Mz(n);
+  ForceColumns out{{Fx.mutable_data(), in.size()}, {Fy.mutable_data(), in.size()}, {Mz.mutable_data(), in.size()}};
+  {
+    py::gil_scoped_release release;
+    tyre.evaluate(in, out);
+  }
+  return py::make_tuple(Fx, Fy, Mz);
+}
+
+/// Seconds of the batch evaluation alone, measured in C++ (best of repeats):
+/// the yardstick of the Python call's overhead in the benchmark.
+double timeBatch(PythonTyre& tyre, const Column& slip, const Column& angle, const Column& camber, const Column& load,
+                 const Column& speed, int repeats) {
+  const OperatingColumns in = columnsOf(slip, angle, camber, load, speed);
+  std::vector<double> Fx(in.size()), Fy(in.size()), Mz(in.size());
+  const ForceColumns out{Fx, Fy, Mz};
+  py::gil_scoped_release release;
+  double best = 0.0;
+  for (int r = 0; r < repeats; ++r) {
+    const auto start = std::chrono::steady_clock::now();
+    tyre.evaluate(in, out);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (r == 0 || seconds < best) best = seconds;
+  }
+  return best;
+}
+
+py::dict channelDict(const ChannelReport& c) {
+  py::dict d;
+  d["file"] = c.file;
+  d["direction"] = c.direction;
+  d["channel"] = std::string(c.channel != nullptr ? c.channel : "");
+  d["points"] = c.points;
+  d["mean_error"] = c.meanError;
+  d["rms_error"] = c.rmsError;
+  d["mean_error_percent"] = c.meanErrorPercent;
+  d["rms_error_percent"] = c.rmsErrorPercent;
+  d["measured_peak"] = c.measuredPeak;
+  d["model_peak"] = c.modelPeak;
+  d["in_target"] = c.inTarget;
+  return d;
+}
+
+py::dict designDict(const DesignReport& r) {
+  py::dict d;
+  d["name"] = r.name;
+  d["start"] = r.start;
+  d["value"] = r.value;
+  d["lower"] = r.lower;
+  d["upper"] = r.upper;
+  d["bound_flag"] = r.boundFlag;
+  return d;
+}
+
+SearchOptions searchOptionsOf(const std::string& method, int starts, long maxEvaluations, unsigned long seed,
+                              int threads) {
+  SearchOptions options;
+#ifdef GRIP_HAVE_SEARCH
+  if (!method.empty()) {
+    options.method = searchMethodOf(method);
+    if (!options.method) throw std::invalid_argument(formatText(msg::kPySearchMethod, method.c_str()));
+  }
+#else
+  (void)method;
+#endif
+  options.starts = starts;
+  options.maxEvaluations = maxEvaluations;
+  options.seed = seed;
+  options.threads = threads;
+  return options;
+}
+
+/// Validates and searches, then reports on the best design: plain Python
+/// data, so that results travel between processes.
+py::dict fitDesign(PythonDesign& design, const std::string& method, int starts, long maxEvaluations,
+                   unsigned long seed, int threads) {
+  const SearchOptions options = searchOptionsOf(method, starts, maxEvaluations, seed, threads);
+  FitOutcome outcome;
+  FitReport report;
+  {
+    py::gil_scoped_release release;
+    outcome = design.fit(options);
+    report = design.report(outcome.search);
+  }
+  const SearchResult& s = outcome.search;
+  py::dict result;
+  result["design"] = s.design;
+  result["target"] = s.target;
+  result["evaluations"] = s.evaluations;
+  result["seconds"] = s.seconds;
+  result["starts_done"] = s.startsDone;
+#ifdef GRIP_HAVE_SEARCH
+  result["method"] = std::string(searchMethodName(s.method));
+#endif
+  result["interrupted"] = s.interrupted;
+  py::list warnings;
+  for (const DesignIssue& issue : outcome.issues) warnings.append(issue.message);
+  result["warnings"] = warnings;
+  py::list channels, variables;
+  for (const ChannelReport& c : report.channels) channels.append(channelDict(c));
+  for (const DesignReport& r : report.design) variables.append(designDict(r));
+  result["channels"] = channels;
+  result["variables"] = variables;
+  result["report_target"] = report.target;
+  return result;
+}
+
+/// The plug-in's design call over a state of its own, for tests that hold
+/// the Python fit against it: files are read from and written to the
+/// working directory, as the plug-in does.
+class DesignCallState {
+ public:
+  py::tuple call(const Column& design, double identifier) {
+    MessageCollector messages;
+    double value = 0.0;
+    {
+      py::gil_scoped_release release;
+      value = handleDesignCall(state_, spanOf(design), identifier);
+    }
+    return py::make_tuple(value, messages.text());
+  }
+
+ private:
+  DesignState state_;
+};
+
+}  // namespace
+
+}  // namespace grip
+
+PYBIND11_MODULE(_grip, m) {
+  using namespace grip;
+  m.doc() = "Compiled core of grip: brush-model tyre forces and their fit";
+
+  m.def("parameter_names", [] {
+    std::vector<std::string> names;
+    for (const ParameterInfo& info : kParameterTable) names.emplace_back(info.name);
+    return names;
+  });
+  m.def("parameter_index", [](const std::string& name) { return parameterIndex(name); });
+  m.def("parameter_name_list", &parameterNameList);
+  m.def("search_available", &PythonDesign::searchAvailable);
+
+  py::class_<PythonTyre>(m, "TyreCore")
+      .def(py::init<>())
+      .def("read", &PythonTyre::read)
+      .def("set_up", [](PythonTyre& t, const std::vector<double>& values, double model) {
+        t.setUp(parameterSetOf(values), model);
+      })
+      .def("write", &PythonTyre::write)
+      .def_property_readonly("model_type", &PythonTyre::modelType)
+      .def_property_readonly("model_number", &PythonTyre::modelNumber)
+      .def_property_readonly("parameters", [](const PythonTyre& t) {
+        const ParameterSet p = t.parameters();
+        return std::vector<double>(p.begin(), p.end());
+      })
+      .def("set_parameter", &PythonTyre::setParameter)
+      .def_property_readonly("written_names", &PythonTyre::writtenNames)
+      .def("evaluate", &evaluateColumns)
+      .def("evaluate_point",
+           [](PythonTyre& t, double slip, double angle, double camber, double load, double speed) {
+             const TyreForces f = t.evaluate(OperatingPoint{slip, angle, camber, load, speed});
+             return py::make_tuple(f.Fx, f.Fy, f.Mz);
+           })
+      .def("contact_patch",
+           [](PythonTyre& t, double slip, double angle, double camber, double load, double speed) {
+             const ContactPatch p = t.contactPatch(OperatingPoint{slip, angle, camber, load, speed});
+             return py::make_tuple(p.area, p.h, p.b);
+           })
+      .def("trace",
+           [](PythonTyre& t, double slip, double angle, double camber, double load, double speed) {
+             std::vector<double> values;
+             std::vector<int> column;
+             t.trace(OperatingPoint{slip, angle, camber, load, speed}, values, column);
+             const auto n = static_cast<py::ssize_t>(column.size());
+             py::array_t<double> table({n, static_cast<py::ssize_t>(kTraceValues)});
+             std::copy(values.begin(), values.end(), table.mutable_data());
+             return py::make_tuple(table, py::array_t<int>(n, column.data()));
+           })
+      .def("_time_batch", &timeBatch);
+
+  py::class_<PythonDesign>(m, "DesignCore")
+      .def(py::init([](const py::object& start, const py::object& target) {
+        // Each half is a file name (str) or data: (parameters, model, [(index, lower, upper)])
+        // and [(name, (n, 7) array, direction, speed)].
+        StartSource startSource;
+        if (py::isinstance<py::str>(start)) {
+          startSource = start.cast<std::string>();
+        } else {
+          const auto data = start.cast<py::tuple>();
+          StartData startData;
+          startData.parameters = parameterSetOf(data[0].cast<std::vector<double>>());
+          startData.modelNumber = data[1].cast<double>();
+          for (const auto& [parameter, lower, upper] : data[2].cast<std::vector<std::tuple<std::size_t, double, double>>>())
+            startData.design.push_back({parameter, lower, upper});
+          startSource = std::move(startData);
+        }
+        TargetSource targetSource;
+        if (py::isinstance<py::str>(target)) {
+          targetSource = target.cast<std::string>();
+        } else {
+          std::vector<TargetData> targets;
+          for (const py::handle item : target) {
+            const auto entry = item.cast<py::tuple>();
+            const auto table = entry[1].cast<Column>();
+            const auto values = spanOf(table);
+            targets.push_back({entry[0].cast<std::string>(), {values.begin(), values.end()}, entry[2].cast<int>(),
+                               entry[3].cast<double>()});
+          }
+          targetSource = std::move(targets);
+        }
+        return std::make_unique<PythonDesign>(startSource, targetSource);
+      }))
+      .def_property_readonly("design_count", &PythonDesign::designCount)
+      .def_property_readonly("residual_count", &PythonDesign::residualCount)
+      .def_property_readonly("model_type", &PythonDesign::modelType)
+      .def_property_readonly("model_number", &PythonDesign::modelNumber)
+      .def_property_readonly("names", &PythonDesign::names)
+      .def_property_readonly("start_values", &PythonDesign::startValues)
+      .def_property_readonly("lower_bounds", &PythonDesign::lowerBounds)
+      .def_property_readonly("upper_bounds", &PythonDesign::upperBounds)
+      .def_property_readonly("points_per_target", &PythonDesign::pointsPerTarget)
+      .def_property_readonly("target_names", &PythonDesign::targetNames)
+      .def_property_readonly("messages", &PythonDesign::messages)
+      .def("target",
+           [](PythonDesign& d, const Column& x) {
+             py::gil_scoped_release release;
+             return d.target(spanOf(x));
+           })
+      .def("residuals",
+           [](PythonDesign& d, const Column& x) {
+             py::array_t<double> out(static_cast<py::ssize_t>(d.residualCount()));
+             std::span<double> values(out.mutable_data(), d.residualCount());
+             {
+               py::gil_scoped_release release;
+               d.residuals(spanOf(x), values);
+             }
+             return out;
+           })
+      .def("parameters_at",
+           [](PythonDesign& d, const Column& x) {
+             const ParameterSet p = d.parametersAt(spanOf(x));
+             return std::vector<double>(p.begin(), p.end());
+           })
+      .def("result_files", [](PythonDesign& d, const Column& x) { return d.resultFiles(spanOf(x)); })
+      .def("fit", &fitDesign);
+
+  py::class_<DesignCallState>(m, "DesignCallState").def(py::init<>()).def("call", &DesignCallState::call);
+}

@@ -1,0 +1,301 @@
+// The design state of a Python fit: built from the design files or from
+// data, evaluated, written as result texts and searched.
+
+#include "python/PythonDesign.h"
+
+#include <cmath>
+#include <stdexcept>
+
+#include "core/Console.h"
+#include "core/Messages.h"
+#include "fit/FitMessages.h"
+#include "model/MakeTyreModel.h"
+#include "python/MessageCollector.h"
+#include "python/PythonMessages.h"
+
+namespace grip {
+
+namespace {
+
+/// Stand-ins for the file names in the messages of a design made from data.
+constexpr const char* kDataStartName = "design";
+constexpr const char* kDataTargetName = "targets";
+
+/// The measured points as columns, each with its file's speed and
+/// direction, as the fit library keeps them after reading the files.
+void fillColumns(DesignState& state) {
+  MeasuredColumns& c = state.columns;
+  const auto n = static_cast<std::size_t>(state.totalPoints);
+  for (auto* column : {&c.longitudinalSlip, &c.slipAngle, &c.camber, &c.verticalLoad, &c.speed, &c.Fx, &c.Fy, &c.Mz})
+    column->assign(n, 0.0);
+  c.direction.assign(n, 0);
+  std::size_t k = 0;
+  for (std::size_t f = 0; f < state.PointsPerFile.size(); ++f) {
+    for (int p = 0; p < state.PointsPerFile[f]; ++p, ++k) {
+      const double* m = state.measurements.data() + k * kMeasurementColumns;
+      c.longitudinalSlip[k] = m[0];
+      c.slipAngle[k] = m[1];
+      c.camber[k] = m[2];
+      c.Fx[k] = m[3];
+      c.Fy[k] = m[4];
+      c.verticalLoad[k] = m[5];
+      c.Mz[k] = m[6];
+      c.speed[k] = state.SpeedPerFile[f];
+      c.direction[k] = state.TargetDirectionPerFile[f];
+    }
+  }
+}
+
+/// Refuses measurements that the fit library would refuse in a file.
+void checkTarget(const TargetData& target) {
+  if (target.measurements.empty() || target.measurements.size() % kMeasurementColumns != 0)
+    throw std::invalid_argument(formatText(msg::kPyMeasurementShape, target.name.c_str(),
+                                           formatText("(%zu values)", target.measurements.size()).c_str()));
+  if (target.direction < 1 || target.direction > 3)
+    throw std::invalid_argument(formatText(msg::kPyTargetDirection, target.name.c_str(), target.direction));
+  if (!std::isfinite(target.speed))
+    throw std::invalid_argument(formatText(msg::kPyTargetSpeed, target.name.c_str(), target.speed));
+  const std::size_t points = target.measurements.size() / kMeasurementColumns;
+  for (std::size_t point = 0; point < points; ++point) {
+    const double* m = target.measurements.data() + point * kMeasurementColumns;
+    const auto row = static_cast<int>(point + 1);
+    for (std::size_t column = 0; column < kMeasurementColumns; ++column) {
+      if (!std::isfinite(m[column]))
+        throw std::invalid_argument(withMessages(
+            "", formatText(msg::kMeasurementNotFinite, row, target.name.c_str(), column + 1, m[column])));
+    }
+    if (!(m[5] > 0.0))
+      throw std::invalid_argument(withMessages("", formatText(msg::kLoadNotPositive, row, target.name.c_str(), m[5])));
+  }
+}
+
+}  // namespace
+
+PythonDesign::PythonDesign(const StartSource& start, const TargetSource& target)
+    : state_(std::make_unique<DesignState>()) {
+  MessageCollector messages;
+  const auto* startFile = std::get_if<std::string>(&start);
+  const auto* targetFile = std::get_if<std::string>(&target);
+  startFile_ = startFile != nullptr ? *startFile : kDataStartName;
+  targetFile_ = targetFile != nullptr ? *targetFile : kDataTargetName;
+  DesignState& state = *state_;
+  if (startFile != nullptr && targetFile != nullptr) {
+    // Both files: exactly the plug-in's initialise.
+    const double failure = initialiseDesign(state, *startFile, *targetFile);
+    if (failure == kTargetFault)
+      throw std::invalid_argument(withMessages(formatText(msg::kPyDesignTargetRejected, targetFile->c_str()), messages.text()));
+    if (failure != 0.0)
+      throw std::invalid_argument(withMessages(formatText(msg::kPyDesignStartRejected, startFile->c_str()), messages.text()));
+    messages_ = messages.text();
+    return;
+  }
+  // The same steps, each half from its file or from data.
+  state.model.emplace(makeTyreModel());
+  if (targetFile != nullptr) {
+    if (readDesignTarget(state, *targetFile) == 0)
+      throw std::invalid_argument(withMessages(formatText(msg::kPyDesignTargetRejected, targetFile->c_str()), messages.text()));
+  } else {
+    takeTargets(std::get<std::vector<TargetData>>(target));
+  }
+  if (startFile != nullptr) {
+    if (readDesignStart(state, *startFile) == 0)
+      throw std::invalid_argument(withMessages(formatText(msg::kPyDesignStartRejected, startFile->c_str()), messages.text()));
+  } else {
+    takeStart(std::get<StartData>(start));
+  }
+  // The fit never writes a trace.
+  state.model->setTrace(0, nullptr);
+  state.evaluator = std::make_unique<TargetEvaluator>(*state.model, state);
+  state.initialised = true;
+  messages_ = messages.text();
+}
+
+void PythonDesign::takeStart(const StartData& start) {
+  MessageCollector messages;
+  DesignState& state = *state_;
+  const int type = static_cast<int>(start.modelNumber);
+  if (type != kContinuousModel && type != kDiscreteModel)
+    throw std::invalid_argument(formatText(msg::kPyModelNumber, start.modelNumber));
+  TyreModel& model = *state.model;
+  const int code = model.setUp(start.parameters, start.modelNumber);
+  if (code != 0)
+    throw std::invalid_argument(withMessages(formatText(msg::kPyParametersRejected, type, code), messages.text()));
+
+  if (start.design.empty()) throw std::invalid_argument(msg::kPyNoDesignVariable);
+  for (const DesignVariable& variable : start.design) {
+    const char* name = kParameterTable[variable.parameter].name;
+    if (!std::isfinite(variable.lower) || !std::isfinite(variable.upper))
+      throw std::invalid_argument(formatText(msg::kPyBoundNotFinite, name, variable.lower, variable.upper));
+    if (variable.lower > variable.upper)
+      throw std::invalid_argument(formatText(msg::kPyBoundOrder, name, variable.lower, variable.upper));
+    if (model.fixedAtSetUp(variable.parameter)) throw std::invalid_argument(formatText(msg::kPyGridDesignVariable, name));
+    state.designMask[variable.parameter] = 1;
+    state.lowerBound[variable.parameter] = variable.lower;
+    state.upperBound[variable.parameter] = variable.upper;
+    state.boundsRead[variable.parameter] = 2;
+  }
+  // The design variables count in parameter order, as a design start file gives them.
+  for (std::size_t parameter = 0; parameter < kParameterCount; ++parameter) {
+    if (state.designMask[parameter] == 1)
+      state.startValues[static_cast<std::size_t>(state.designCount++)] = model.parameters[parameter];
+  }
+}
+
+void PythonDesign::takeTargets(const std::vector<TargetData>& targets) {
+  DesignState& state = *state_;
+  if (targets.empty()) throw std::invalid_argument(msg::kPyNoTargets);
+  for (const TargetData& target : targets) {
+    checkTarget(target);
+    const auto points = static_cast<int>(target.measurements.size() / kMeasurementColumns);
+    state.fileNames.push_back(target.name);
+    state.PointsPerFile.push_back(points);
+    state.TargetDirectionPerFile.push_back(target.direction);
+    state.SpeedPerFile.push_back(target.speed);
+    state.pointsBeyondCount.push_back(0);
+    state.measurements.insert(state.measurements.end(), target.measurements.begin(), target.measurements.end());
+    state.totalPoints += points;
+  }
+  state.fileCount = static_cast<int>(targets.size());
+  fillColumns(state);
+}
+
+std::vector<std::string> PythonDesign::names() const {
+  std::vector<std::string> names;
+  for (std::size_t parameter = 0; parameter < kParameterCount; ++parameter)
+    if (state_->designMask[parameter] == 1) names.emplace_back(kParameterTable[parameter].name);
+  return names;
+}
+
+std::vector<double> PythonDesign::startValues() const {
+  return {state_->startValues.begin(), state_->startValues.begin() + state_->designCount};
+}
+
+std::vector<double> PythonDesign::lowerBounds() const {
+  std::vector<double> bounds;
+  for (std::size_t parameter = 0; parameter < kParameterCount; ++parameter)
+    if (state_->designMask[parameter] == 1) bounds.push_back(state_->lowerBound[parameter]);
+  return bounds;
+}
+
+std::vector<double> PythonDesign::upperBounds() const {
+  std::vector<double> bounds;
+  for (std::size_t parameter = 0; parameter < kParameterCount; ++parameter)
+    if (state_->designMask[parameter] == 1) bounds.push_back(state_->upperBound[parameter]);
+  return bounds;
+}
+
+void PythonDesign::checkDesign(std::span<const double> design) const {
+  if (design.size() != static_cast<std::size_t>(state_->designCount))
+    throw std::invalid_argument(formatText(msg::kPyDesignCount, design.size(), state_->designCount));
+  const std::vector<std::string> variableNames = names();
+  for (std::size_t k = 0; k < design.size(); ++k)
+    if (!std::isfinite(design[k]))
+      throw std::invalid_argument(
+          formatText(msg::kPyDesignNotFinite, static_cast<int>(k + 1), variableNames[k].c_str(), design[k]));
+}
+
+double PythonDesign::target(std::span<const double> design) {
+  checkDesign(design);
+  std::lock_guard lock(mutex_);
+  MessageCollector messages;
+  return state_->evaluator->target(design);
+}
+
+void PythonDesign::residuals(std::span<const double> design, std::span<double> out) {
+  checkDesign(design);
+  std::lock_guard lock(mutex_);
+  MessageCollector messages;
+  state_->evaluator->residuals(design, out);
+}
+
+ParameterSet PythonDesign::parametersAt(std::span<const double> design) {
+  checkDesign(design);
+  std::lock_guard lock(mutex_);
+  applyDesignVariables(*state_->model, *state_, design);
+  return state_->model->parameters;
+}
+
+std::vector<ResultFile> PythonDesign::resultFiles(std::span<const double> design) {
+  checkDesign(design);
+  std::lock_guard lock(mutex_);
+  MessageCollector messages;
+  DesignState& state = *state_;
+  // As the plug-in's terminate: the design in place, the target value, then
+  // the listings of the model's forces and DesignResults.dat.
+  applyDesignVariables(*state.model, state, design);
+  evaluateTarget(state);
+  const TargetEvaluator& forces = *state.evaluator;
+  const MeasuredColumns& m = state.columns;
+  std::vector<ResultFile> files;
+  bool opened = true;
+  std::size_t k = 0;
+  for (int f = 0; f < state.fileCount; ++f) {
+    const auto points = static_cast<std::size_t>(state.PointsPerFile[static_cast<std::size_t>(f)]);
+    std::string text = writtenText(
+        [&](std::FILE* listing) {
+          for (const std::size_t end = k + points; k < end; ++k) {
+            std::fprintf(listing, fit::kListingOperatingPoint, m.longitudinalSlip[k], m.slipAngle[k], m.camber[k],
+                         m.verticalLoad[k], m.speed[k]);
+            std::fprintf(listing, fit::kListingMeasured, m.Fx[k], m.Fy[k], m.Mz[k]);
+            std::fprintf(listing, fit::kListingModel, forces.Fx(k), forces.Fy(k), forces.Mz(k));
+          }
+        },
+        opened);
+    if (!opened) throw std::invalid_argument(msg::kPyTraceFile);
+    files.emplace_back(fit::kListingPrefix + std::to_string(f + 1) + fit::kListingSuffix, std::move(text));
+  }
+  std::string results = writtenText(
+      [&](std::FILE* file) {
+        int designIndex = 0;
+        writeParameterBlocks(file, *state.model, [&](std::FILE* out, std::size_t parameter) {
+          writeDesignBounds(out, parameter, state, design, designIndex);
+        });
+        std::fputs(fit::kTargetHeader, file);
+        std::fprintf(file, fit::kTargetLine, state.targetValue);
+        std::fputs(kEndOfFileLine, file);
+      },
+      opened);
+  if (!opened) throw std::invalid_argument(msg::kPyTraceFile);
+  files.emplace_back(fit::kDesignResultsFile, std::move(results));
+  return files;
+}
+
+#ifdef GRIP_HAVE_SEARCH
+
+bool PythonDesign::searchAvailable() { return true; }
+
+FitOutcome PythonDesign::fit(const SearchOptions& options) {
+  std::lock_guard lock(mutex_);
+  MessageCollector messages;
+  FitOutcome outcome;
+  std::string errors;
+  for (DesignIssue& issue : validateDesign(*state_, startFile_, targetFile_)) {
+    if (issue.error) {
+      errors += issue.message;
+      errors += '\n';
+    } else {
+      outcome.issues.push_back(std::move(issue));
+    }
+  }
+  if (!errors.empty()) throw std::invalid_argument(withMessages(msg::kPyDesignInvalid, errors));
+  outcome.search = searchDesign(*state_, options);
+  return outcome;
+}
+
+FitReport PythonDesign::report(const SearchResult& search) {
+  std::lock_guard lock(mutex_);
+  MessageCollector messages;
+  return makeReport(*state_, search);
+}
+
+#else
+
+bool PythonDesign::searchAvailable() { return false; }
+
+FitOutcome PythonDesign::fit(const SearchOptions&) { throw std::invalid_argument(msg::kPySearchMissing); }
+
+FitReport PythonDesign::report(const SearchResult&) { throw std::invalid_argument(msg::kPySearchMissing); }
+
+#endif
+
+}  // namespace grip

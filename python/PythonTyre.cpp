@@ -1,0 +1,146 @@
+// The tyre of the Python module: reading, set-up, evaluation, contact patch and trace.
+
+#include "python/PythonTyre.h"
+
+#include <array>
+#include <stdexcept>
+
+#include "core/KeyedLine.h"
+#include "model/MakeTyreModel.h"
+#include "python/MessageCollector.h"
+#include "python/PythonMessages.h"
+
+namespace grip {
+
+std::optional<std::size_t> parameterIndex(std::string_view name) {
+  for (std::size_t k = 0; k < kParameterCount; ++k) {
+    const ParameterInfo& info = kParameterTable[k];
+    if (name == info.name || (info.alternativeName != nullptr && name == info.alternativeName)) return k;
+  }
+  return std::nullopt;
+}
+
+std::string parameterNameList() {
+  std::string names;
+  for (const ParameterInfo& info : kParameterTable) {
+    if (!names.empty()) names += ", ";
+    names += info.name;
+  }
+  return names;
+}
+
+PythonTyre::PythonTyre() : model_(makeTyreModel()) {}
+
+void PythonTyre::read(const std::string& fileName) {
+  std::lock_guard lock(mutex_);
+  MessageCollector messages;
+  TyreModel fresh = makeTyreModel();
+  const int result = fresh.readParameterFile(fileName, nullptr);
+  if (result == 0 || fresh.errorCount > 0 || !fresh.variantReady())
+    throw std::invalid_argument(withMessages(formatText(msg::kPyParameterFileRejected, fileName.c_str()), messages.text()));
+  // The trace is asked for explicitly (trace()); evaluations write none.
+  fresh.setTrace(0, nullptr);
+  model_ = std::move(fresh);
+}
+
+void PythonTyre::setUp(const ParameterSet& parameters, double modelNumber) {
+  std::lock_guard lock(mutex_);
+  MessageCollector messages;
+  const int type = static_cast<int>(modelNumber);
+  if (type != kContinuousModel && type != kDiscreteModel)
+    throw std::invalid_argument(formatText(msg::kPyModelNumber, modelNumber));
+  TyreModel fresh = makeTyreModel();
+  const int code = fresh.setUp(parameters, modelNumber);
+  if (code != 0)
+    throw std::invalid_argument(withMessages(formatText(msg::kPyParametersRejected, type, code), messages.text()));
+  fresh.setTrace(0, nullptr);
+  model_ = std::move(fresh);
+}
+
+bool PythonTyre::write(const std::string& fileName) const {
+  MessageCollector messages;
+  return writeParameterFile(fileName, model_);
+}
+
+ParameterSet PythonTyre::parameters() const { return model_.parameters; }
+
+void PythonTyre::setParameter(std::size_t parameter, double value) {
+  ParameterSet changed = model_.parameters;
+  changed[parameter] = value;
+  setUp(changed, model_.modelNumber);
+}
+
+std::vector<std::string> PythonTyre::writtenNames() const {
+  std::vector<std::string> names;
+  for (std::size_t k = 0; k < kParameterCount; ++k) names.emplace_back(model_.parameterName(k));
+  return names;
+}
+
+void PythonTyre::evaluate(const OperatingColumns& in, const ForceColumns& out) {
+  std::lock_guard lock(mutex_);
+  MessageCollector messages;  // a tyre is always set up: nothing to say
+  model_.evaluate(in, out);
+}
+
+TyreForces PythonTyre::evaluate(const OperatingPoint& point) {
+  std::lock_guard lock(mutex_);
+  MessageCollector messages;
+  return model_.evaluate(point);
+}
+
+ContactPatch PythonTyre::contactPatch(const OperatingPoint& point) {
+  std::lock_guard lock(mutex_);
+  MessageCollector messages;
+  // As gripsim's single input: the discrete model sums its loaded area only
+  // while its trace flag is set (with no stream, nothing is written).
+  model_.setTrace(1, nullptr);
+  model_.input = point;
+  model_.evaluate();
+  ContactPatch patch;
+  model_.contactArea(patch.area, patch.h, patch.b);
+  model_.setTrace(0, nullptr);
+  return patch;
+}
+
+void PythonTyre::trace(const OperatingPoint& point, std::vector<double>& values, std::vector<int>& column) {
+  std::lock_guard lock(mutex_);
+  MessageCollector messages;
+  if (model_.modelType != kDiscreteModel)
+    throw std::invalid_argument(formatText(msg::kPyTraceNeedsDiscrete, model_.modelType));
+  bool opened = false;
+  const std::string text = writtenText(
+      [&](std::FILE* stream) {
+        model_.setTrace(1, stream);
+        model_.input = point;
+        model_.evaluate();
+        model_.setTrace(0, nullptr);
+      },
+      opened);
+  if (!opened) throw std::invalid_argument(msg::kPyTraceFile);
+
+  // One line per grid point; a blank line closes each lateral column.
+  values.clear();
+  column.clear();
+  int block = 0;
+  int lineNumber = 0;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(start, end - start);
+    start = end + 1;
+    ++lineNumber;
+    if (line.find_first_not_of(" \t\r") == std::string::npos) {
+      ++block;
+      continue;
+    }
+    std::array<double, kTraceValues> point{};
+    const char* cursor = line.c_str();
+    for (double& value : point)
+      if (!readReal(cursor, value)) throw std::invalid_argument(formatText(msg::kPyTraceLine, lineNumber));
+    values.insert(values.end(), point.begin(), point.end());
+    column.push_back(block);
+  }
+}
+
+}  // namespace grip

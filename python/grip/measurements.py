@@ -1,0 +1,71 @@
+"""Measurement files: seven numbers per measured point."""
+
+import os
+
+import numpy as np
+
+from . import _messages
+
+#: The seven columns of a measurement file, in file order, with their units.
+COLUMNS = ("slip", "slip_angle", "camber", "Fx", "Fy", "Fz", "Mz")
+UNITS = ("-", "deg", "deg", "N", "N", "N", "N*mm")
+
+#: Each number is written with 17 significant digits, so that a written
+#: array reads back bit for bit; the fit and gripsim read any real number.
+LINE_FORMAT = " %+.16e" * 7
+
+
+def _open_path(path):
+    path = os.fspath(path)
+    if not os.path.isfile(path):
+        raise FileNotFoundError(2, _messages.FILE_NOT_FOUND.format(path=path), path)
+    return path
+
+
+def read_measurements(path, as_frame=False):
+    """Reads a measurement file as the fit does: every non-blank line holds
+    exactly seven numbers (slip [-], slip angle [deg], camber [deg], Fx [N],
+    Fy [N], Fz [N], Mz [N*mm]). Returns an (n, 7) float array, or with
+    as_frame=True a pandas DataFrame with the columns named by COLUMNS."""
+    path = _open_path(path)
+    rows = []
+    with open(path, encoding="latin-1") as lines:
+        for number, line in enumerate(lines, start=1):
+            if not line.strip():
+                continue
+            words = line.split()
+            try:
+                if len(words) != 7:
+                    raise ValueError
+                rows.append([float(word) for word in words])
+            except ValueError:
+                raise ValueError(_messages.MEASUREMENT_LINE.format(
+                    line=number, path=path, text=line.rstrip("\r\n"))) from None
+    table = np.array(rows, dtype=np.float64).reshape(-1, 7)
+    if as_frame:
+        import pandas
+        return pandas.DataFrame(table, columns=list(COLUMNS))
+    return table
+
+
+def as_measurements(data):
+    """Any (n, 7) table of numbers (array, nested lists, DataFrame) as a
+    C-ordered float array; ValueError for anything else."""
+    try:
+        table = np.asarray(data, dtype=np.float64)
+    except (TypeError, ValueError) as fault:
+        raise ValueError(_messages.NOT_NUMBERS.format(what="measurements", detail=fault)) from None
+    if table.ndim != 2 or table.shape[1] != 7 or table.shape[0] == 0:
+        raise ValueError(_messages.MEASUREMENT_SHAPE.format(shape=table.shape))
+    return np.ascontiguousarray(table)
+
+
+def write_measurements(path, data):
+    """Writes an (n, 7) table in the layout of a measurement file, one point
+    a line (see LINE_FORMAT)."""
+    table = as_measurements(data)
+    path = os.fspath(path)
+    try:
+        np.savetxt(path, table, fmt=LINE_FORMAT, newline="\n")
+    except OSError as fault:
+        raise OSError(fault.errno, _messages.NOT_WRITTEN.format(path=path), path) from None

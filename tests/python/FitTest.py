@@ -1,0 +1,153 @@
+"""The Python fit against the plug-in's design call and the reference fit
+cases, and its faults."""
+
+import os
+import pickle
+
+import numpy as np
+import pytest
+
+import grip
+from conftest import FIT_CASES, GOLDEN
+
+GOOD_CASES = [name for name in FIT_CASES if (GOLDEN / "fit" / name / "expected" / "DesignResults.dat").exists()]
+FAULTY_CASES = [name for name in FIT_CASES if name not in GOOD_CASES]
+needs_search = pytest.mark.skipif(not grip._grip.search_available(), reason="the fit library holds no search yet")
+
+
+def design_vector(folder):
+    return np.array([float(v) for v in (folder / "x.txt").read_text().split()])
+
+
+@pytest.mark.parametrize("name", GOOD_CASES)
+def testProblemGivesThePluginsTargetAndResultFiles(name, case_copy, monkeypatch):
+    folder = case_copy("fit", name)
+    x = design_vector(folder)
+    problem = grip.Problem(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat")
+    target = problem.target(x)
+    files = problem.result_files(x)
+
+    monkeypatch.chdir(folder)
+    state = grip._grip.DesignCallState()
+    count, _ = grip._design_call(state, x, 0)
+    assert count == len(x) == len(problem.x0)
+    assert grip._design_call(state, x, 1)[0] == target
+    assert grip._design_call(state, x, -1)[0] == target
+    for file_name, text in files.items():
+        assert (folder / file_name).read_text() == text
+
+    # The reference was computed independently: it agrees to rounding.
+    expected = float((GOLDEN / "fit" / name / "expected" / "stdout.txt").read_text().split()[-1])
+    assert target == pytest.approx(expected, rel=1e-9)  # rounding of another summation order
+
+
+@pytest.mark.parametrize("name", FAULTY_CASES)
+def testFaultyDesignFilesRaiseWithThePluginsMessages(name, case_copy, monkeypatch):
+    monkeypatch.chdir(case_copy("fit", name))
+    with pytest.raises(ValueError) as raised:
+        grip.Problem(start="DesignStart.dat", target="DesignTarget.dat")
+    expected = (GOLDEN / "fit" / name / "expected" / "stdout.txt").read_text().splitlines()[0].strip()
+    assert expected in str(raised.value)
+
+
+def data_problem(folder, **change):
+    """The design of a case given from Python: tyre, bounds by name and the measurements as arrays."""
+    files = grip.Problem(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat")
+    lower, upper = files.bounds
+    targets = []
+    for line in (folder / "DesignTarget.dat").read_text().splitlines()[2:]:
+        if "[Eof]" in line:
+            break
+        words = line.replace("=", " ").split()
+        targets.append({"data": grip.read_measurements(folder / words[1]), "direction": int(words[5]),
+                        "speed": float(words[7]), "name": words[1]})
+    arguments = dict(tyre=grip.Tyre.read(folder / "DesignStart.dat"),
+                     design={n: (lo, hi) for n, lo, hi in zip(files.names, lower, upper)}, targets=targets)
+    arguments.update(change)
+    return files, arguments
+
+
+@pytest.mark.parametrize("name", GOOD_CASES)
+def testDesignFromDataEqualsDesignFromFiles(name, case_copy):
+    folder = case_copy("fit", name)
+    files, arguments = data_problem(folder)
+    data = grip.Problem(**arguments)
+    x = design_vector(folder)
+    assert data.names == files.names
+    assert np.array_equal(data.x0, files.x0)
+    assert data.target(x) == files.target(x)
+    assert np.array_equal(data.residuals(x), files.residuals(x))
+    mixed = grip.Problem(start=folder / "DesignStart.dat", targets=arguments["targets"])
+    assert mixed.target(x) == files.target(x)
+
+
+def testResidualMagnitudesAddUpToTheTargetAndLeastSquaresLowersIt(case_copy):
+    scipy_optimize = pytest.importorskip("scipy.optimize")
+    folder = case_copy("fit", "029_fit_cont")
+    problem = grip.Problem(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat")
+    r = problem.residuals(problem.x0)
+    assert len(r) == problem.residual_count
+    # One summation against another of the same terms: a few ulps of the sum.
+    assert np.abs(r).sum() == pytest.approx(problem.target(problem.x0), rel=1e-12)
+    fitted = scipy_optimize.least_squares(problem.residuals, problem.x0, bounds=problem.bounds, max_nfev=40)
+    assert problem.target(fitted.x) < problem.target(problem.x0)
+    lower, upper = problem.bounds
+    assert np.all(fitted.x >= lower) and np.all(fitted.x <= upper)
+
+
+@pytest.mark.parametrize("change, exception, words", [
+    ({"design": {"cy0": (0.01, float("inf"))}}, ValueError, "design bounds of cy0 are not finite numbers"),
+    ({"design": {"cy0": (0.02, 0.01)}}, ValueError, "the lower bound 0.02 is above the upper bound 0.01"),
+    ({"design": {"cyy": (0.0, 1.0)}}, KeyError, "unknown parameter name 'cyy'"),
+    ({"design": {"cy0": 0.01}}, ValueError, "should be a pair"),
+    ({"design": {}}, ValueError, "names no variable"),
+    ({"targets": [{"data": np.zeros((3, 6)), "direction": 1, "speed": 0.0}]}, ValueError, "(n, 7)"),
+    ({"targets": [{"data": np.ones((3, 7)), "direction": 5, "speed": 0.0}]}, ValueError, "direction 5"),
+    ({"targets": [{"data": np.full((2, 7), np.nan), "direction": 1, "speed": 0.0, "name": "nan"}]}, ValueError,
+     "line 1 of nan: number 1 (nan) is not a finite number"),
+    ({"targets": [{"data": np.zeros((2, 7)), "direction": 1, "speed": 0.0, "name": "flat"}]}, ValueError,
+     "line 1 of flat: vertical load 0 N should be above 0"),
+    ({"targets": [{"data": "nowhere.dat"}]}, FileNotFoundError, "nowhere.dat"),
+    ({"targets": []}, ValueError, "at least one target"),
+])
+def testBadDesignRaisesClearly(case_copy, change, exception, words):
+    folder = case_copy("fit", "029_fit_cont")
+    _, arguments = data_problem(folder, **change)
+    with pytest.raises(exception) as raised:
+        grip.Problem(**arguments)
+    assert words in str(raised.value)
+
+
+def testBadDesignVectorAndMissingFilesRaiseClearly(case_copy):
+    folder = case_copy("fit", "029_fit_cont")
+    problem = grip.Problem(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat")
+    with pytest.raises(ValueError, match="holds 3 values where 4 design variables are expected"):
+        problem.target([1.0, 2.0, 3.0])
+    with pytest.raises(ValueError, match=r"design variable 2 \(mue1xn\) = nan is not a finite number"):
+        problem.residuals([0.01, np.nan, 60.0, 1.0])
+    with pytest.raises(FileNotFoundError):
+        grip.Problem(start=folder / "none.dat", target=folder / "DesignTarget.dat")
+    (folder / "meas2.dat").unlink()
+    with pytest.raises(ValueError, match="unable to open input file meas2.dat"):
+        grip.Problem(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat")
+
+
+@needs_search
+def testFitLowersTheTargetWithinBoundsAndWritesThePluginsFiles(case_copy, tmp_path):
+    folder = case_copy("fit", "029_fit_cont")
+    problem = grip.Problem(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat")
+    result = grip.fit(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat", seed=3, threads=1,
+                      max_evals=400)
+    assert result.target <= problem.target(problem.x0)
+    lower, upper = problem.bounds
+    values = np.array(list(result.design.values()))
+    assert np.all(values >= lower) and np.all(values <= upper)
+    assert result.evaluations > 0 and result.seconds >= 0.0
+    assert {row["channel"] for row in result.report} <= {"Fx", "Fy", "Mz"}
+    written = result.write(tmp_path / "out")
+    assert sorted(os.path.basename(p) for p in written) == ["DesignResults.dat", "file1.dat", "file2.dat"]
+    fitted = grip.Tyre.read(tmp_path / "out" / "DesignResults.dat")
+    assert fitted == result.tyre
+    copy = pickle.loads(pickle.dumps(result))
+    assert copy.tyre == result.tyre and copy.design == result.design
+    assert len(result.report_frame()) == len(result.report)

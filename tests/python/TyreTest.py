@@ -1,0 +1,221 @@
+"""The tyre from Python against gripsim on the reference cases, and the
+behaviour of the Python API around it."""
+
+import os
+import pickle
+import re
+import subprocess
+import threading
+
+import numpy as np
+import pytest
+
+import grip
+from conftest import EXAMPLES, RUNNER_CASES
+
+RANGE_LINE = " %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e\n"
+FILE_LINE = " %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e  %+12.6e %+12.6e %+12.6e\n"
+TRACE_LINE = " %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e \n"
+FORCES_LINE = " Fx   = %f, Fy = %f, Mz = %f \n"
+AREA_LINE = " Area = %f,  h = %f,  b = %f, h*b = %f \n"
+
+
+def sections(control):
+    """The sections of a run-control file: (key, lines up to the next section)."""
+    found = []
+    for line in control.read_text().splitlines():
+        if line.startswith("["):
+            found.append((line.split()[0].rstrip("]"), []))
+        elif found:
+            found[-1][1].append(line)
+    return found
+
+
+def value(line):
+    return line.split("=", 1)[1].split()[0]
+
+
+def operating_point(lines):
+    return [float(value(line)) for line in lines]
+
+
+def run_gripsim(folder):
+    gripsim = os.environ.get("GRIP_GRIPSIM")
+    if not gripsim:
+        pytest.skip("GRIP_GRIPSIM names no built gripsim (run through ctest)")
+    return subprocess.run([gripsim, "run.ctl"], cwd=folder, capture_output=True, text=True, check=False).stdout
+
+
+@pytest.mark.parametrize("name", RUNNER_CASES)
+def testEvaluateAgreesWithGripsimAndTheScalarPath(name, case_copy):
+    folder = case_copy("runner", name)
+    stdout = run_gripsim(folder)
+    tyre = grip.Tyre.read(folder / "params.dat")
+    expected_console = []
+    counter = 0
+    for key, lines in sections(folder / "run.ctl"):
+        keyed = [line for line in lines if "=" in line]
+        if key == "[SingleInput":
+            point = operating_point(keyed[:5])
+            Fx, Fy, Mz = tyre.evaluate(*point)
+            assert (Fx, Fy, Mz) == tyre.evaluate_point(*point)
+            patch = tyre.contact_patch(*point)
+            expected_console.append(FORCES_LINE % (Fx, Fy, Mz))
+            expected_console.append(AREA_LINE % (patch.area, patch.half_length, patch.half_width,
+                                                 4.0 * patch.half_length * patch.half_width))
+            last_single = point
+        elif key == "[RangeInput":
+            counter += 1
+            points, file_name = int(value(keyed[0])), value(keyed[1])
+            end, start = np.array(operating_point(keyed[2:7])), np.array(operating_point(keyed[7:12]))
+            t = np.arange(points) / (points - 1) if points > 1 else np.zeros(1)
+            inputs = start[:, None] + (end - start)[:, None] * t[None, :]
+            Fx, Fy, Mz = tyre.evaluate(*inputs)
+            # The batch path may be a vector kernel that rounds differently in
+            # the last bits: 1e-12 relative, and 1e-9 N (N*mm) where a force is
+            # a difference of terms near zero.
+            scalar = np.array([tyre.evaluate_point(*inputs[:, k]) for k in range(points)]).T
+            np.testing.assert_allclose(np.array([Fx, Fy, Mz]), scalar, rtol=1e-12, atol=1e-9)
+            text = "".join(RANGE_LINE % (s, a, c, fx, fy, fz, mz)
+                           for s, a, c, fz, _, fx, fy, mz in zip(*inputs, Fx, Fy, Mz))
+            assert text == (folder / file_name).read_text()
+        elif key == "[FileInput":
+            counter += 1
+            speed = float(re.search(r"speed\s*=\s*(\S+)", lines[0]).group(1))
+            data = grip.read_measurements(folder / value(lines[0]))
+            Fx, Fy, Mz = tyre.evaluate(data[:, 0], data[:, 1], data[:, 2], data[:, 5], speed)
+            text = "".join(FILE_LINE % (m[0], m[1], m[2], m[5], speed, m[3], m[4], m[6], fx, fy, mz)
+                           for m, fx, fy, mz in zip(data, Fx, Fy, Mz))
+            assert text == (folder / f"TractalFinput{counter}.dat").read_text()
+    assert "".join(expected_console) == stdout
+
+    if tyre.model == 2:
+        trace = tyre.trace(*last_single)
+        blocks = []
+        for column in np.unique(trace["column"]):
+            rows = np.flatnonzero(trace["column"] == column)
+            blocks.append("".join(TRACE_LINE % tuple(trace[c][k] for c in grip.TRACE_COLUMNS) for k in rows) + "\n")
+        assert "".join(blocks) == (folder / "DiscreteOutput.dat").read_text()
+
+
+@pytest.mark.parametrize("parameters", ["passenger.dat", "passenger_discrete.dat", "passenger_discrete_table.dat"])
+def testEvaluateBroadcastsLikeNumpy(parameters):
+    tyre = grip.Tyre.read(EXAMPLES / parameters)
+    slip = np.linspace(-0.1, 0.1, 4)
+    angle = np.array([[-3.0], [0.0], [5.0]])
+    Fx, Fy, Mz = tyre.evaluate(slip, angle, 1.0, 4000.0, 20000.0)
+    assert Fx.shape == Fy.shape == Mz.shape == (3, 4)
+    # The batch path may round differently from the scalar one in the last bits.
+    for i in range(3):
+        for j in range(4):
+            np.testing.assert_allclose((Fx[i, j], Fy[i, j], Mz[i, j]),
+                                       tyre.evaluate_point(slip[j], angle[i, 0], 1.0, 4000.0, 20000.0),
+                                       rtol=1e-12, atol=1e-9)
+    scalar = tyre.evaluate(0.02, 1.0, 0.0, 4000.0, 20000.0)
+    assert all(isinstance(f, float) for f in scalar)
+    np.testing.assert_allclose(scalar, tyre.evaluate_point(0.02, 1.0, 0.0, 4000.0, 20000.0), rtol=1e-12, atol=1e-9)
+    # Strided and integer input is taken as it is.
+    wide = np.zeros((5, 2))
+    wide[:, 0] = np.linspace(0, 0.05, 5)
+    assert np.array_equal(tyre.evaluate(wide[:, 0], 0, 0, 4000, 20000)[0],
+                          tyre.evaluate(np.linspace(0, 0.05, 5), 0.0, 0.0, 4000.0, 20000.0)[0])
+
+
+def testParametersRoundTripThroughMappingFileAndPickle(tmp_path):
+    tyre = grip.Tyre.read(EXAMPLES / "passenger_discrete.dat")
+    again = grip.Tyre(tyre.parameters, model=2)
+    assert again == tyre
+    assert grip.Tyre.from_parameters(tyre.parameters, model=tyre.model) == tyre
+    tyre.write(tmp_path / "a.dat")
+    grip.Tyre.read(tmp_path / "a.dat").write(tmp_path / "b.dat")
+    assert (tmp_path / "a.dat").read_bytes() == (tmp_path / "b.dat").read_bytes()
+    assert grip.Tyre.read(tmp_path / "a.dat") == tyre
+    copy = pickle.loads(pickle.dumps(tyre))
+    assert copy == tyre and copy.model == 2
+    assert copy.evaluate(0.03, 2.0, 0.0, 3000.0, 10000.0) == tyre.evaluate(0.03, 2.0, 0.0, 3000.0, 10000.0)
+
+
+def testSettingAParameterSetsTheModelUpAgain():
+    tyre = grip.Tyre.read(EXAMPLES / "passenger.dat")
+    before = tyre.evaluate(0.0, 2.0, 0.0, 4000.0, 20000.0)[1]
+    tyre["cy0"] = tyre["cy0"] * 2.0
+    after = tyre.evaluate(0.0, 2.0, 0.0, 4000.0, 20000.0)[1]
+    # A stiffer tread gives more lateral force at a small slip angle.
+    assert abs(after) > abs(before)
+    assert tyre.parameters["cy0"] == tyre["cy0"]
+
+
+def testDiscreteTyreGivesTraceAndPatch():
+    tyre = grip.Tyre.read(EXAMPLES / "passenger_discrete.dat")
+    trace = tyre.trace(0.02, 2.0, 0.0, 4000.0, 20000.0)
+    n = len(trace["x"])
+    columns = len(np.unique(trace["column"]))
+    assert n == columns * (int(tyre["ni"]) + 1) == (int(tyre["nj"]) + 1) * (int(tyre["ni"]) + 1)
+    patch = tyre.contact_patch(0.02, 2.0, 0.0, 4000.0, 20000.0)
+    assert patch.half_length == pytest.approx(np.abs(trace["x"]).max())
+    assert 0.0 < patch.area <= 4.0 * patch.half_length * patch.half_width * 1.0000001
+    # The trace gives seven significant digits: the point forces add up to Fx within them.
+    Fx = tyre.evaluate(0.02, 2.0, 0.0, 4000.0, 20000.0)[0]
+    assert trace["fx"].sum() == pytest.approx(Fx, rel=1e-5)
+
+
+def testTyreTakesTurnsBetweenThreads():
+    tyre = grip.Tyre.read(EXAMPLES / "passenger_discrete.dat")
+    slip = np.linspace(-0.2, 0.2, 2000)
+    expected = tyre.evaluate(slip, 1.0, 0.0, 4000.0, 20000.0)
+    results = [None] * 4
+
+    def work(k):
+        results[k] = tyre.evaluate(slip, 1.0, 0.0, 4000.0, 20000.0)
+
+    threads = [threading.Thread(target=work, args=(k,)) for k in range(4)]
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join()
+    for result in results:
+        assert all(np.array_equal(a, b) for a, b in zip(result, expected))
+
+
+BROKEN_LINE = " cx1      = [1/mm^3]\n"
+
+
+def broken_file(tmp_path):
+    lines = (EXAMPLES / "passenger.dat").read_text().splitlines(keepends=True)
+    lines = [BROKEN_LINE if line.lstrip().startswith("cx1 ") else line for line in lines]
+    path = tmp_path / "broken.dat"
+    path.write_text("".join(lines))
+    return path
+
+
+@pytest.mark.parametrize("action, exception, words", [
+    (lambda tmp: grip.Tyre.read(tmp / "missing.dat"), FileNotFoundError, "missing.dat"),
+    (lambda tmp: grip.Tyre.read(broken_file(tmp)), ValueError, "line 3 of"),
+    (lambda tmp: grip.Tyre.read(EXAMPLES / "passenger.dat")["cxx"], KeyError, "unknown parameter name 'cxx'"),
+    (lambda tmp: grip.Tyre.read(EXAMPLES / "passenger.dat").__setitem__("nope", 1.0), KeyError, "nope"),
+    (lambda tmp: grip.Tyre({"cx0": 1.0}), ValueError, "parameters missing: cx1"),
+    (lambda tmp: grip.Tyre({**grip.Tyre.read(EXAMPLES / "passenger.dat").parameters, "bad": 1}), ValueError,
+     "unknown parameter names bad"),
+    (lambda tmp: grip.Tyre(grip.Tyre.read(EXAMPLES / "passenger.dat").parameters, model=3), ValueError,
+     "model should be 1 (continuous) or 2 (discrete), not 3"),
+    (lambda tmp: grip.Tyre.read(EXAMPLES / "passenger_discrete.dat").__setitem__("ni", 0), ValueError,
+     "not accepted by model 2"),
+    (lambda tmp: grip.Tyre.read(EXAMPLES / "passenger.dat").evaluate(np.zeros(3), np.zeros(4), 0, 1, 1), ValueError,
+     "does not broadcast"),
+    (lambda tmp: grip.Tyre.read(EXAMPLES / "passenger.dat").evaluate("a", 0, 0, 1, 1), ValueError, "numbers"),
+    (lambda tmp: grip.Tyre.read(EXAMPLES / "passenger.dat").trace(0, 0, 0, 1, 1), ValueError, "discrete model"),
+    (lambda tmp: grip.Tyre.read(EXAMPLES / "passenger.dat").write(tmp / "no" / "such" / "x.dat"), OSError,
+     "could not be written"),
+])
+def testBadInputRaisesClearly(tmp_path, action, exception, words):
+    with pytest.raises(exception) as raised:
+        action(tmp_path)
+    assert words in str(raised.value)
+
+
+def testRejectedParameterLeavesTheTyreAsItWas():
+    tyre = grip.Tyre.read(EXAMPLES / "passenger_discrete.dat")
+    before = tyre.parameters
+    with pytest.raises(ValueError):
+        tyre["ni"] = 0
+    assert tyre.parameters == before
