@@ -25,45 +25,21 @@ bool closeResult(TextFile& file, const std::string& name) {
 
 }  // namespace
 
-bool writeFileResults(DesignState& state) {
-  if (!state.evaluator) state.evaluator = std::make_unique<TargetEvaluator>(*state.model, state);
+void writeListing(std::FILE* file, const DesignState& state, int measurementFile) {
   const TargetEvaluator& forces = *state.evaluator;
   const MeasuredColumns& m = state.columns;
-  bool allWritten = true;
   std::size_t k = 0;
-  for (int f = 0; f < state.fileCount; ++f) {
-    const auto file = static_cast<std::size_t>(f);
-    const auto points = static_cast<std::size_t>(state.PointsPerFile[file]);
-    const std::string name = fit::kListingPrefix + std::to_string(f + 1) + fit::kListingSuffix;
-    errno = 0;
-    TextFile listing = openForWriting(name);
-    if (!listing) {
-      say(msg::kCantOpenListing, f);
-      say(msg::kResultNotWritten, name.c_str(), std::strerror(errno != 0 ? errno : EIO));
-      allWritten = false;
-      k += points;  // on to the next file's points
-      continue;
-    }
-    for (const std::size_t end = k + points; k < end; ++k) {
-      std::fprintf(listing.get(), fit::kListingOperatingPoint, m.longitudinalSlip[k], m.slipAngle[k], m.camber[k],
-                   m.verticalLoad[k], m.speed[k]);
-      std::fprintf(listing.get(), fit::kListingMeasured, m.Fx[k], m.Fy[k], m.Mz[k]);
-      std::fprintf(listing.get(), fit::kListingModel, forces.Fx(k), forces.Fy(k), forces.Mz(k));
-    }
-    allWritten = closeResult(listing, name) && allWritten;
+  for (int f = 0; f < measurementFile; ++f) k += static_cast<std::size_t>(state.PointsPerFile[static_cast<std::size_t>(f)]);
+  const std::size_t end = k + static_cast<std::size_t>(state.PointsPerFile[static_cast<std::size_t>(measurementFile)]);
+  for (; k < end; ++k) {
+    std::fprintf(file, fit::kListingOperatingPoint, m.longitudinalSlip[k], m.slipAngle[k], m.camber[k],
+                 m.verticalLoad[k], m.speed[k]);
+    std::fprintf(file, fit::kListingMeasured, m.Fx[k], m.Fy[k], m.Mz[k]);
+    std::fprintf(file, fit::kListingModel, forces.Fx(k), forces.Fy(k), forces.Mz(k));
   }
-  return allWritten;
 }
 
-bool writeDesignResults(const DesignState& state, std::span<const double> designVariables) {
-  errno = 0;
-  TextFile results = openForWriting(fit::kDesignResultsFile);
-  if (!results) {
-    say(msg::kCantOpenDesignResults);
-    say(msg::kResultNotWritten, fit::kDesignResultsFile, std::strerror(errno != 0 ? errno : EIO));
-    return false;
-  }
-  std::FILE* file = results.get();
+void writeDesignResults(std::FILE* file, const DesignState& state, std::span<const double> designVariables) {
   int designIndex = 0;
   writeParameterBlocks(file, *state.model, [&](std::FILE* out, std::size_t parameter) {
     writeDesignBounds(out, parameter, state, designVariables, designIndex);
@@ -71,7 +47,42 @@ bool writeDesignResults(const DesignState& state, std::span<const double> design
   std::fputs(fit::kTargetHeader, file);
   std::fprintf(file, fit::kTargetLine, state.targetValue);
   std::fputs(kEndOfFileLine, file);
+}
+
+bool writeFileResults(DesignState& state, const std::filesystem::path& folder) {
+  if (!state.evaluator) state.evaluator = std::make_unique<TargetEvaluator>(*state.model, state);
+  bool allWritten = true;
+  for (int f = 0; f < state.fileCount; ++f) {
+    const std::string name = listingName(f);
+    errno = 0;
+    TextFile listing = openForWriting((folder / name).string());
+    if (!listing) {
+      say(msg::kCantOpenListing, f);
+      say(msg::kResultNotWritten, name.c_str(), std::strerror(errno != 0 ? errno : EIO));
+      allWritten = false;
+      continue;
+    }
+    writeListing(listing.get(), state, f);
+    allWritten = closeResult(listing, name) && allWritten;
+  }
+  return allWritten;
+}
+
+bool writeDesignResults(const DesignState& state, std::span<const double> designVariables,
+                        const std::filesystem::path& folder) {
+  errno = 0;
+  TextFile results = openForWriting((folder / fit::kDesignResultsFile).string());
+  if (!results) {
+    say(msg::kCantOpenDesignResults);
+    say(msg::kResultNotWritten, fit::kDesignResultsFile, std::strerror(errno != 0 ? errno : EIO));
+    return false;
+  }
+  writeDesignResults(results.get(), state, designVariables);
   return closeResult(results, fit::kDesignResultsFile);
+}
+
+std::string listingName(int measurementFile) {
+  return fit::kListingPrefix + std::to_string(measurementFile + 1) + fit::kListingSuffix;
 }
 
 }  // namespace grip

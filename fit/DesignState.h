@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <span>
@@ -165,14 +166,28 @@ void writeDesignBounds(std::FILE* file, std::size_t parameter, const DesignState
 /// kept in state.targetValue.
 double evaluateTarget(DesignState& state);
 
-/// Writes "file1.dat", "file2.dat", ...: per point the operating point, the
-/// measured and the model's Fx, Fy and Mz. Returns false after printing
-/// which file could not be written and why.
-bool writeFileResults(DesignState& state);
+/// Writes "file1.dat", "file2.dat", ... into folder (the working folder when
+/// empty): per point the operating point, the measured and the model's Fx,
+/// Fy and Mz of the last evaluation. Returns false after printing which
+/// file could not be written and why.
+bool writeFileResults(DesignState& state, const std::filesystem::path& folder = {});
 
-/// Writes "DesignResults.dat": the parameters as a parameter file with the
-/// design bounds, and the target value. Returns false after printing why
-/// it could not be written.
-bool writeDesignResults(const DesignState& state, std::span<const double> designVariables);
+/// Writes "DesignResults.dat" into folder: the parameters as a parameter
+/// file with the design bounds, and the target value. Returns false after
+/// printing why it could not be written.
+bool writeDesignResults(const DesignState& state, std::span<const double> designVariables,
+                        const std::filesystem::path& folder = {});
+
+/// The same texts into an open stream: the listing of measurement file f
+/// (from 0), and DesignResults.dat.
+void writeListing(std::FILE* file, const DesignState& state, int measurementFile);
+void writeDesignResults(std::FILE* file, const DesignState& state, std::span<const double> designVariables);
+
+/// Name of the listing of measurement file f (from 0): "file1.dat", ...
+std::string listingName(int measurementFile);
+
+/// Fills state.columns from the measurement store, the points per file,
+/// their speeds and directions; readDesignTarget does this after reading.
+void fillMeasuredColumns(DesignState& state);
 
 }  // namespace grip

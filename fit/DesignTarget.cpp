@@ -171,8 +171,9 @@ bool readMeasurementFile(const std::string& fileName, const std::string& path, i
   return true;
 }
 
-/// The same points as columns, each with its file's speed and direction.
-void fillColumns(DesignState& state) {
+}  // namespace
+
+void fillMeasuredColumns(DesignState& state) {
   MeasuredColumns& c = state.columns;
   const auto n = static_cast<std::size_t>(state.totalPoints);
   for (auto* column : {&c.longitudinalSlip, &c.slipAngle, &c.camber, &c.verticalLoad, &c.speed, &c.Fx, &c.Fy, &c.Mz})
@@ -194,8 +195,6 @@ void fillColumns(DesignState& state) {
     }
   }
 }
-
-}  // namespace
 
 int readDesignTarget(DesignState& state, const std::string& targetFile) {
   const std::filesystem::path folder = std::filesystem::path(targetFile).parent_path();
@@ -260,7 +259,7 @@ int readDesignTarget(DesignState& state, const std::string& targetFile) {
                              state.pointsBeyondCount[f]))
       return 0;
   }
-  fillColumns(state);
+  fillMeasuredColumns(state);
   return 1;
 }
 

@@ -21,31 +21,6 @@ namespace {
 constexpr const char* kDataStartName = "design";
 constexpr const char* kDataTargetName = "targets";
 
-/// The measured points as columns, each with its file's speed and
-/// direction, as the fit library keeps them after reading the files.
-void fillColumns(DesignState& state) {
-  MeasuredColumns& c = state.columns;
-  const auto n = static_cast<std::size_t>(state.totalPoints);
-  for (auto* column : {&c.longitudinalSlip, &c.slipAngle, &c.camber, &c.verticalLoad, &c.speed, &c.Fx, &c.Fy, &c.Mz})
-    column->assign(n, 0.0);
-  c.direction.assign(n, 0);
-  std::size_t k = 0;
-  for (std::size_t f = 0; f < state.PointsPerFile.size(); ++f) {
-    for (int p = 0; p < state.PointsPerFile[f]; ++p, ++k) {
-      const double* m = state.measurements.data() + k * kMeasurementColumns;
-      c.longitudinalSlip[k] = m[0];
-      c.slipAngle[k] = m[1];
-      c.camber[k] = m[2];
-      c.Fx[k] = m[3];
-      c.Fy[k] = m[4];
-      c.verticalLoad[k] = m[5];
-      c.Mz[k] = m[6];
-      c.speed[k] = state.SpeedPerFile[f];
-      c.direction[k] = state.TargetDirectionPerFile[f];
-    }
-  }
-}
-
 /// Refuses measurements that the fit library would refuse in a file.
 void checkTarget(const TargetData& target) {
   if (target.measurements.empty() || target.measurements.size() % kMeasurementColumns != 0)
@@ -156,7 +131,7 @@ void PythonDesign::takeTargets(const std::vector<TargetData>& targets) {
     state.totalPoints += points;
   }
   state.fileCount = static_cast<int>(targets.size());
-  fillColumns(state);
+  fillMeasuredColumns(state);
 }
 
 std::vector<std::string> PythonDesign::names() const {
@@ -224,37 +199,14 @@ std::vector<ResultFile> PythonDesign::resultFiles(std::span<const double> design
   // the listings of the model's forces and DesignResults.dat.
   applyDesignVariables(*state.model, state, design);
   evaluateTarget(state);
-  const TargetEvaluator& forces = *state.evaluator;
-  const MeasuredColumns& m = state.columns;
   std::vector<ResultFile> files;
   bool opened = true;
-  std::size_t k = 0;
   for (int f = 0; f < state.fileCount; ++f) {
-    const auto points = static_cast<std::size_t>(state.PointsPerFile[static_cast<std::size_t>(f)]);
-    std::string text = writtenText(
-        [&](std::FILE* listing) {
-          for (const std::size_t end = k + points; k < end; ++k) {
-            std::fprintf(listing, fit::kListingOperatingPoint, m.longitudinalSlip[k], m.slipAngle[k], m.camber[k],
-                         m.verticalLoad[k], m.speed[k]);
-            std::fprintf(listing, fit::kListingMeasured, m.Fx[k], m.Fy[k], m.Mz[k]);
-            std::fprintf(listing, fit::kListingModel, forces.Fx(k), forces.Fy(k), forces.Mz(k));
-          }
-        },
-        opened);
+    std::string text = writtenText([&](std::FILE* listing) { writeListing(listing, state, f); }, opened);
     if (!opened) throw std::invalid_argument(msg::kPyTraceFile);
-    files.emplace_back(fit::kListingPrefix + std::to_string(f + 1) + fit::kListingSuffix, std::move(text));
+    files.emplace_back(listingName(f), std::move(text));
   }
-  std::string results = writtenText(
-      [&](std::FILE* file) {
-        int designIndex = 0;
-        writeParameterBlocks(file, *state.model, [&](std::FILE* out, std::size_t parameter) {
-          writeDesignBounds(out, parameter, state, design, designIndex);
-        });
-        std::fputs(fit::kTargetHeader, file);
-        std::fprintf(file, fit::kTargetLine, state.targetValue);
-        std::fputs(kEndOfFileLine, file);
-      },
-      opened);
+  std::string results = writtenText([&](std::FILE* file) { writeDesignResults(file, state, design); }, opened);
   if (!opened) throw std::invalid_argument(msg::kPyTraceFile);
   files.emplace_back(fit::kDesignResultsFile, std::move(results));
   return files;
