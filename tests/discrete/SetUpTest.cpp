@@ -69,6 +69,36 @@ TEST(DiscreteModelRefresh, TakesNewValuesWithinTheAllocatedGridAndKeepsTheTraceF
   EXPECT_EQ(lineCount(test::traceOf(m, point)), 21 * 22);
 }
 
+// Under the speed-table law (sliding truncated to 4 or more) the sliding
+// friction pairs are written under their table names; other parameters and
+// the direction laws keep the table name.
+TEST(DiscreteModelRules, ParameterNamesFollowTheFrictionLaw) {
+  struct Case {
+    double sliding;
+    std::size_t parameter;
+    const char* name;
+  };
+  const DiscreteModel m;
+  for (const Case& c : {Case{1.0, par::mue1xp, "mue1xp"}, Case{3.99, par::cmueyn, "cmueyn"},
+                        Case{4.0, par::mue1xp, "mue1"}, Case{4.5, par::mue1yn, "frica0"},
+                        Case{7.0, par::cmueyn, "frica1"}, Case{4.0, par::cx0, "cx0"},
+                        Case{4.0, par::sliding, "sliding"}, Case{-5.0, par::cmuexp, "cmuexp"}}) {
+    SCOPED_TRACE(testing::Message() << "sliding " << c.sliding << " parameter " << c.parameter);
+    ParameterSet p = test::discreteTyre();
+    p[par::sliding] = c.sliding;
+    EXPECT_STREQ(m.parameterName(c.parameter, p), c.name);
+  }
+}
+
+// The grid is allocated for ni and nj at set-up: those two, and only those,
+// are fixed for a fit.
+TEST(DiscreteModelRules, OnlyTheGridCountsAreFixedAtSetUp) {
+  const DiscreteModel m;
+  for (std::size_t parameter = 0; parameter < kParameterCount; ++parameter) {
+    EXPECT_EQ(m.fixedAtSetUp(parameter), parameter == par::ni || parameter == par::nj) << parameter;
+  }
+}
+
 // A grid count below 1 and a grid beyond any memory: gripsim ends with
 // status 1 after the message and the set-up code, rather than being killed.
 TEST(GripsimDiscrete, RefusesAGridItCannotSetUpWithItsCode) {
