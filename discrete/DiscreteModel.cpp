@@ -150,6 +150,12 @@ int DiscreteModel::allocateGrid() {
     say("%s", msg::kNoSpaceForGrid);
     return kNoSpaceForGrid;
   }
+  // A grid that fits may still take minutes an evaluation and write a trace
+  // of gigabytes: beyond the limit it is refused as well.
+  if (points > static_cast<std::uint64_t>(kMaxGridPoints)) {
+    say(msg::kGridTooLarge, ni, nj, static_cast<long long>(points), kMaxGridPoints);
+    return kGridTooLarge;
+  }
 
   const auto rowCount = static_cast<std::uint64_t>(rows);
   if (!allocateZeros(ymax, rowCount)) return kNoSpaceForRowBounds;

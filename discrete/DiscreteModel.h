@@ -20,7 +20,13 @@ enum DiscreteSetUpCode : int {
   kNoSpaceForColumns = 5,    ///< xhalf could not be allocated
   kGridCountBelowOne = 6,    ///< ni or nj below 1: no grid to sweep
   kNoSpaceForGrid = 7,       ///< the gap matrix does not fit in memory
+  kGridTooLarge = 8,         ///< more grid points than kMaxGridPoints
 };
+
+/// Most grid points (ni+1)*(nj+1) a set-up accepts. A grid of this size
+/// takes some 10 ms an evaluation and a trace of some 100 MB; grids beyond
+/// about 200 x 200 no longer change the forces.
+inline constexpr long long kMaxGridPoints = 1'000'000;
 
 /// Length of the speed table of the table friction law.
 inline constexpr int kSpeedTableLength = 6;
