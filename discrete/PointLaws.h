@@ -93,9 +93,12 @@ inline double geometricLoad(const DiscreteModel& m, double x, double y, int i, i
 
 /// Friction law at one point, the part that does not depend on its load:
 /// chooses the sliding pairs by the signs of the sliding speeds and computes
-/// the coefficients and magnitudes.
+/// the coefficients and magnitudes. When earlier holds the values of a point
+/// that slides as fast with the same pairs, its coefficients are taken over
+/// (they are the same to the bit) instead of being worked out again.
 inline FrictionChoice frictionCoefficients(const DiscreteModel& m, double g, const GridPoint& p,
-                                           PointMagnitudes& magnitude) {
+                                           PointMagnitudes& magnitude, const FrictionChoice* earlier = nullptr,
+                                           double earlierVs = 0.0) {
   FrictionChoice c;
   if (p.vsx > 0.0) {
     c.mue1x = m.mue1xp;
@@ -119,6 +122,12 @@ inline FrictionChoice frictionCoefficients(const DiscreteModel& m, double g, con
   if (magnitude.Fs < 1e-10) magnitude.Fs = 1.0;
   if (magnitude.Us < 1e-10) magnitude.Us = 1.0;
 
+  if (earlier != nullptr && earlierVs == magnitude.Vs && earlier->mue1x == c.mue1x && earlier->cmuex == c.cmuex &&
+      earlier->mue1y == c.mue1y && earlier->cmuey == c.cmuey) {
+    c.muex = earlier->muex;
+    c.muey = earlier->muey;
+    return c;
+  }
   // Friction decays with the sliding speed from the static value to the
   // sliding value; the difference term carries the load factor once more.
   const double mu0 = g * m.mue0;
