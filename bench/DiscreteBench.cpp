@@ -56,8 +56,9 @@ void discreteSweep(benchmark::State& state) {
   }
   const auto gridPoints = static_cast<std::int64_t>(cells + 1) * (cells + 1);
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * gridPoints);
-  state.counters["ns_per_point"] = benchmark::Counter(static_cast<double>(gridPoints) * static_cast<double>(state.iterations()),
-                                                      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  const double pointsSwept = static_cast<double>(gridPoints) * static_cast<double>(state.iterations());
+  state.counters["ns_per_point"] =
+      benchmark::Counter(pointsSwept, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 /// Grids 5x5 .. 81x81; analytic law 1 without camber and the geometric

@@ -290,9 +290,12 @@ void DiscreteModel::evaluate(const OperatingPoint& input, TyreForces& forces) {
     } else {
       // Without camber every row slides alike: the friction values of the
       // row before serve again.
-      const RowState* before = i > 0 ? &rows_[at - 1] : nullptr;
-      row.choice = before != nullptr ? frictionCoefficients(*this, g, e, row.magnitude, &before->choice, before->magnitude.Vs)
-                                     : frictionCoefficients(*this, g, e, row.magnitude);
+      if (i > 0) {
+        const RowState& before = rows_[at - 1];
+        row.choice = frictionCoefficients(*this, g, e, row.magnitude, &before.choice, before.magnitude.Vs);
+      } else {
+        row.choice = frictionCoefficients(*this, g, e, row.magnitude);
+      }
       s.adhesionLimit[at] = row.magnitude.Fs;
       slidingDirection(sliding, row.choice, row.magnitude, e, s.slideFx[at], s.slideFy[at]);
     }

@@ -45,8 +45,9 @@ struct SweepScratch {
   /// Sizes every array to the grid (values 0); throws std::bad_alloc or
   /// std::length_error as std::vector does, the caller catches.
   void allocate(std::size_t rows, std::size_t columns) {
-    for (std::vector<double>* row : {&x, &fxElastic, &fyElastic, &adhesionLimit, &slideFx, &slideFy, &rowLoad,
-                                     &boundSum, &boundWidth, &inverseWidth, &etaTop, &etaBottom, &sumFx, &sumFy, &sumYFx, &sumWeight})
+    for (std::vector<double>* row : {&x, &fxElastic, &fyElastic, &adhesionLimit, &slideFx, &slideFy, &rowLoad, &boundSum,
+                                     &boundWidth, &inverseWidth, &etaTop, &etaBottom, &sumFx, &sumFy, &sumYFx,
+                                     &sumWeight})
       row->assign(rows, 0.0);
     y.assign(columns, 0.0);
     columnLoad.assign(columns, 0.0);
