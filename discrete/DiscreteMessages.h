@@ -10,6 +10,9 @@ inline constexpr const char* kNoSpaceForGrid = " No space for allocate left \n";
 /// A grid count below 1: the parameter's name, its whole number and the value read.
 inline constexpr const char* kGridCountBelowOne =
     " grid count %s = %d (parameter value %g) of the discrete model should be 1 or more\n";
+/// A grid beyond the limit: ni, nj, their grid point count and the limit.
+inline constexpr const char* kGridTooLarge =
+    " grid ni = %d, nj = %d of the discrete model has %lld points, more than the limit of %lld\n";
 
 }  // namespace grip::msg
 

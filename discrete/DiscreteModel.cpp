@@ -45,6 +45,19 @@ bool allocateZeros(std::vector<Value>& values, std::uint64_t count) noexcept {
   }
 }
 
+/// Sizes the sweep's working arrays to the grid; false, all freed, when they cannot be had.
+bool allocateScratch(SweepScratch& scratch, std::uint64_t rows, std::uint64_t columns) noexcept {
+  scratch.release();
+  try {
+    scratch.allocate(static_cast<std::size_t>(rows), static_cast<std::size_t>(columns));
+    return true;
+  } catch (const std::bad_alloc&) {
+  } catch (const std::length_error&) {
+  }
+  scratch.release();
+  return false;
+}
+
 }  // namespace
 
 void DiscreteModel::copyParameters(const ParameterSet& p) {
@@ -123,7 +136,12 @@ int DiscreteModel::allocateGrid() {
   const std::int64_t rows = static_cast<std::int64_t>(ni) + 1;
   const std::int64_t columns = static_cast<std::int64_t>(nj) + 1;
   const auto points = static_cast<std::uint64_t>(rows) * static_cast<std::uint64_t>(columns);
-  const std::uint64_t values = points + 2u * static_cast<std::uint64_t>(rows) + static_cast<std::uint64_t>(columns);
+  // Per point the contact measure and the scratch; per row ymax, ymin, the
+  // row state and the scratch; per column xhalf and the scratch. With int
+  // grid counts there are at most 2^62 points: no count overflows.
+  const std::uint64_t values = points * (1u + SweepScratch::kPerPoint) +
+                               static_cast<std::uint64_t>(rows) * (2u + SweepScratch::kPerRow) +
+                               static_cast<std::uint64_t>(columns) * (1u + SweepScratch::kPerColumn);
   const std::uint64_t rowBytes = static_cast<std::uint64_t>(rows) * sizeof(RowState);
   const std::uint64_t memory = physicalMemoryBytes();
   const bool fits = rowBytes <= memory && values <= (memory - rowBytes) / sizeof(double);
@@ -132,12 +150,19 @@ int DiscreteModel::allocateGrid() {
     say("%s", msg::kNoSpaceForGrid);
     return kNoSpaceForGrid;
   }
+  // A grid that fits may still take minutes an evaluation and write a trace
+  // of gigabytes: beyond the limit it is refused as well.
+  if (points > static_cast<std::uint64_t>(kMaxGridPoints)) {
+    say(msg::kGridTooLarge, ni, nj, static_cast<long long>(points), kMaxGridPoints);
+    return kGridTooLarge;
+  }
 
   const auto rowCount = static_cast<std::uint64_t>(rows);
   if (!allocateZeros(ymax, rowCount)) return kNoSpaceForRowBounds;
   if (!allocateZeros(ymin, rowCount)) return kNoSpaceForRowMinima;
   if (!allocateZeros(xhalf, static_cast<std::uint64_t>(columns))) return kNoSpaceForColumns;
-  if (!allocateZeros(gap, points) || !allocateZeros(rows_, rowCount)) {
+  if (!allocateZeros(gap, points) || !allocateZeros(rows_, rowCount) ||
+      !allocateScratch(scratch_, rowCount, static_cast<std::uint64_t>(columns))) {
     say("%s", msg::kNoSpaceForGrid);
     return kNoSpaceForGrid;
   }
@@ -176,6 +201,7 @@ void DiscreteModel::freeGrid() {
   std::vector<double>().swap(xhalf);
   std::vector<double>().swap(gap);
   std::vector<RowState>().swap(rows_);
+  scratch_.release();
   gridRows_ = 0;
   gridColumns_ = 0;
 }

@@ -8,6 +8,7 @@
 
 #include "core/TyreVariant.h"
 #include "discrete/GridPoint.h"
+#include "discrete/SweepScratch.h"
 
 namespace grip {
 
@@ -19,7 +20,13 @@ enum DiscreteSetUpCode : int {
   kNoSpaceForColumns = 5,    ///< xhalf could not be allocated
   kGridCountBelowOne = 6,    ///< ni or nj below 1: no grid to sweep
   kNoSpaceForGrid = 7,       ///< the gap matrix does not fit in memory
+  kGridTooLarge = 8,         ///< more grid points than kMaxGridPoints
 };
+
+/// Most grid points (ni+1)*(nj+1) a set-up accepts. A grid of this size
+/// takes some 10 ms an evaluation and a trace of some 100 MB; grids beyond
+/// about 200 x 200 no longer change the forces.
+inline constexpr long long kMaxGridPoints = 1'000'000;
 
 /// Length of the speed table of the table friction law.
 inline constexpr int kSpeedTableLength = 6;
@@ -142,9 +149,14 @@ class DiscreteModel final : public TyreVariant {
   std::vector<double> xhalf;       ///< per column j: contact half length, 0 without contact [mm]
   std::array<double, kSpeedTableLength> vtab{};   ///< sliding speeds of the speed table [mm/s]
   std::array<double, kSpeedTableLength> mutab{};  ///< friction values of the speed table [-]
-  std::vector<double> gap;         ///< gap of grid point (i, j) at [i * gridColumns() + j], <= 0 in contact [mm]
+  /// Contact measure of grid point (i, j) at [j * gridRows() + i]: <= 0 in
+  /// contact, positive or not a number out of it. With the crown facing the
+  /// road (camber within +-90 degrees) it is the difference of squares
+  /// c^2 - A of the contact test sqrt(A) >= c (see contactGeometry) [mm^2];
+  /// beyond that the gap itself [mm].
+  std::vector<double> gap;
 
-  /// Gap of grid point (i, j); i below gridRows(), j below gridColumns().
+  /// Contact measure of grid point (i, j); i below gridRows(), j below gridColumns().
   double& gapAt(int i, int j) { return gap[gapIndex(i, j)]; }
   double gapAt(int i, int j) const { return gap[gapIndex(i, j)]; }
 
@@ -155,13 +167,14 @@ class DiscreteModel final : public TyreVariant {
 
  private:
   std::size_t gapIndex(int i, int j) const {
-    return static_cast<std::size_t>(i) * static_cast<std::size_t>(gridColumns_) + static_cast<std::size_t>(j);
+    return static_cast<std::size_t>(j) * static_cast<std::size_t>(gridRows_) + static_cast<std::size_t>(i);
   }
   void copyParameters(const ParameterSet& parameters);
   int allocateGrid();
   void freeGrid();
 
   std::vector<RowState> rows_;  ///< per row: what the sweep works out once for all columns
+  SweepScratch scratch_;        ///< working arrays of the sweep, sized to the grid
   int gridRows_ = 0;     ///< rows of the allocated grid, ni + 1 at set-up [-]
   int gridColumns_ = 0;  ///< columns of the allocated grid, nj + 1 at set-up [-]
 };
@@ -186,7 +199,14 @@ void frictionLaw(DiscreteModel& model);
 void tableFriction(DiscreteModel& model);
 
 /// Contact patch from the crown geometry: half width, column half lengths,
-/// gaps, row bounds and the sum of the geometric weights.
-void contactGeometry(DiscreteModel& model);
+/// contact measures, row bounds, the geometric weights (into scratch) and
+/// their sum psum.
+void contactGeometry(DiscreteModel& model, SweepScratch& scratch);
+
+/// Geometric weight of every grid point (into scratch.weight) from the
+/// contact measures, half lengths and row bounds that the model holds, at
+/// the row positions scratch.x and the column positions b - j dy; returns
+/// the sum of the weights of the columns with a positive half length.
+double geometricWeights(const DiscreteModel& model, SweepScratch& scratch);
 
 }  // namespace grip

@@ -33,29 +33,72 @@ inline bool analyticLoad(const DiscreteModel& m, double x, double y, double& loa
   }
 }
 
-/// Geometric load of grid point (i, j) at (x, y); sinCamber is sin(camberRad).
-/// A point without a real gap (not a number) is out of contact.
-inline double geometricLoad(const DiscreteModel& m, double x, double y, int i, int j, double sinCamber) {
-  if (!(m.gapAt(i, j) <= 0.0)) return 0.0;
+/// Analytic pressure law as a product of a row factor and a column factor,
+/// so that the sweep multiplies once per point: the row factor of the law
+/// at u = (x/h)^2. Law 1 depends on x alone and its row factor is the load
+/// [N]; any other selector gives 1.
+inline double analyticRowLoad(const DiscreteModel& m, double u) {
+  switch (m.pressure) {
+    case 1: return (1.0 - integerPower(u, 2)) * m.pscale1 / m.ncell;
+    case 2:
+    case 3: return 1.0 - integerPower(u, 4);
+    default: return 1.0;
+  }
+}
+
+/// Column factor of the analytic law at v = (y/b)^2, with the scale and the
+/// cell count [N]: 1 for law 1, and loadBefore for a selector that keeps the
+/// load as it was (below 1).
+inline double analyticColumnLoad(const DiscreteModel& m, double v, double loadBefore) {
+  switch (m.pressure) {
+    case 1: return 1.0;
+    case 2: return (1.0 + v) * m.pscale2 / m.ncell;
+    case 3: return (1.0 + 2.0 * v - 3.0 * integerPower(v, 4)) * m.pscale3 / m.ncell;
+    default: return loadBefore;
+  }
+}
+
+/// Geometric weight of grid point (i, j) at (x, y): its load without the
+/// factor pnorm/ncell; sinCamber is sin(camberRad). False, and a weight of
+/// 0, for a point without load: out of contact (a contact measure that is
+/// not a number counts as out), in a column without half length or in a
+/// row without width. The sweep computes the same weights column by column
+/// (geometricWeights).
+inline bool geometricWeight(const DiscreteModel& m, double x, double y, int i, int j, double sinCamber,
+                            double& weight) {
+  weight = 0.0;
+  if (!(m.gapAt(i, j) <= 0.0)) return false;
   const double L = m.xhalf[static_cast<std::size_t>(j)];
-  if (L <= 0.0) return 0.0;
+  if (L <= 0.0) return false;
   const double top = m.ymax[static_cast<std::size_t>(i)];
   const double bottom = m.ymin[static_cast<std::size_t>(i)];
   const double w = std::fabs(top - bottom);
-  if (w <= 0.0) return 0.0;
+  if (w <= 0.0) return false;
   const double xr = x / L;
   const double q = xr * xr;
   const double eta = (2.0 * y - (top + bottom)) / w;
   double k = 1.0 - 5.0 * sinCamber * eta;  // camber moves load towards negative eta
   if (k < 0.0) k = 0.0;
-  return (1.0 - integerPower(q, 4)) * m.pnorm * (1.0 + 2.0 * eta * eta - 3.0 * integerPower(eta, 6)) * k / m.ncell;
+  weight = (1.0 - integerPower(q, 4)) * (1.0 + 2.0 * eta * eta - 3.0 * integerPower(eta, 6)) * k;
+  return true;
+}
+
+/// Geometric load of grid point (i, j) at (x, y): its weight times
+/// pnorm/ncell, and exactly 0 for a point without load whatever pnorm is.
+inline double geometricLoad(const DiscreteModel& m, double x, double y, int i, int j, double sinCamber) {
+  double weight = 0.0;
+  if (!geometricWeight(m, x, y, i, j, sinCamber, weight)) return 0.0;
+  return weight * m.pnorm / m.ncell;
 }
 
 /// Friction law at one point, the part that does not depend on its load:
 /// chooses the sliding pairs by the signs of the sliding speeds and computes
-/// the coefficients and magnitudes.
+/// the coefficients and magnitudes. When earlier holds the values of a point
+/// that slides as fast with the same pairs, its coefficients are taken over
+/// (they are the same to the bit) instead of being worked out again.
 inline FrictionChoice frictionCoefficients(const DiscreteModel& m, double g, const GridPoint& p,
-                                           PointMagnitudes& magnitude) {
+                                           PointMagnitudes& magnitude, const FrictionChoice* earlier = nullptr,
+                                           double earlierVs = 0.0) {
   FrictionChoice c;
   if (p.vsx > 0.0) {
     c.mue1x = m.mue1xp;
@@ -79,6 +122,12 @@ inline FrictionChoice frictionCoefficients(const DiscreteModel& m, double g, con
   if (magnitude.Fs < 1e-10) magnitude.Fs = 1.0;
   if (magnitude.Us < 1e-10) magnitude.Us = 1.0;
 
+  if (earlier != nullptr && earlierVs == magnitude.Vs && earlier->mue1x == c.mue1x && earlier->cmuex == c.cmuex &&
+      earlier->mue1y == c.mue1y && earlier->cmuey == c.cmuey) {
+    c.muex = earlier->muex;
+    c.muey = earlier->muey;
+    return c;
+  }
   // Friction decays with the sliding speed from the static value to the
   // sliding value; the difference term carries the load factor once more.
   const double mu0 = g * m.mue0;
@@ -109,6 +158,32 @@ inline void frictionSaturation(const DiscreteModel& m, const FrictionChoice& c, 
       p.fy = p.pz * c.muey * p.fy / magnitude.Fs;
       break;
     default: break;  // no saturation
+  }
+}
+
+/// Sliding force per unit load of a point whose elastic state is p, for
+/// the friction selector sliding 1 to 3: the direction of the speed (1), the
+/// deflection (2) or the elastic force (3), times its friction values. Any
+/// other selector gives 0.
+inline void slidingDirection(int sliding, const FrictionChoice& c, const PointMagnitudes& magnitude,
+                             const GridPoint& p, double& perLoadX, double& perLoadY) {
+  switch (sliding) {
+    case 1:
+      perLoadX = c.muex * p.vsx / magnitude.Vs;
+      perLoadY = c.muey * p.vsy / magnitude.Vs;
+      return;
+    case 2:
+      perLoadX = c.muex * p.ux / magnitude.Us;
+      perLoadY = c.muey * p.uy / magnitude.Us;
+      return;
+    case 3:
+      perLoadX = c.muex * p.fx / magnitude.Fs;
+      perLoadY = c.muey * p.fy / magnitude.Fs;
+      return;
+    default:
+      perLoadX = 0.0;
+      perLoadY = 0.0;
+      return;
   }
 }
 

@@ -198,5 +198,17 @@ TEST_F(ParameterFileTest, EvaluationNeedsASetUpVariant) {
   EXPECT_EQ(area, 0.0);
 }
 
+// A variant without rules of its own writes every parameter under its table
+// name, whatever the friction law, and leaves every parameter free for a fit.
+TEST(TyreVariantDefaults, TableNamesAndNothingFixed) {
+  const RecordingVariant variant;
+  ParameterSet p{};
+  p[par::sliding] = 4.0;
+  for (std::size_t parameter = 0; parameter < kParameterCount; ++parameter) {
+    EXPECT_STREQ(variant.parameterName(parameter, p), kParameterTable[parameter].name) << parameter;
+    EXPECT_FALSE(variant.fixedAtSetUp(parameter)) << parameter;
+  }
+}
+
 }  // namespace
 }  // namespace grip

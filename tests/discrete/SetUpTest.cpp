@@ -15,7 +15,8 @@ namespace {
 
 // Counts below 1 are named; grids beyond the memory of any machine (and
 // beyond int indices) are refused before anything is allocated, with sizes
-// worked out without overflow.
+// worked out without overflow; grids that would fit but exceed a million
+// points are refused by their own code, a million exactly is accepted.
 TEST(DiscreteModelSetUp, RefusesGridsItCannotSweepOrAllocateWithTheirCodes) {
   struct Case {
     double ni, nj;
@@ -27,7 +28,14 @@ TEST(DiscreteModelSetUp, RefusesGridsItCannotSweepOrAllocateWithTheirCodes) {
                              " grid count ni = -3 (parameter value -3) of the discrete model should be 1 or more\n"
                              " grid count nj = 0 (parameter value 0.7) of the discrete model should be 1 or more\n"},
                         Case{3e9, 20.0, kNoSpaceForGrid, noSpace}, Case{1e6, 1e7, kNoSpaceForGrid, noSpace},
-                        Case{2147483646.0, 2147483646.0, kNoSpaceForGrid, noSpace}}) {
+                        Case{2147483646.0, 2147483646.0, kNoSpaceForGrid, noSpace},
+                        Case{1000.0, 999.0, kGridTooLarge,
+                             " grid ni = 1000, nj = 999 of the discrete model has 1001000 points, more than the limit"
+                             " of 1000000\n"},
+                        Case{10000.0, 10000.0, kGridTooLarge,
+                             " grid ni = 10000, nj = 10000 of the discrete model has 100020001 points, more than the"
+                             " limit of 1000000\n"},
+                        Case{999.0, 999.0, kDiscreteReady, ""}}) {
     SCOPED_TRACE(testing::Message() << "ni " << c.ni << " nj " << c.nj);
     ParameterSet p = test::discreteTyre();
     p[par::ni] = c.ni;
@@ -36,7 +44,11 @@ TEST(DiscreteModelSetUp, RefusesGridsItCannotSweepOrAllocateWithTheirCodes) {
     testing::internal::CaptureStdout();
     EXPECT_EQ(m.setUp(p), c.code);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), c.output);
-    EXPECT_TRUE(m.gridRows() == 0 && m.ymax.empty() && m.gap.empty());
+    if (c.code == kDiscreteReady) {
+      EXPECT_EQ(m.gridRows() * m.gridColumns(), 1000000);
+    } else {
+      EXPECT_TRUE(m.gridRows() == 0 && m.ymax.empty() && m.gap.empty());
+    }
   }
 }
 
@@ -69,14 +81,48 @@ TEST(DiscreteModelRefresh, TakesNewValuesWithinTheAllocatedGridAndKeepsTheTraceF
   EXPECT_EQ(lineCount(test::traceOf(m, point)), 21 * 22);
 }
 
-// A grid count below 1 and a grid beyond any memory: gripsim ends with
-// status 1 after the message and the set-up code, rather than being killed.
+// Under the speed-table law (sliding truncated to 4 or more) the sliding
+// friction pairs are written under their table names; other parameters and
+// the direction laws keep the table name.
+TEST(DiscreteModelRules, ParameterNamesFollowTheFrictionLaw) {
+  struct Case {
+    double sliding;
+    std::size_t parameter;
+    const char* name;
+  };
+  const DiscreteModel m;
+  for (const Case& c : {Case{1.0, par::mue1xp, "mue1xp"}, Case{3.99, par::cmueyn, "cmueyn"},
+                        Case{4.0, par::mue1xp, "mue1"}, Case{4.5, par::mue1yn, "frica0"},
+                        Case{7.0, par::cmueyn, "frica1"}, Case{4.0, par::cx0, "cx0"},
+                        Case{4.0, par::sliding, "sliding"}, Case{-5.0, par::cmuexp, "cmuexp"}}) {
+    SCOPED_TRACE(testing::Message() << "sliding " << c.sliding << " parameter " << c.parameter);
+    ParameterSet p = test::discreteTyre();
+    p[par::sliding] = c.sliding;
+    EXPECT_STREQ(m.parameterName(c.parameter, p), c.name);
+  }
+}
+
+// The grid is allocated for ni and nj at set-up: those two, and only those,
+// are fixed for a fit.
+TEST(DiscreteModelRules, OnlyTheGridCountsAreFixedAtSetUp) {
+  const DiscreteModel m;
+  for (std::size_t parameter = 0; parameter < kParameterCount; ++parameter) {
+    EXPECT_EQ(m.fixedAtSetUp(parameter), parameter == par::ni || parameter == par::nj) << parameter;
+  }
+}
+
+// A grid count below 1, a grid beyond any memory and one beyond the limit:
+// gripsim ends with status 1 after the message and the set-up code, rather
+// than being killed or running for minutes.
 TEST(GripsimDiscrete, RefusesAGridItCannotSetUpWithItsCode) {
   const std::pair<const char*, const char*> cases[] = {
       {"+0.0000000000e+00",
        " grid count ni = 0 (parameter value 0) of the discrete model should be 1 or more\n"
        " error 6 while using model 2\n"},
       {"+2.1474836470e+09", " No space for allocate left \n error 7 while using model 2\n"},
+      {"+1.0000000000e+05",
+       " grid ni = 100000, nj = 20 of the discrete model has 2100021 points, more than the limit of 1000000\n"
+       " error 8 while using model 2\n"},
   };
   for (const auto& [ni, output] : cases) {
     SCOPED_TRACE(ni);
