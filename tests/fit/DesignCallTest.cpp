@@ -23,13 +23,6 @@ namespace fs = std::filesystem;
 using fit::kDesignStartFile;
 using fit::kDesignTargetFile;
 
-/// A temporary folder that is the working folder while the object lives.
-struct FitFolder : test::TempDir {
-  fs::path previous = fs::current_path();
-  FitFolder() { fs::current_path(path()); }
-  ~FitFolder() { fs::current_path(previous); }
-};
-
 /// One handleDesignCall with its console text.
 struct CallResult {
   double value;
@@ -58,7 +51,7 @@ class GoldenFit : public ::testing::TestWithParam<std::string> {};
 // initialise.
 TEST_P(GoldenFit, MatchesTheReference) {
   const fs::path source = fs::path(GOLDEN_DIR "/fit") / GetParam();
-  FitFolder dir;
+  test::WorkingDir dir;
   fs::copy(source, dir.path());  // the files only, not the expected ones
   std::ifstream in(source / "x.txt");
   const std::vector<double> design{std::istream_iterator<double>(in), std::istream_iterator<double>()};
@@ -113,7 +106,7 @@ class DesignCallTest : public ::testing::Test {
     dir.write(kDesignStartFile, designStart({"cy0", "mue0", "pin"}));
   }
 
-  FitFolder dir;
+  test::WorkingDir dir;
   DesignState state;
   std::vector<double> x = std::vector<double>(3, 0.0);
 };

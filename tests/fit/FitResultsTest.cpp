@@ -22,12 +22,6 @@ namespace fs = std::filesystem;
 using fit::kDesignStartFile;
 using fit::kDesignTargetFile;
 
-struct FitFolder : test::TempDir {
-  fs::path previous = fs::current_path();
-  FitFolder() { fs::current_path(path()); }
-  ~FitFolder() { fs::current_path(previous); }
-};
-
 /// The example tyre with model type `model` and friction law `sliding`;
 /// cy0, mue0 and pin are design variables between 0.01 and 2.
 std::string designStart(const std::string& model = "1", const std::string& sliding = "1") {
@@ -53,7 +47,7 @@ double call(DesignState& state, std::vector<double>& x, double identifier) {
 // load, in percent, and from direction 3 on the lateral error plus the
 // moment error over 500 times the load.
 TEST(FitTarget, WeighsTheErrorOfEachDirectionByTheLoadAndTheMomentBy500) {
-  FitFolder dir;
+  test::WorkingDir dir;
   dir.write(kDesignStartFile, designStart());
   TyreModel model = makeTyreModel();
   ASSERT_GT(model.readParameterFile(kDesignStartFile, nullptr), 0);
@@ -95,7 +89,7 @@ std::vector<std::string> parameterLines(const std::string& text) {
 // lower bound, 1 above the upper, 0 within (bounds included). The design
 // variable's number counts from 1 in file order.
 TEST(FitResults, DesignBoundsCarryTheNumberAndTheBoundFlag) {
-  FitFolder dir;
+  test::WorkingDir dir;
   dir.write("m.dat", "0 2 0 0 -2000 3000 20000\n");
   dir.write(kDesignTargetFile, "one point\n files = 1\n file = m.dat points = 1 direction = 3 speed = 20000\n[Eof]\n");
   dir.write(kDesignStartFile, designStart());
@@ -127,7 +121,7 @@ TEST(FitResults, SpeedTableLawRenamesTheFrictionParameters) {
   const std::vector<std::string> table = {"mue1", "mue2", "mue3", "mue4", "mue5", "mue6", "frica0", "frica1"};
   const std::vector<std::string> usual = {"mue1xp", "cmuexp", "mue1xn", "cmuexn",
                                           "mue1yp", "cmueyp", "mue1yn", "cmueyn"};
-  FitFolder dir;
+  test::WorkingDir dir;
   dir.write("m.dat", "0 2 0 0 -2000 3000 20000\n");
   dir.write(kDesignTargetFile, "one point\n files = 1\n file = m.dat points = 1 direction = 2 speed = 20000\n[Eof]\n");
   struct Case {

@@ -28,6 +28,14 @@ class TempDir {
   std::filesystem::path path_;
 };
 
+/// A temporary folder that is the working folder while the object lives:
+/// the fit reads and writes its files there.
+struct WorkingDir : TempDir {
+  std::filesystem::path previous = std::filesystem::current_path();
+  WorkingDir() { std::filesystem::current_path(path()); }
+  ~WorkingDir() { std::filesystem::current_path(previous); }
+};
+
 /// Whole content of any file.
 std::string readFile(const std::filesystem::path& path);
 
