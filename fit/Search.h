@@ -3,6 +3,7 @@
 #include <atomic>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,11 +34,24 @@ struct SearchOptions {
   unsigned long seed = 1;              ///< of the quasi-random starts: the same seed, the same fit
   int threads = 0;                     ///< 0: the machine's cores
   double restartGain = 1e-4;           ///< restarts from the best go on while they gain this much [%-points]
+  bool centralDifferences = true;      ///< gradient methods: central (2n probes) or forward (n) differences
+  double differenceStep = 1e-6;        ///< finite-difference step as a share of each bound range [-]
+  /// Called with every evaluated design and its target, on the searching
+  /// threads and concurrently: for checks, not for printing. Must be
+  /// thread-safe; empty by default.
+  std::function<void(std::span<const double> design, double target)> evaluationHook;
 };
 
-/// What the search reports while it runs: called from the searching threads,
-/// one call at a time (never concurrently), after every improvement of the
-/// best target and at the end of every start.
+/// The choices for zero options: the method by model type (sbplx for the
+/// discrete model, lbfgs for the continuous one), the starts and the
+/// evaluation budget by the design count.
+SearchMethod defaultSearchMethod(const DesignState& state);
+int defaultStarts(const DesignState& state);
+long defaultMaxEvaluations(const DesignState& state);
+
+/// What the search reports while it runs: called on the thread that called
+/// searchDesign (never concurrently, never inside the objective), about every
+/// 0.1 s while the search moves on, and once at its end.
 struct SearchProgress {
   long evaluations = 0;      ///< so far, over all starts
   double bestTarget = 0.0;   ///< best target so far [%]
@@ -57,6 +71,7 @@ struct SearchResult {
   int startsDone = 0;
   SearchMethod method = SearchMethod::bobyqa;
   bool interrupted = false;    ///< stopped by the caller's stop flag; design is the best found
+  std::string fault;           ///< why the search could not run (design is then the clamped start); empty when it ran
 };
 
 /// One problem found by the validation of a design state before any search:
