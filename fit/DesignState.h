@@ -104,6 +104,7 @@ struct DesignState {
   int designCount = 0;             ///< design variables (0 to 33)
 
   std::vector<std::string> fileNames;       ///< measurement files of the target list
+  std::vector<int> targetLine;              ///< per file: its line in the target list
   std::vector<int> PointsPerFile;           ///< points per measurement file (0 or more)
   std::vector<int> TargetDirectionPerFile;  ///< 1 Fx, 2 Fy, 3 and above Fy and Mz
   std::vector<double> SpeedPerFile;         ///< speed of all points of a file [mm/s]

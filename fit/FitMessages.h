@@ -60,6 +60,17 @@ inline constexpr const char* kLoadNotPositive = " line %d of %s: vertical load %
 inline constexpr const char* kNoPoints = " %s declares no measured point: every point count is 0 or less\n";
 inline constexpr const char* kTooManyPoints = " %s declares %lld points in all, more than %d\n";
 
+// The validation before a search: each names the file, the line and the value.
+inline constexpr const char* kNoDesignBounds = "%s line %d: design variable %s has no design bounds (designbounds LOWER UPPER)";
+inline constexpr const char* kNoUpperBound = "%s line %d: design variable %s has no upper design bound (designbounds %g UPPER)";
+inline constexpr const char* kBoundsReversed = "%s line %d: design variable %s: lower bound %g is not below upper bound %g";
+inline constexpr const char* kStartOutsideBounds =
+    "%s line %d: design variable %s = %g is outside its bounds %g to %g: the search starts from %g";
+inline constexpr const char* kWholeNumberDesign =
+    "%s line %d: %s = %g is a whole number (a count or a switch) and cannot be a design variable";
+inline constexpr const char* kPointsBeyondCount =
+    "%s line %d: %s holds %d points beyond its points = %d: they are not used";
+
 // Result files.
 inline constexpr const char* kCantOpenListing = " Can't open result file number %d\n";
 inline constexpr const char* kCantOpenDesignResults = " Can't open result file number \n";

@@ -82,10 +82,11 @@ struct DesignIssue {
 };
 
 /// Checks an initialised design state before any search: each bound read
-/// and the lower below the upper, the start within its bounds, no
-/// whole-number parameter (ni, nj, ny, sliding, pressure, draw3d) as a
-/// design variable, measurement files holding more points than their count
-/// (a warning). Prints nothing.
+/// and the lower below the upper, no whole-number parameter (ni, nj, ny,
+/// sliding, pressure, draw3d) as a design variable (errors); a start outside
+/// its bounds (a warning: the search starts from the nearest bound) and a
+/// measurement file holding more points than its count (a warning: the rest
+/// is not used). Issues in parameter order, then file order. Prints nothing.
 std::vector<DesignIssue> validateDesign(const DesignState& state, const std::string& startFile = fit::kDesignStartFile,
                                         const std::string& targetFile = fit::kDesignTargetFile);
 
