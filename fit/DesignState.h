@@ -26,6 +26,11 @@ enum class DesignCall { initialise, run, terminate, invalid };
 /// 0 initialises, -1 terminates, every other number runs; not a number is invalid.
 DesignCall designCallOf(double identifier);
 
+/// Moment errors count in the target value over this lever [mm]: an Mz error
+/// of 500 N*mm weighs as much as a force error of 1 N. Stored fits were
+/// made with it, so it stays.
+inline constexpr double kMomentLever = 500.0;
+
 /// Values per measured point in the store.
 inline constexpr std::size_t kMeasurementColumns = 7;
 
