@@ -69,7 +69,7 @@ inline constexpr const char* kStartOutsideBounds =
 inline constexpr const char* kWholeNumberDesign =
     "%s line %d: %s = %g is a whole number (a count or a switch) and cannot be a design variable";
 inline constexpr const char* kPointsBeyondCount =
-    "%s line %d: %s holds %d points beyond its points = %d: they are not used";
+    "%s line %d: %s holds more points than its points = %d: the %d beyond are not used";
 
 // Result files.
 inline constexpr const char* kCantOpenListing = " Can't open result file number %d\n";

@@ -341,7 +341,7 @@ SearchMethod defaultSearchMethod(const DesignState& state) {
   // data"): the continuous target is smooth enough for finite differences;
   // the discrete one steps as grid points enter and leave sliding, where a
   // gradient method stalls and a derivative-free one goes on.
-  return discreteModel(state) ? SearchMethod::sbplx : SearchMethod::lbfgs;
+  return discreteModel(state) ? SearchMethod::sbplx : SearchMethod::slsqp;
 }
 
 // The budgets are set by measurement on the passenger-tyre example (19

@@ -43,7 +43,7 @@ struct SearchOptions {
 };
 
 /// The choices for zero options: the method by model type (sbplx for the
-/// discrete model, lbfgs for the continuous one), the starts and the
+/// discrete model, slsqp for the continuous one), the starts and the
 /// evaluation budget by the design count.
 SearchMethod defaultSearchMethod(const DesignState& state);
 int defaultStarts(const DesignState& state);

@@ -59,7 +59,7 @@ std::vector<DesignIssue> validateDesign(const DesignState& state, const std::str
     if (state.pointsBeyondCount[f] <= 0) continue;
     const int line = f < state.targetLine.size() ? state.targetLine[f] : 0;
     issues.push_back({false, formatted(msg::kPointsBeyondCount, targetFile.c_str(), line, state.fileNames[f].c_str(),
-                                       state.pointsBeyondCount[f], state.PointsPerFile[f])});
+                                       state.PointsPerFile[f], state.pointsBeyondCount[f])});
   }
   return issues;
 }

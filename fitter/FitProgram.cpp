@@ -188,7 +188,8 @@ int runFit(const FitProgramOptions& options, const std::atomic<bool>& stop, bool
   if (!options.quiet) writeReportText(stdout, report);
   const bool reportWritten = writeReportFiles(report);
   if (search.interrupted) say("%s", fitter::kInterrupted);
-  say(fitter::kResultLine, search.target, searchMethodName(search.method), search.evaluations);
+  if (options.evaluate) say(fitter::kEvaluatedLine, search.target);
+  else say(fitter::kResultLine, search.target, searchMethodName(search.method), search.evaluations);
   if (!listingsWritten || !resultsWritten || !reportWritten) return fitter::kExitNotWritten;
   return search.interrupted ? fitter::kExitInterrupted : fitter::kExitFitted;
 }

@@ -25,7 +25,7 @@ inline constexpr const char* kUsage =
     "FitReport.json, as the gripfit plug-in does for the same design.\n"
     "\n"
     "  --method NAME    local method: bobyqa, sbplx, neldermead (derivative-free),\n"
-    "                   slsqp, lbfgs (finite-difference gradients); default lbfgs\n"
+    "                   slsqp, lbfgs (finite-difference gradients); default slsqp\n"
     "                   for the continuous model, sbplx for the discrete one\n"
     "  --starts N       starts spread within the bounds, the design start first\n"
     "                   (default: continuous model 4 to 12 by the design\n"
@@ -63,6 +63,7 @@ inline constexpr const char* kProgressLine = "evaluations %ld  best %.6f %%  sta
 inline constexpr const char* kInterrupted =
     "gripfit: interrupted: the results are those of the best design found so far\n";
 inline constexpr const char* kResultLine = "gripfit: target %.6f %% (%s, %ld evaluations)\n";
+inline constexpr const char* kEvaluatedLine = "gripfit: target %.6f %% (the start values, no search)\n";
 inline constexpr const char* kReportNotWritten = "gripfit: report %s not written\n";
 
 }  // namespace grip::fitter
