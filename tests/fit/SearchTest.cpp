@@ -47,7 +47,6 @@ TEST(SearchMethodNames, ReadBackAsTheirMethod) {
 class EveryMethod : public ::testing::TestWithParam<SearchMethod> {};
 
 TEST_P(EveryMethod, EvaluatesOnlyWithinTheBounds) {
-  test::TempDir source;
   ExampleFit example;
   example.dir.write(fit::kDesignStartFile, startAboveItsBound());
   ScopedMessageSink silent([](std::string_view) {});
