@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <string>
+#include <string_view>
 
 #include "fit/FitMessages.h"
 
@@ -64,7 +65,7 @@ ChannelReport channelReport(const DesignState& state, const TargetEvaluator& mod
 
 const char* boundName(int flag) { return flag < 0 ? "lower" : flag > 0 ? "upper" : ""; }
 
-const char* unitOf(const ChannelReport& channel) { return channel.channel == kChannels[2] ? "N*mm" : "N"; }
+const char* unitOf(const ChannelReport& channel) { return std::string_view(channel.channel) == "Mz" ? "N*mm" : "N"; }
 
 /// A JSON string: quotes, backslashes and control characters escaped.
 void writeJsonString(std::FILE* file, const std::string& text) {
