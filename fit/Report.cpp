@@ -130,51 +130,50 @@ FitReport makeReport(DesignState& state, const SearchResult& search) {
 
 void writeReportText(std::FILE* file, const FitReport& report) {
   const SearchResult& search = report.search;
-  std::fprintf(file, "target  %.6f %%  mean over %d points of |model - measured| / Fz; Mz counts as its error over %g Fz\n",
+  std::fprintf(file, fit::kReportTarget,
                report.target, report.points, kMomentLever);
   if (search.startsDone == 0) {
-    std::fputs("search  none: the design as given\n", file);
+    std::fputs(fit::kReportNoSearch, file);
   } else {
-    std::fprintf(file, "search  %s, %d starts, %ld evaluations, %.2f s%s\n", searchMethodName(search.method),
+    std::fprintf(file, fit::kReportSearch, searchMethodName(search.method),
                  search.startsDone, search.evaluations, search.seconds,
-                 search.interrupted ? ", interrupted: the best design found so far" : "");
+                 search.interrupted ? fit::kReportInterrupted : "");
   }
   std::size_t nameWidth = 4;
   for (const ChannelReport& channel : report.channels) nameWidth = std::max(nameWidth, channel.file.size());
   const int width = static_cast<int>(nameWidth);
-  std::fprintf(file, "\n%-*s dir channel points  mean[%%Fz]   rms[%%Fz]      mean       rms  meas.peak model.peak unit  share[%%pt]\n",
+  std::fprintf(file, fit::kReportChannelHeader,
                width, "file");
   for (const ChannelReport& c : report.channels) {
-    std::fprintf(file, "%-*s %3d %-2s %-4s %6d %10.3f %10.3f %9.1f %9.1f %10.1f %10.1f ", width, c.file.c_str(),
+    std::fprintf(file, fit::kReportChannelLine, width, c.file.c_str(),
                  c.direction, c.channel, c.inTarget ? "*" : "", c.points, c.meanErrorPercent, c.rmsErrorPercent,
                  c.meanError, c.rmsError, c.measuredPeak, c.modelPeak);
     if (c.inTarget) std::fprintf(file, "%-4s %10.4f\n", unitOf(c), c.targetShare);
     else std::fprintf(file, "%s\n", unitOf(c));
   }
-  std::fputs("(* counts in the target; share: its part of the target value [%-points])\n", file);
+  std::fputs(fit::kReportChannelNote, file);
 
   std::size_t designWidth = 8;
   for (const DesignReport& d : report.design) designWidth = std::max(designWidth, d.name.size());
   const int dWidth = static_cast<int>(designWidth);
-  std::fprintf(file, "\n%-*s %14s %14s %14s %14s  bound\n", dWidth, "variable", "start", "value", "lower", "upper");
+  std::fprintf(file, fit::kReportDesignHeader, dWidth, "variable", "start", "value", "lower", "upper");
   std::string onBound;
   for (const DesignReport& d : report.design) {
-    std::fprintf(file, "%-*s %+14.6e %+14.6e %+14.6e %+14.6e%s%s\n", dWidth, d.name.c_str(), d.start, d.value, d.lower,
+    std::fprintf(file, fit::kReportDesignLine, dWidth, d.name.c_str(), d.start, d.value, d.lower,
                  d.upper, d.boundFlag != 0 ? "  " : "", boundName(d.boundFlag));
     if (d.boundFlag != 0) onBound += (onBound.empty() ? "" : ", ") + d.name + " (" + boundName(d.boundFlag) + ")";
   }
-  std::fprintf(file, "on a bound: %s\n", onBound.empty() ? "none" : onBound.c_str());
+  std::fprintf(file, fit::kReportOnBound, onBound.empty() ? "none" : onBound.c_str());
 }
 
 void writeReportCsv(std::FILE* file, const FitReport& report) {
-  std::fputs("file,direction,channel,in_target,points,mean_error,rms_error,mean_error_percent,rms_error_percent,"
-             "measured_peak,model_peak,unit,target_share\n", file);
+  std::fputs(fit::kReportCsvChannelHeader, file);
   for (const ChannelReport& c : report.channels) {
     std::fprintf(file, "%s,%d,%s,%d,%d,%.10g,%.10g,%.10g,%.10g,%.10g,%.10g,%s,%.10g\n", csvField(c.file).c_str(),
                  c.direction, c.channel, c.inTarget ? 1 : 0, c.points, c.meanError, c.rmsError, c.meanErrorPercent,
                  c.rmsErrorPercent, c.measuredPeak, c.modelPeak, unitOf(c), c.targetShare);
   }
-  std::fputs("\nvariable,start,value,lower,upper,bound\n", file);
+  std::fputs(fit::kReportCsvDesignHeader, file);
   for (const DesignReport& d : report.design)
     std::fprintf(file, "%s,%.10g,%.10g,%.10g,%.10g,%s\n", csvField(d.name).c_str(), d.start, d.value, d.lower, d.upper,
                  boundName(d.boundFlag));
