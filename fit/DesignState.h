@@ -27,6 +27,11 @@ enum class DesignCall { initialise, run, terminate, invalid };
 /// 0 initialises, -1 terminates, every other number runs; not a number is invalid.
 DesignCall designCallOf(double identifier);
 
+/// Moment errors count in the target value over this lever [mm]: an Mz error
+/// of 500 N*mm weighs as much as a force error of 1 N. Stored fits were
+/// made with it, so it stays.
+inline constexpr double kMomentLever = 500.0;
+
 /// Values per measured point in the store.
 inline constexpr std::size_t kMeasurementColumns = 7;
 
@@ -105,6 +110,7 @@ struct DesignState {
   int designCount = 0;             ///< design variables (0 to 33)
 
   std::vector<std::string> fileNames;       ///< measurement files of the target list
+  std::vector<int> targetLine;              ///< per file: its line in the target list
   std::vector<int> PointsPerFile;           ///< points per measurement file (0 or more)
   std::vector<int> TargetDirectionPerFile;  ///< 1 Fx, 2 Fy, 3 and above Fy and Mz
   std::vector<double> SpeedPerFile;         ///< speed of all points of a file [mm/s]

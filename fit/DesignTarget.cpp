@@ -29,6 +29,7 @@ struct TargetEntry {
   int points = 0;
   int direction = 0;
   double speed = 0.0;  ///< [mm/s]
+  int line = 0;        ///< line of the target list
 };
 
 bool isBlank(std::string_view line) {
@@ -52,6 +53,7 @@ bool readTargetEntry(const LineReader& lines, int index, TargetEntry& entry) {
     from = at + 1;
   }
   entry.fileName = firstWordAfterEquals(line.substr(equals[0]));
+  entry.line = lines.lineNumber();
   KeyedValue read = readIntAfterEquals(line.substr(equals[1]), entry.points);
   if (read == KeyedValue::ok) read = readIntAfterEquals(line.substr(equals[2]), entry.direction);
   if (read == KeyedValue::ok) read = readRealAfterEquals(line.substr(equals[3]), entry.speed);
@@ -253,6 +255,7 @@ int readDesignTarget(DesignState& state, const std::string& targetFile) {
   state.pointsBeyondCount.assign(entries.size(), 0);
   for (std::size_t f = 0; f < entries.size(); ++f) {
     state.fileNames.push_back(entries[f].fileName);
+    state.targetLine.push_back(entries[f].line);
     // A relative name is taken from the folder of the target list.
     const std::filesystem::path path = folder / entries[f].fileName;
     if (!readMeasurementFile(entries[f].fileName, path.string(), state.PointsPerFile[f], state.measurements,

@@ -60,6 +60,17 @@ inline constexpr const char* kLoadNotPositive = " line %d of %s: vertical load %
 inline constexpr const char* kNoPoints = " %s declares no measured point: every point count is 0 or less\n";
 inline constexpr const char* kTooManyPoints = " %s declares %lld points in all, more than %d\n";
 
+// The validation before a search: each names the file, the line and the value.
+inline constexpr const char* kNoDesignBounds = "%s line %d: design variable %s has no design bounds (designbounds LOWER UPPER)";
+inline constexpr const char* kNoUpperBound = "%s line %d: design variable %s has no upper design bound (designbounds %g UPPER)";
+inline constexpr const char* kBoundsReversed = "%s line %d: design variable %s: lower bound %g is not below upper bound %g";
+inline constexpr const char* kStartOutsideBounds =
+    "%s line %d: design variable %s = %g is outside its bounds %g to %g: the search starts from %g";
+inline constexpr const char* kWholeNumberDesign =
+    "%s line %d: %s = %g is a whole number (a count or a switch) and cannot be a design variable";
+inline constexpr const char* kPointsBeyondCount =
+    "%s line %d: %s holds more points than its points = %d: the %d beyond are not used";
+
 // Result files.
 inline constexpr const char* kCantOpenListing = " Can't open result file number %d\n";
 inline constexpr const char* kCantOpenDesignResults = " Can't open result file number \n";
@@ -89,5 +100,25 @@ inline constexpr const char* kListingModel = "%+12.6e %+12.6e %+12.6e\n";
 inline constexpr const char* kDesignBoundsLine = " designbounds  %+12.6e %+12.6e   %3d %3d\n";
 inline constexpr const char* kTargetHeader = "[TargetValue]\n";
 inline constexpr const char* kTargetLine = " target   = %lf \n";
+
+// The fit report (FitReport.txt and the CSV form): scripts read them, so the
+// layout stays as it is.
+inline constexpr const char* kReportTarget =
+    "target  %.6f %%  mean over %d points of |model - measured| / Fz; Mz counts as its error over %g Fz\n";
+inline constexpr const char* kReportNoSearch = "search  none: the design as given\n";
+inline constexpr const char* kReportSearch = "search  %s, %d starts, %ld evaluations, %.2f s%s\n";
+inline constexpr const char* kReportInterrupted = ", interrupted: the best design found so far";
+inline constexpr const char* kReportChannelHeader =
+    "\n%-*s dir channel points  mean[%%Fz]   rms[%%Fz]      mean       rms  meas.peak model.peak unit  share[%%pt]\n";
+inline constexpr const char* kReportChannelLine = "%-*s %3d %-2s %-4s %6d %10.3f %10.3f %9.1f %9.1f %10.1f %10.1f ";
+inline constexpr const char* kReportChannelNote =
+    "(* counts in the target; share: its part of the target value [%-points])\n";
+inline constexpr const char* kReportDesignHeader = "\n%-*s %14s %14s %14s %14s  bound\n";
+inline constexpr const char* kReportDesignLine = "%-*s %+14.6e %+14.6e %+14.6e %+14.6e%s%s\n";
+inline constexpr const char* kReportOnBound = "on a bound: %s\n";
+inline constexpr const char* kReportCsvChannelHeader =
+    "file,direction,channel,in_target,points,mean_error,rms_error,mean_error_percent,rms_error_percent,"
+    "measured_peak,model_peak,unit,target_share\n";
+inline constexpr const char* kReportCsvDesignHeader = "\nvariable,start,value,lower,upper,bound\n";
 
 }  // namespace grip::fit

@@ -22,13 +22,14 @@ struct ChannelReport {
   double measuredPeak = 0.0;      ///< largest magnitude measured [N, N*mm]
   double modelPeak = 0.0;         ///< largest magnitude of the model [N, N*mm]
   bool inTarget = false;          ///< the channel counts in the target value
+  double targetShare = 0.0;       ///< its part of the target value [%-points]; 0 when not in the target
 };
 
 /// A design variable and where it ended.
 struct DesignReport {
   std::string name;
   double start = 0.0, value = 0.0, lower = 0.0, upper = 0.0;
-  int boundFlag = 0;  ///< -1 on (or below) the lower bound, 1 on the upper, 0 within
+  int boundFlag = 0;  ///< -1 on (or below) the lower bound, 1 on the upper, 0 within (1e-6 of the range counts as on)
 };
 
 /// The report of a fit: per file and channel, the target value, the design
@@ -36,11 +37,14 @@ struct DesignReport {
 struct FitReport {
   std::vector<ChannelReport> channels;
   std::vector<DesignReport> design;
-  double target = 0.0;
-  SearchResult search;
+  double target = 0.0;  ///< [%]
+  int points = 0;       ///< measured points of all files
+  SearchResult search;  ///< startsDone 0: no search, the design as given
 };
 
-/// Report of the state's model at the design variables (evaluates them).
+/// Report of the state's model at the search's design (evaluates it: the
+/// state's model and target value are left at that design). Every file
+/// gets Fx, Fy and Mz in that order.
 FitReport makeReport(DesignState& state, const SearchResult& search);
 
 /// The report as a readable text table, as CSV and as JSON.

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,16 +29,30 @@ std::optional<SearchMethod> searchMethodOf(std::string_view name);
 /// How a fit searches. Zero counts mean "choose by the problem".
 struct SearchOptions {
   std::optional<SearchMethod> method;  ///< none: the default for the model type
-  int starts = 0;                      ///< quasi-random starts within the bounds; 0: by the design count
-  long maxEvaluations = 0;             ///< over all starts and threads; 0: by the design count
+  int starts = 0;                      ///< starts: the design start, then a Latin hypercube; 0: defaultStarts
+  long maxEvaluations = 0;             ///< over all starts and threads; 0: defaultMaxEvaluations
   unsigned long seed = 1;              ///< of the quasi-random starts: the same seed, the same fit
   int threads = 0;                     ///< 0: the machine's cores
   double restartGain = 1e-4;           ///< restarts from the best go on while they gain this much [%-points]
+  bool centralDifferences = true;      ///< gradient methods: central (2n probes) or forward (n) differences
+  double differenceStep = 1e-6;        ///< finite-difference step as a share of each bound range [-]
+  /// Called with every evaluated design and its target, on the searching
+  /// threads and concurrently: for checks, not for printing. Must be
+  /// thread-safe; empty by default.
+  std::function<void(std::span<const double> design, double target)> evaluationHook;
 };
 
-/// What the search reports while it runs: called from the searching threads,
-/// one call at a time (never concurrently), after every improvement of the
-/// best target and at the end of every start.
+/// The choices for zero options, measured on the passenger-tyre example:
+/// sbplx, 4 starts and 100 evaluations per design variable and start (two
+/// starts' shares kept for restarts) for the discrete model; slsqp, 4 to 12
+/// starts (half the design count) and 300 evaluations for the continuous one.
+SearchMethod defaultSearchMethod(const DesignState& state);
+int defaultStarts(const DesignState& state);
+long defaultMaxEvaluations(const DesignState& state);
+
+/// What the search reports while it runs: called on the thread that called
+/// searchDesign (never concurrently, never inside the objective), about every
+/// 0.1 s while the search moves on, and once at its end.
 struct SearchProgress {
   long evaluations = 0;      ///< so far, over all starts
   double bestTarget = 0.0;   ///< best target so far [%]
@@ -57,6 +72,7 @@ struct SearchResult {
   int startsDone = 0;
   SearchMethod method = SearchMethod::bobyqa;
   bool interrupted = false;    ///< stopped by the caller's stop flag; design is the best found
+  std::string fault;           ///< why the search could not run (design is then the clamped start); empty when it ran
 };
 
 /// One problem found by the validation of a design state before any search:
@@ -67,10 +83,11 @@ struct DesignIssue {
 };
 
 /// Checks an initialised design state before any search: each bound read
-/// and the lower below the upper, the start within its bounds, no
-/// whole-number parameter (ni, nj, ny, sliding, pressure, draw3d) as a
-/// design variable, measurement files holding more points than their count
-/// (a warning). Prints nothing.
+/// and the lower below the upper, no whole-number parameter (ni, nj, ny,
+/// sliding, pressure, draw3d) as a design variable (errors); a start outside
+/// its bounds (a warning: the search starts from the nearest bound) and a
+/// measurement file holding more points than its count (a warning: the rest
+/// is not used). Issues in parameter order, then file order. Prints nothing.
 std::vector<DesignIssue> validateDesign(const DesignState& state, const std::string& startFile = fit::kDesignStartFile,
                                         const std::string& targetFile = fit::kDesignTargetFile);
 

@@ -17,7 +17,7 @@ double pointTerm(int direction, double Fx, double Fy, double Mz, const MeasuredC
   switch (direction) {
     case 1: return std::fabs(Fx - m.Fx[k]) / load;
     case 2: return std::fabs(Fy - m.Fy[k]) / load;
-    default: return std::fabs(Fy - m.Fy[k]) / load + std::fabs(Mz - m.Mz[k]) / (500.0 * load);
+    default: return std::fabs(Fy - m.Fy[k]) / load + std::fabs(Mz - m.Mz[k]) / (kMomentLever * load);
   }
 }
 
@@ -68,7 +68,7 @@ void TargetEvaluator::residuals(std::span<double> residuals) const {
       case 2: residuals[r++] = (Fy_[k] - m.Fy[k]) * perLoad; break;
       default:
         residuals[r++] = (Fy_[k] - m.Fy[k]) * perLoad;
-        if (r < residuals.size()) residuals[r++] = (Mz_[k] - m.Mz[k]) * perLoad / 500.0;
+        if (r < residuals.size()) residuals[r++] = (Mz_[k] - m.Mz[k]) * perLoad / kMomentLever;
     }
   }
 }

@@ -1,0 +1,451 @@
+// The search of the design variables within their bounds: a local method of
+// NLopt from quasi-random starts spread over the bounds, run side by side,
+// then restarts from the best until they gain too little.
+//
+// Every local search works in unit coordinates: design variable i is
+// lower[i] + u[i] * (upper[i] - lower[i]) with u[i] in [0, 1]. The design
+// variables of a tyre span many decades (a stiffness near 0.05 N/mm^3, a
+// friction decay near 3000), and the methods' steps, tolerances and the
+// finite-difference step are then the same for all of them.
+
+#include <nlopt.hpp>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <cstdint>
+#include <exception>
+#include <limits>
+#include <memory>
+#include <mutex>
+#include <random>
+#include <thread>
+
+#include "core/Console.h"
+#include "fit/Search.h"
+#include "model/MakeTyreModel.h"
+
+namespace grip {
+
+namespace {
+
+struct MethodName {
+  SearchMethod method;
+  const char* name;
+};
+constexpr std::array<MethodName, 5> kMethodNames = {{
+    {SearchMethod::bobyqa, "bobyqa"},
+    {SearchMethod::sbplx, "sbplx"},
+    {SearchMethod::nelderMead, "neldermead"},
+    {SearchMethod::slsqp, "slsqp"},
+    {SearchMethod::lbfgs, "lbfgs"},
+}};
+
+nlopt::algorithm algorithmOf(SearchMethod method) {
+  switch (method) {
+    case SearchMethod::bobyqa: return nlopt::LN_BOBYQA;
+    case SearchMethod::sbplx: return nlopt::LN_SBPLX;
+    case SearchMethod::nelderMead: return nlopt::LN_NELDERMEAD;
+    case SearchMethod::slsqp: return nlopt::LD_SLSQP;
+    case SearchMethod::lbfgs: return nlopt::LD_LBFGS;
+  }
+  return nlopt::LN_BOBYQA;
+}
+
+bool usesGradient(SearchMethod method) { return method == SearchMethod::slsqp || method == SearchMethod::lbfgs; }
+
+/// A target that is not a number counts as this much, so that no method
+/// takes it for an improvement [%].
+constexpr double kNoTarget = 1e10;
+
+/// Initial step of the derivative-free methods, as a share of each bound range.
+constexpr double kInitialStep = 0.1;
+/// A local search ends when a step changes the target by less than this [%-points]
+/// or moves every unit coordinate by less than kStepTolerance.
+constexpr double kTargetTolerance = 1e-7;
+constexpr double kStepTolerance = 1e-7;
+
+/// How often the calling thread looks at the progress of the search.
+constexpr std::chrono::milliseconds kProgressInterval{100};
+
+/// What the searching threads share: counts and the best target for the
+/// progress, and the caller's stop flag. Written with atomics only, so that
+/// the objective neither locks nor allocates.
+struct SharedProgress {
+  std::atomic<long> evaluations{0};
+  std::atomic<double> bestTarget{std::numeric_limits<double>::infinity()};
+  std::atomic<int> startsDone{0};
+  const std::atomic<bool>* stop = nullptr;
+
+  bool stopRequested() const { return stop != nullptr && stop->load(std::memory_order_relaxed); }
+
+  void offer(double target) {
+    double best = bestTarget.load(std::memory_order_relaxed);
+    while (target < best && !bestTarget.compare_exchange_weak(best, target, std::memory_order_relaxed)) {
+    }
+  }
+};
+
+/// The design bounds of the design variables, in design order.
+struct Box {
+  std::vector<double> lower, range;
+
+  explicit Box(const DesignState& state) {
+    for (std::size_t p = 0; p < kParameterCount; ++p) {
+      if (state.designMask[p] != 1) continue;
+      lower.push_back(state.lowerBound[p]);
+      range.push_back(state.upperBound[p] - state.lowerBound[p]);
+    }
+  }
+  std::size_t size() const { return lower.size(); }
+
+  /// Design variable i of unit coordinate u, clamped to the bounds.
+  double design(std::size_t i, double u) const { return lower[i] + std::clamp(u, 0.0, 1.0) * range[i]; }
+
+  /// Unit coordinate of design value x, clamped to [0, 1]; 0 for a bound range of 0.
+  double unit(std::size_t i, double x) const {
+    return range[i] > 0.0 ? std::clamp((x - lower[i]) / range[i], 0.0, 1.0) : 0.0;
+  }
+};
+
+/// The outcome of one local search.
+struct LocalResult {
+  std::vector<double> unit;  ///< best point found, unit coordinates
+  double target = std::numeric_limits<double>::infinity();
+  long evaluations = 0;
+};
+
+/// Everything one searching thread owns: a model set up from the state's
+/// parameters, its evaluator and the vectors that the objective fills, all
+/// made before the first evaluation.
+class Worker {
+ public:
+  Worker(const DesignState& state, const Box& box, const SearchOptions& options, SharedProgress& shared)
+      : model_(makeTyreModel()), box_(box), options_(options), shared_(shared) {
+    model_.setUp(state.model->parameters, state.model->modelNumber);
+    model_.setTrace(0, nullptr);
+    evaluator_ = std::make_unique<TargetEvaluator>(model_, state);
+    design_.resize(box.size());
+    probe_.resize(box.size());
+    best_.resize(box.size());
+  }
+
+  /// A local search by method from unit point start with at most budget evaluations.
+  LocalResult search(SearchMethod method, std::span<const double> start, long budget) {
+    const auto n = static_cast<unsigned>(box_.size());
+    method_ = method;
+    budget_ = budget;
+    evaluations_ = 0;
+    bestTarget_ = std::numeric_limits<double>::infinity();
+    std::copy(start.begin(), start.end(), best_.begin());
+
+    nlopt::opt opt(algorithmOf(method), n);
+    opt_ = &opt;
+    opt.set_lower_bounds(std::vector<double>(n, 0.0));
+    opt.set_upper_bounds(std::vector<double>(n, 1.0));
+    opt.set_min_objective(&Worker::objective, this);
+    opt.set_ftol_abs(kTargetTolerance);
+    opt.set_xtol_abs(kStepTolerance);
+    if (!usesGradient(method)) {
+      opt.set_maxeval(static_cast<int>(std::min<long>(budget, std::numeric_limits<int>::max())));
+      opt.set_initial_step(kInitialStep);
+    }
+    std::vector<double> u(start.begin(), start.end());
+    double f = 0.0;
+    try {
+      opt.optimize(u, f);
+    } catch (const std::exception&) {
+      // A forced stop (budget or the caller's flag), a round-off limit or a
+      // method's failure: the best point evaluated so far is the result.
+    }
+    opt_ = nullptr;
+    return {best_, bestTarget_, evaluations_};
+  }
+
+ private:
+  static double objective(unsigned n, const double* u, double* gradient, void* data) {
+    return static_cast<Worker*>(data)->value(std::span<const double>(u, n), gradient);
+  }
+
+  /// Evaluations of one objective call: the point and its finite-difference probes.
+  long callCost() const {
+    if (!usesGradient(method_)) return 1;
+    const auto n = static_cast<long>(box_.size());
+    return 1 + (options_.centralDifferences ? 2 * n : n);
+  }
+
+  double value(std::span<const double> u, double* gradient) {
+    if (shared_.stopRequested() || evaluations_ + callCost() > budget_) {
+      opt_->force_stop();
+      return bestTarget_;
+    }
+    const double f = evaluate(u);
+    if (gradient != nullptr) differentiate(u, f, gradient);
+    return f;
+  }
+
+  /// Target of unit point u: every evaluation of the search goes through here.
+  double evaluate(std::span<const double> u) {
+    for (std::size_t i = 0; i < design_.size(); ++i) design_[i] = box_.design(i, u[i]);
+    double f = evaluator_->target(design_);
+    if (!std::isfinite(f)) f = kNoTarget;
+    if (options_.evaluationHook) options_.evaluationHook(design_, f);
+    ++evaluations_;
+    shared_.evaluations.fetch_add(1, std::memory_order_relaxed);
+    if (f < bestTarget_) {
+      bestTarget_ = f;
+      for (std::size_t i = 0; i < best_.size(); ++i) best_[i] = std::clamp(u[i], 0.0, 1.0);
+      shared_.offer(f);
+    }
+    return f;
+  }
+
+  /// Finite differences in unit coordinates, each probe clipped to [0, 1]:
+  /// a central difference becomes one-sided at a bound, a forward one
+  /// turns backward at the upper bound.
+  void differentiate(std::span<const double> u, double f, double* gradient) {
+    const double h = options_.differenceStep;
+    for (std::size_t i = 0; i < u.size(); ++i) probe_[i] = std::clamp(u[i], 0.0, 1.0);
+    for (std::size_t i = 0; i < u.size(); ++i) {
+      const double ui = probe_[i];
+      double ahead = std::min(ui + h, 1.0);
+      double behind = ui;
+      double fBehind = f;
+      if (options_.centralDifferences) {
+        behind = std::max(ui - h, 0.0);
+      } else if (ahead == ui) {
+        ahead = std::max(ui - h, 0.0);
+      }
+      probe_[i] = ahead;
+      const double fAhead = evaluate(probe_);
+      if (behind != ui) {
+        probe_[i] = behind;
+        fBehind = evaluate(probe_);
+      }
+      probe_[i] = ui;
+      gradient[i] = ahead != behind ? (fAhead - fBehind) / (ahead - behind) : 0.0;
+    }
+  }
+
+  TyreModel model_;
+  std::unique_ptr<TargetEvaluator> evaluator_;
+  const Box& box_;
+  const SearchOptions& options_;
+  SharedProgress& shared_;
+  nlopt::opt* opt_ = nullptr;
+  SearchMethod method_ = SearchMethod::bobyqa;
+  long budget_ = 0, evaluations_ = 0;
+  double bestTarget_ = 0.0;
+  std::vector<double> design_, probe_, best_;
+};
+
+/// A uniform number in [0, 1) from the top 53 bits of the generator, the
+/// same on every standard library (std::uniform_real_distribution is not).
+double unitRandom(std::mt19937_64& random) { return static_cast<double>(random() >> 11) * 0x1.0p-53; }
+
+/// count points of a Latin hypercube in [0, 1]^dimensions: each coordinate
+/// takes each of count equal strata once, at a random place within it, the
+/// strata shuffled per coordinate. The same seed gives the same points.
+std::vector<std::vector<double>> latinHypercube(std::size_t count, std::size_t dimensions, unsigned long seed) {
+  std::vector<std::vector<double>> points(count, std::vector<double>(dimensions));
+  std::mt19937_64 random(seed);
+  std::vector<std::size_t> strata(count);
+  for (std::size_t d = 0; d < dimensions; ++d) {
+    for (std::size_t k = 0; k < count; ++k) strata[k] = k;
+    for (std::size_t k = count; k > 1; --k) {  // Fisher-Yates with the generator's own numbers
+      const auto j = static_cast<std::size_t>(unitRandom(random) * static_cast<double>(k));
+      std::swap(strata[k - 1], strata[std::min(j, k - 1)]);
+    }
+    for (std::size_t k = 0; k < count; ++k)
+      points[k][d] = (static_cast<double>(strata[k]) + unitRandom(random)) / static_cast<double>(count);
+  }
+  return points;
+}
+
+/// One local search of the multistart: its start and, once run, its result.
+struct StartTask {
+  std::vector<double> start;
+  LocalResult result;
+};
+
+/// Runs the tasks on the workers, one thread per worker, each taking the
+/// next task that is left; the calling thread reports the progress. The
+/// result of a task depends only on its start and the budget, not on the
+/// thread that ran it.
+void runTasks(std::vector<StartTask>& tasks, std::vector<std::unique_ptr<Worker>>& workers, SearchMethod method,
+              long budget, SharedProgress& shared, const std::function<void()>& report) {
+  std::atomic<std::size_t> next{0};
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::size_t finishedThreads = 0;
+  const std::size_t threads = std::min(workers.size(), tasks.size());
+  {
+    std::vector<std::jthread> pool;
+    pool.reserve(threads);
+    for (std::size_t t = 0; t < threads; ++t) {
+      pool.emplace_back([&, t] {
+        // The threads print nothing: a message of the model is dropped.
+        ScopedMessageSink silent([](std::string_view) {});
+        for (std::size_t k = next++; k < tasks.size(); k = next++) {
+          tasks[k].result = workers[t]->search(method, tasks[k].start, budget);
+          shared.startsDone.fetch_add(1);
+          changed.notify_one();
+        }
+        std::lock_guard lock(mutex);
+        ++finishedThreads;
+        changed.notify_one();
+      });
+    }
+    std::unique_lock lock(mutex);
+    while (finishedThreads < threads) {
+      changed.wait_for(lock, kProgressInterval);
+      lock.unlock();
+      report();
+      lock.lock();
+    }
+  }
+}
+
+/// The best task: the lowest target, the lowest index among equal ones.
+std::size_t bestTask(const std::vector<StartTask>& tasks) {
+  std::size_t best = 0;
+  for (std::size_t k = 1; k < tasks.size(); ++k)
+    if (tasks[k].result.target < tasks[best].result.target) best = k;
+  return best;
+}
+
+}  // namespace
+
+const char* searchMethodName(SearchMethod method) {
+  for (const MethodName& entry : kMethodNames)
+    if (entry.method == method) return entry.name;
+  return "";
+}
+
+std::optional<SearchMethod> searchMethodOf(std::string_view name) {
+  for (const MethodName& entry : kMethodNames)
+    if (name == entry.name) return entry.method;
+  return std::nullopt;
+}
+
+namespace {
+
+bool discreteModel(const DesignState& state) { return state.model && state.model->modelType == kDiscreteModel; }
+
+}  // namespace
+
+SearchMethod defaultSearchMethod(const DesignState& state) {
+  // Measured on the passenger-tyre example (README, "Fitting measured
+  // data"): the continuous target is smooth enough for finite differences;
+  // the discrete one steps as grid points enter and leave sliding, where a
+  // gradient method stalls and a derivative-free one goes on.
+  return discreteModel(state) ? SearchMethod::sbplx : SearchMethod::slsqp;
+}
+
+// The budgets are set by measurement on the passenger-tyre example (19
+// design variables, 405 points): a continuous evaluation costs about 26 us,
+// a discrete one on the 20x20 grid about 1.8 ms. The continuous search gets
+// 300 evaluations per design variable and start, the discrete one 100 from
+// 4 starts, so that either ends within seconds on two cores.
+int defaultStarts(const DesignState& state) {
+  return discreteModel(state) ? 4 : std::clamp(state.designCount / 2, 4, 12);
+}
+
+long defaultMaxEvaluations(const DesignState& state) {
+  const long perVariable = discreteModel(state) ? 100 : 300;
+  return perVariable * std::max(state.designCount, 1) * (defaultStarts(state) + 2);
+}
+
+SearchResult searchDesign(const DesignState& state, const SearchOptions& options, const SearchObserver& observer,
+                          const std::atomic<bool>* stop) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point begin = Clock::now();
+  SearchResult result;
+  result.method = options.method.value_or(defaultSearchMethod(state));
+  const Box box(state);
+  const std::size_t n = box.size();
+  for (std::size_t i = 0; i < n; ++i) result.design.push_back(box.design(i, box.unit(i, state.startValues[i])));
+  if (!state.initialised || !state.model || n == 0) {
+    result.fault = "the design state is not initialised or has no design variable";
+    return result;
+  }
+
+  const int starts = options.starts > 0 ? options.starts : defaultStarts(state);
+  const long maxEvaluations = options.maxEvaluations > 0 ? options.maxEvaluations : defaultMaxEvaluations(state);
+  // Each start gets the same share; two shares are kept for the restarts,
+  // and whatever the starts leave over goes to further restarts.
+  const long budget = std::max<long>(maxEvaluations / (starts + 2), 1);
+  const unsigned machineThreads = std::max(std::thread::hardware_concurrency(), 1u);
+  const auto threads =
+      static_cast<std::size_t>(std::clamp(options.threads > 0 ? options.threads : static_cast<int>(machineThreads), 1, starts));
+
+  SharedProgress shared;
+  shared.stop = stop;
+  int startsTotal = starts;
+  double reportedBest = std::numeric_limits<double>::infinity();
+  long reportedEvaluations = -1;
+  int reportedStarts = -1;
+  auto report = [&] {
+    if (!observer) return;
+    SearchProgress progress;
+    progress.evaluations = shared.evaluations.load();
+    progress.bestTarget = shared.bestTarget.load();
+    progress.startsDone = shared.startsDone.load();
+    progress.startsTotal = startsTotal;
+    progress.seconds = std::chrono::duration<double>(Clock::now() - begin).count();
+    progress.improved = progress.bestTarget < reportedBest;
+    if (!progress.improved && progress.evaluations == reportedEvaluations && progress.startsDone == reportedStarts)
+      return;
+    reportedBest = std::min(reportedBest, progress.bestTarget);
+    reportedEvaluations = progress.evaluations;
+    reportedStarts = progress.startsDone;
+    observer(progress);
+  };
+
+  try {
+    std::vector<std::unique_ptr<Worker>> workers;
+    {
+      ScopedMessageSink silent([](std::string_view) {});
+      for (std::size_t t = 0; t < threads; ++t)
+        workers.push_back(std::make_unique<Worker>(state, box, options, shared));
+    }
+
+    // The first start is the design start itself (clamped to the bounds),
+    // the others spread over the bounds by the seed.
+    std::vector<StartTask> tasks(static_cast<std::size_t>(starts));
+    for (std::size_t i = 0; i < n; ++i) tasks[0].start.push_back(box.unit(i, state.startValues[i]));
+    const auto spread = latinHypercube(tasks.size() - 1, n, options.seed);
+    for (std::size_t k = 1; k < tasks.size(); ++k) tasks[k].start = spread[k - 1];
+    runTasks(tasks, workers, result.method, budget, shared, report);
+
+    LocalResult best = tasks[bestTask(tasks)].result;
+    long used = 0;
+    for (const StartTask& task : tasks) used += task.result.evaluations;
+    // Restarts from the best: a fresh local search rebuilds its steps or its
+    // curvature and often moves on where the last one stopped.
+    while (!shared.stopRequested() && used + budget <= maxEvaluations) {
+      std::vector<StartTask> restart(1);
+      restart[0].start = best.unit;
+      ++startsTotal;
+      runTasks(restart, workers, result.method, budget, shared, report);
+      used += restart[0].result.evaluations;
+      const double gain = best.target - restart[0].result.target;
+      if (gain > 0.0) best = restart[0].result;
+      if (!(gain >= options.restartGain)) break;
+    }
+    for (std::size_t i = 0; i < n; ++i) result.design[i] = box.design(i, best.unit[i]);
+    result.target = best.target;
+    result.evaluations = shared.evaluations.load();
+  } catch (const std::exception& fault) {
+    result.fault = fault.what();
+  }
+  result.startsDone = shared.startsDone.load();
+  result.interrupted = shared.stopRequested();
+  result.seconds = std::chrono::duration<double>(Clock::now() - begin).count();
+  report();
+  return result;
+}
+
+}  // namespace grip

@@ -1,0 +1,213 @@
+// The gripfit program: options, the fit in the working folder, progress,
+// result files and report.
+
+#include "fitter/FitProgram.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "core/Console.h"
+#include "core/TextFile.h"
+#include "fit/Report.h"
+#include "fitter/FitterMessages.h"
+
+namespace grip {
+
+namespace {
+
+/// A whole number of at least minimum, or nullopt.
+std::optional<long> countOf(const char* text, long minimum) {
+  errno = 0;
+  char* end = nullptr;
+  const long value = std::strtol(text, &end, 10);
+  if (errno != 0 || end == text || *end != '\0' || value < minimum) return std::nullopt;
+  return value;
+}
+
+/// Takes one option's value into options; false after printing why not.
+bool takeOption(std::string_view name, const char* value, FitProgramOptions& options) {
+  if (name == "--method") {
+    const auto method = searchMethodOf(value);
+    if (!method) {
+      say(fitter::kUnknownMethod, value);
+      return false;
+    }
+    options.search.method = method;
+    return true;
+  }
+  const long minimum = name == "--seed" ? 0 : 1;
+  const auto count = countOf(value, minimum);
+  if (!count) {
+    say(fitter::kBadCount, std::string(name).c_str(), minimum, value);
+    return false;
+  }
+  if (name == "--starts") options.search.starts = static_cast<int>(std::min<long>(*count, 100000));
+  else if (name == "--max-evals") options.search.maxEvaluations = *count;
+  else if (name == "--seed") options.search.seed = static_cast<unsigned long>(*count);
+  else options.search.threads = static_cast<int>(std::min<long>(*count, 1024));
+  return true;
+}
+
+bool takesValue(std::string_view name) {
+  return name == "--method" || name == "--starts" || name == "--max-evals" || name == "--seed" || name == "--threads";
+}
+
+void printIssues(const std::vector<DesignIssue>& issues) {
+  for (const DesignIssue& issue : issues) say(issue.error ? fitter::kIssueError : fitter::kIssueWarning, issue.message.c_str());
+}
+
+/// The progress on the console: one line rewritten in place on a terminal,
+/// else a line per improvement of the best target.
+class ProgressPrinter {
+ public:
+  explicit ProgressPrinter(bool terminal) : terminal_(terminal) {}
+  ~ProgressPrinter() { finish(); }
+
+  void operator()(const SearchProgress& progress) {
+    if (!terminal_ && !progress.improved) return;
+    if (terminal_) std::fputs("\r", stdout);
+    std::printf(fitter::kProgressLine, progress.evaluations, progress.bestTarget, progress.startsDone,
+                progress.startsTotal, progress.seconds);
+    std::fputs(terminal_ ? "\033[K" : "\n", stdout);  // on a terminal: clear what a longer line left
+    std::fflush(stdout);
+    pending_ = terminal_;
+  }
+
+  /// Ends the live line so that the next output starts on a line of its own.
+  void finish() {
+    if (pending_) std::fputs("\n", stdout);
+    pending_ = false;
+  }
+
+ private:
+  bool terminal_;
+  bool pending_ = false;
+};
+
+/// Writes the report files; false after printing which could not be written.
+bool writeReportFiles(const FitReport& report) {
+  bool written = true;
+  const auto write = [&](const char* name, void (*writer)(std::FILE*, const FitReport&)) {
+    TextFile file = openForWriting(name);
+    if (file) writer(file.get(), report);
+    const bool ok = file && std::ferror(file.get()) == 0 && std::fclose(file.release()) == 0;
+    if (!ok) say(fitter::kReportNotWritten, name);
+    written = written && ok;
+  };
+  write(fitter::kReportTextFile, writeReportText);
+  write(fitter::kReportJsonFile, writeReportJson);
+  return written;
+}
+
+}  // namespace
+
+std::optional<FitProgramOptions> parseFitArguments(std::span<const char* const> arguments) {
+  FitProgramOptions options;
+  for (std::size_t k = 0; k < arguments.size(); ++k) {
+    std::string_view argument = arguments[k];
+    if (argument == "--help" || argument == "-h") options.help = true;
+    else if (argument == "--version") options.version = true;
+    else if (argument == "--quiet") options.quiet = true;
+    else if (argument == "--evaluate") options.evaluate = true;
+    else if (argument.starts_with("--")) {
+      const std::size_t equals = argument.find('=');
+      const std::string name(argument.substr(0, equals));
+      if (!takesValue(name)) {
+        say(fitter::kUnknownOption, std::string(argument).c_str());
+        return std::nullopt;
+      }
+      std::string value;
+      if (equals != std::string_view::npos) {
+        value = argument.substr(equals + 1);
+      } else if (k + 1 < arguments.size()) {
+        value = arguments[++k];
+      } else {
+        say(fitter::kMissingValue, name.c_str());
+        return std::nullopt;
+      }
+      if (!takeOption(name, value.c_str(), options)) return std::nullopt;
+    } else if (argument.starts_with("-") && argument.size() > 1) {
+      say(fitter::kUnknownOption, std::string(argument).c_str());
+      return std::nullopt;
+    } else {
+      say(fitter::kNoArgument, std::string(argument).c_str());
+      return std::nullopt;
+    }
+  }
+  return options;
+}
+
+int runFit(const FitProgramOptions& options, const std::atomic<bool>& stop, bool terminal) {
+  DesignState state;
+  if (initialiseDesign(state) != 0.0) return fitter::kExitRefused;
+
+  const std::vector<DesignIssue> issues = validateDesign(state);
+  printIssues(issues);
+  for (const DesignIssue& issue : issues) {
+    if (issue.error) {
+      say("%s", fitter::kRefused);
+      return fitter::kExitRefused;
+    }
+  }
+
+  SearchResult search;
+  if (options.evaluate) {
+    // The start values as they are, as the plug-in evaluates them.
+    search.design.assign(state.startValues.begin(), state.startValues.begin() + state.designCount);
+    search.method = options.search.method.value_or(defaultSearchMethod(state));
+    search.evaluations = 1;
+  } else {
+    const SearchMethod method = options.search.method.value_or(defaultSearchMethod(state));
+    if (!options.quiet) {
+      const int starts = options.search.starts > 0 ? options.search.starts : defaultStarts(state);
+      std::printf(fitter::kSearching, state.designCount, state.totalPoints, searchMethodName(method), starts);
+    }
+    ProgressPrinter printer(terminal);
+    SearchObserver observer;
+    if (!options.quiet) observer = [&printer](const SearchProgress& progress) { printer(progress); };
+    search = searchDesign(state, options.search, observer, &stop);
+    printer.finish();
+    if (!search.fault.empty()) {
+      say(fitter::kSearchFault, search.fault.c_str());
+      return fitter::kExitNotWritten;
+    }
+  }
+
+  // The same steps as the plug-in's terminate call, so that the files are
+  // the same for the same design vector.
+  applyDesignVariables(*state.model, state, search.design);
+  search.target = evaluateTarget(state);
+  const bool listingsWritten = writeFileResults(state);
+  const bool resultsWritten = writeDesignResults(state, search.design);
+
+  const FitReport report = makeReport(state, search);
+  if (!options.quiet) writeReportText(stdout, report);
+  const bool reportWritten = writeReportFiles(report);
+  if (search.interrupted) say("%s", fitter::kInterrupted);
+  if (options.evaluate) say(fitter::kEvaluatedLine, search.target);
+  else say(fitter::kResultLine, search.target, searchMethodName(search.method), search.evaluations);
+  if (!listingsWritten || !resultsWritten || !reportWritten) return fitter::kExitNotWritten;
+  return search.interrupted ? fitter::kExitInterrupted : fitter::kExitFitted;
+}
+
+int fitProgramMain(std::span<const char* const> arguments, const std::atomic<bool>& stop, bool terminal) {
+  const auto options = parseFitArguments(arguments);
+  if (!options) return fitter::kExitUsage;
+  if (options->help) {
+    std::fputs(fitter::kUsage, stdout);
+    return fitter::kExitFitted;
+  }
+  if (options->version) {
+    std::printf(fitter::kVersion, GRIP_VERSION);
+    return fitter::kExitFitted;
+  }
+  const int status = runFit(*options, stop, terminal);
+  std::fflush(stdout);
+  return status;
+}
+
+}  // namespace grip

@@ -1,0 +1,69 @@
+#pragma once
+
+// Console texts and file names of the gripfit program. Scripts read its
+// output and its exit status, so they stay as they are.
+
+namespace grip::fitter {
+
+/// Exit statuses of gripfit.
+inline constexpr int kExitFitted = 0;       ///< fitted (or evaluated); result files and report written
+inline constexpr int kExitUsage = 1;        ///< an option could not be used; nothing read
+inline constexpr int kExitRefused = 2;      ///< the design files were refused (read or validation)
+inline constexpr int kExitNotWritten = 3;   ///< a result file could not be written
+inline constexpr int kExitInterrupted = 4;  ///< interrupted; the results of the best design found are written
+
+inline constexpr const char* kReportTextFile = "FitReport.txt";
+inline constexpr const char* kReportJsonFile = "FitReport.json";
+
+inline constexpr const char* kUsage =
+    "usage: gripfit [OPTION]...\n"
+    "\n"
+    "Fits the design variables of DesignStart.dat to the measurements that\n"
+    "DesignTarget.dat lists, both in the working folder, within their design\n"
+    "bounds. Writes file1.dat, file2.dat, ... (measured and model forces),\n"
+    "DesignResults.dat (the fitted parameter file), FitReport.txt and\n"
+    "FitReport.json, as the gripfit plug-in does for the same design.\n"
+    "\n"
+    "  --method NAME    local method: bobyqa, sbplx, neldermead (derivative-free),\n"
+    "                   slsqp, lbfgs (finite-difference gradients); default slsqp\n"
+    "                   for the continuous model, sbplx for the discrete one\n"
+    "  --starts N       starts spread within the bounds, the design start first\n"
+    "                   (default: continuous model 4 to 12 by the design\n"
+    "                   count, discrete model 4)\n"
+    "  --max-evals N    evaluations of the target over all starts\n"
+    "                   (default: per design variable and start 300 for\n"
+    "                   the continuous model, 100 for the discrete one)\n"
+    "  --seed N         seed of the spread starts: the same seed, the same fit (1)\n"
+    "  --threads N      starts searched side by side (default: the machine's cores)\n"
+    "  --evaluate       no search: the target of the start values, results written\n"
+    "  --quiet          print no progress and no report (messages only)\n"
+    "  --help           show this text\n"
+    "  --version        show the version\n"
+    "\n"
+    "Ctrl-C ends the search and writes the results of the best design found.\n"
+    "\n"
+    "Exit status: 0 fitted, results written; 1 an option could not be used;\n"
+    "2 the design files were refused; 3 a result file could not be written;\n"
+    "4 interrupted, the results of the best design found were written.\n";
+
+inline constexpr const char* kVersion = "gripfit %s\n";
+inline constexpr const char* kUnknownOption = "gripfit: unknown option %s (gripfit --help lists them)\n";
+inline constexpr const char* kMissingValue = "gripfit: option %s needs a value\n";
+inline constexpr const char* kBadCount = "gripfit: option %s needs a whole number of %ld or more, not %s\n";
+inline constexpr const char* kUnknownMethod =
+    "gripfit: unknown method %s: bobyqa, sbplx, neldermead, slsqp or lbfgs\n";
+inline constexpr const char* kNoArgument = "gripfit: no argument is expected, not %s\n";
+
+inline constexpr const char* kIssueError = "gripfit: error: %s\n";
+inline constexpr const char* kIssueWarning = "gripfit: warning: %s\n";
+inline constexpr const char* kRefused = "gripfit: the design files were refused: nothing fitted\n";
+inline constexpr const char* kSearchFault = "gripfit: the search could not run: %s\n";
+inline constexpr const char* kSearching = "gripfit: %d design variables, %d points, method %s, %d starts\n";
+inline constexpr const char* kProgressLine = "evaluations %ld  best %.6f %%  starts %d/%d  %.1f s";
+inline constexpr const char* kInterrupted =
+    "gripfit: interrupted: the results are those of the best design found so far\n";
+inline constexpr const char* kResultLine = "gripfit: target %.6f %% (%s, %ld evaluations)\n";
+inline constexpr const char* kEvaluatedLine = "gripfit: target %.6f %% (the start values, no search)\n";
+inline constexpr const char* kReportNotWritten = "gripfit: report %s not written\n";
+
+}  // namespace grip::fitter

@@ -1,0 +1,207 @@
+// The gripfit program end to end: the real binary in temporary folders,
+// its console text, exit status and result files, against the plug-in's
+// path (handleDesignCall) for the same design vector.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include "FitFolder.h"
+#include "core/Console.h"
+#include "fit/DesignState.h"
+#include "fitter/FitProgram.h"
+#include "fitter/FitterMessages.h"
+
+namespace grip {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ProgramRun {
+  int status = -1;
+  std::string output;  ///< standard output and error
+};
+
+ProgramRun gripfit(const test::TempDir& dir, const std::string& arguments) {
+  const std::string command =
+      "cd '" + dir.path().string() + "' && '" GRIPFIT_PATH "' " + arguments + " > .gripfit-output 2>&1 < /dev/null";
+  const int raw = std::system(command.c_str());
+  ProgramRun run;
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  run.output = dir.read(".gripfit-output");
+  fs::remove(dir.path() / ".gripfit-output");
+  return run;
+}
+
+std::vector<std::string> goldenCases() {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(GOLDEN_DIR "/fit"))
+    if (fs::exists(entry.path() / "x.txt")) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+/// The case's design start with the design variables set to x, written
+/// with every digit, so that the program's start is the plug-in's x.
+std::string startAt(const fs::path& source, const std::vector<double>& x) {
+  std::string text = test::readFile(source / fit::kDesignStartFile);
+  std::size_t at = 0, k = 0;
+  while (k < x.size() && (at = text.find(fit::kDesignBoundsKey, at)) != std::string::npos) {
+    const std::size_t lineStart = text.rfind('\n', at) + 1;
+    const std::size_t value = text.find("= ", lineStart) + 2;
+    char digits[40];
+    std::snprintf(digits, sizeof digits, "%.17g", x[k++]);
+    text.replace(value, text.find(' ', value) - value, digits);
+    at = text.find('\n', lineStart);
+  }
+  return text;
+}
+
+class GoldenCase : public ::testing::TestWithParam<std::string> {};
+
+// The plug-in path (initialise, run, terminate with the case's x) in one
+// folder, gripfit --evaluate from the same start in another: the same
+// target, the same result files byte for byte; a case that the plug-in
+// refuses at initialise the program refuses with the same messages.
+TEST_P(GoldenCase, ProgramMatchesThePluginPath) {
+  const fs::path source = fs::path(GOLDEN_DIR "/fit") / GetParam();
+  std::ifstream in(source / "x.txt");
+  std::vector<double> x{std::istream_iterator<double>(in), std::istream_iterator<double>()};
+
+  test::TempDir programDir;
+  test::copyFiles(source, programDir);
+  programDir.write(fit::kDesignStartFile, startAt(source, x));
+  const ProgramRun run = gripfit(programDir, "--evaluate --quiet");
+
+  test::FitFolder pluginDir;
+  test::copyFiles(programDir.path(), pluginDir);
+  DesignState state;
+  ::testing::internal::CaptureStdout();
+  const double count = handleDesignCall(state, x, 0);
+  double target = 0.0;
+  if (count < kArgumentFault) {
+    handleDesignCall(state, x, 1);
+    target = handleDesignCall(state, x, -1);
+  }
+  const std::string pluginOutput = ::testing::internal::GetCapturedStdout();
+
+  if (count >= kArgumentFault) {
+    EXPECT_EQ(run.output, pluginOutput);
+    EXPECT_EQ(run.status, fitter::kExitRefused);
+    EXPECT_FALSE(programDir.exists(fit::kDesignResultsFile));
+    return;
+  }
+  // A start outside its bounds is evaluated as it is, with a warning.
+  std::string expected;
+  DesignState checked;
+  {
+    ScopedMessageSink silent([](std::string_view) {});
+    ASSERT_EQ(initialiseDesign(checked), 0.0);
+  }
+  for (const DesignIssue& issue : validateDesign(checked)) expected += "gripfit: warning: " + issue.message + "\n";
+  char line[128];
+  std::snprintf(line, sizeof line, fitter::kEvaluatedLine, target);
+  EXPECT_EQ(run.output, expected + line);
+  EXPECT_EQ(run.status, fitter::kExitFitted);
+  std::vector<std::string> files{fit::kDesignResultsFile};
+  for (int f = 1; f <= state.fileCount || programDir.exists("file" + std::to_string(f) + ".dat"); ++f)
+    files.push_back("file" + std::to_string(f) + ".dat");
+  for (const std::string& name : files) {
+    SCOPED_TRACE(name);
+    ASSERT_TRUE(pluginDir.exists(name));
+    EXPECT_EQ(programDir.read(name), pluginDir.read(name));
+  }
+  EXPECT_TRUE(programDir.exists(fitter::kReportTextFile));
+  EXPECT_TRUE(programDir.exists(fitter::kReportJsonFile));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, GoldenCase, ::testing::ValuesIn(goldenCases()), [](const auto& info) {
+  std::string name = info.param;
+  std::replace(name.begin(), name.end(), '_', 'x');
+  return name;
+});
+
+struct CommandCase {
+  const char* name;
+  const char* arguments;
+  int status;
+  const char* output;
+};
+
+class Command : public ::testing::TestWithParam<CommandCase> {};
+
+TEST_P(Command, PrintsItsTextAndStatus) {
+  const CommandCase& c = GetParam();
+  test::TempDir dir;
+  test::copyFiles(EXAMPLES_DIR "/fit", dir);
+  const ProgramRun run = gripfit(dir, c.arguments);
+  EXPECT_EQ(run.output, c.output);
+  EXPECT_EQ(run.status, c.status);
+  EXPECT_FALSE(dir.exists(fit::kDesignResultsFile));  // nothing fitted, nothing written
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Command,
+    ::testing::Values(CommandCase{"Help", "--help", 0, fitter::kUsage},
+                      CommandCase{"Version", "--version", 0, "gripfit 1.0.0\n"},
+                      CommandCase{"UnknownOption", "--fast", 1, "gripfit: unknown option --fast (gripfit --help lists them)\n"},
+                      CommandCase{"UnknownMethod", "--method=newton", 1,
+                                  "gripfit: unknown method newton: bobyqa, sbplx, neldermead, slsqp or lbfgs\n"},
+                      CommandCase{"StartsNotANumber", "--starts many", 1,
+                                  "gripfit: option --starts needs a whole number of 1 or more, not many\n"},
+                      CommandCase{"NoStarts", "--starts 0", 1,
+                                  "gripfit: option --starts needs a whole number of 1 or more, not 0\n"},
+                      CommandCase{"MissingValue", "--seed", 1, "gripfit: option --seed needs a value\n"},
+                      CommandCase{"Argument", "DesignStart.dat", 1,
+                                  "gripfit: no argument is expected, not DesignStart.dat\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(GripfitProgram, RefusesInvalidDesignStartWithItsIssues) {
+  test::TempDir dir;
+  test::copyFiles(EXAMPLES_DIR "/fit", dir);
+  std::string start = dir.read(fit::kDesignStartFile);
+  const std::string bounds = "designbounds  +6.000000e-01 +1.400000e+00";
+  dir.write(fit::kDesignStartFile, start.replace(start.find(bounds), bounds.size(), "designbounds 1.4 0.6"));
+  const ProgramRun run = gripfit(dir, "--quiet");
+  EXPECT_EQ(run.output,
+            "gripfit: error: DesignStart.dat line 11: design variable mue0: lower bound 1.4 is not below upper bound 0.6\n"
+            "gripfit: the design files were refused: nothing fitted\n");
+  EXPECT_EQ(run.status, fitter::kExitRefused);
+}
+
+TEST(GripfitProgram, FitsTheExampleAndWritesResultsAndReport) {
+  test::TempDir dir;
+  test::copyFiles(EXAMPLES_DIR "/fit", dir);
+  const ProgramRun run = gripfit(dir, "--quiet --threads 2 --starts 3 --max-evals 3000 --method sbplx");
+  EXPECT_EQ(run.status, fitter::kExitFitted) << run.output;
+  EXPECT_EQ(run.output.rfind("gripfit: target ", 0), 0u) << run.output;
+  for (const char* name : {"DesignResults.dat", "file1.dat", "file5.dat", "FitReport.txt", "FitReport.json"})
+    EXPECT_TRUE(dir.exists(name)) << name;
+  // The fitted parameters read back as the next design start.
+  dir.write(fit::kDesignStartFile, dir.read(fit::kDesignResultsFile));
+  EXPECT_EQ(gripfit(dir, "--evaluate --quiet").status, fitter::kExitFitted);
+}
+
+TEST(GripfitProgram, InterruptWritesTheBestDesignFoundAndSaysSo) {
+  test::FitFolder dir;
+  test::copyFiles(EXAMPLES_DIR "/fit", dir);
+  FitProgramOptions options;
+  options.quiet = true;
+  const std::atomic<bool> stop{true};  // as if Ctrl-C came before the first evaluation
+  ::testing::internal::CaptureStdout();
+  const int status = runFit(options, stop, false);
+  const std::string output = ::testing::internal::GetCapturedStdout();
+  EXPECT_EQ(status, fitter::kExitInterrupted);
+  EXPECT_EQ(output,
+            "gripfit: interrupted: the results are those of the best design found so far\n"
+            "gripfit: target 7.919042 % (slsqp, 0 evaluations)\n");
+  EXPECT_TRUE(dir.exists(fit::kDesignResultsFile));
+}
+
+}  // namespace
+}  // namespace grip
