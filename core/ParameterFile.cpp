@@ -90,8 +90,6 @@ int clampToInt(long long value) { return static_cast<int>(std::clamp<long long>(
 
 }  // namespace
 
-int TyreModel::readParameterFile() { return readParameterFile(parameterFileName, nullptr); }
-
 int TyreModel::readParameterFile(const std::string& fileName, const ValueLineHook& onValueLine) {
   forces = TyreForces{};
   errorCount = 0;

@@ -90,15 +90,14 @@ void Runner::parameterSection() {
   if (!sectionLine()) return;
   std::string name = control_->line();
   if (!name.empty() && name.back() == '\n') name.pop_back();
-  model_.parameterFileName = name;
-  int result = model_.readParameterFile();
+  parameterFileName_ = name;
+  int result = model_.readParameterFile(parameterFileName_, nullptr);
   if (result == 0 || model_.errorCount > 0) fault();
 }
 
 void Runner::singleInputSection() {
   OperatingPoint point;
   if (!operatingPoint(point)) return;
-  model_.input = point;
 
   // Each single input traces into a fresh file; the stream before it is closed first.
   model_.setTrace(0, nullptr);
@@ -109,10 +108,10 @@ void Runner::singleInputSection() {
     fault();
   }
   model_.setTrace(1, trace_.get());
-  model_.evaluate();
+  const TyreForces forces = model_.evaluate(point);
   if (trace_) std::fflush(trace_.get());
 
-  say(msg::kForces, model_.forces.Fx, model_.forces.Fy, model_.forces.Mz);
+  say(msg::kForces, forces.Fx, forces.Fy, forces.Mz);
   double area = 0.0, h = 0.0, b = 0.0;
   model_.contactArea(area, h, b);
   say(msg::kArea, area, h, b, 4.0 * h * b);
@@ -141,9 +140,9 @@ bool Runner::rangeSection() {
     rangeFileName_ = name;  // without a name the one before stays in force
   }
   if (!sectionLine()) return true;
-  ok = operatingPoint(model_.rangeEnd) && ok;
+  ok = operatingPoint(rangeEnd_) && ok;
   if (!sectionLine()) return true;
-  ok = operatingPoint(model_.rangeStart) && ok;
+  ok = operatingPoint(rangeStart_) && ok;
   ++sectionCounter_;
   if (!ok) return true;
 
@@ -152,9 +151,9 @@ bool Runner::rangeSection() {
     say(msg::kUnableToOpenOutput, rangeFileName_.c_str());
     return false;
   }
-  const OperatingPoint& start = model_.rangeStart;
-  const OperatingPoint& end = model_.rangeEnd;
-  OperatingPoint& in = model_.input;
+  const OperatingPoint& start = rangeStart_;
+  const OperatingPoint& end = rangeEnd_;
+  OperatingPoint in;
   for (int i = 0; i < points; ++i) {
     // A range of one point is its start point.
     const double t = points > 1 ? static_cast<double>(i) / static_cast<double>(points - 1) : 0.0;
@@ -163,8 +162,7 @@ bool Runner::rangeSection() {
     in.camber = start.camber + (end.camber - start.camber) * t;
     in.verticalLoad = start.verticalLoad + (end.verticalLoad - start.verticalLoad) * t;
     in.speed = start.speed + (end.speed - start.speed) * t;
-    model_.evaluate();
-    const TyreForces& f = model_.forces;
+    const TyreForces f = model_.evaluate(in);
     std::fprintf(result.get(), kRangeLineFormat, in.longitudinalSlip, in.slipAngle, in.camber, f.Fx, f.Fy,
                  in.verticalLoad, f.Mz);
   }
@@ -199,7 +197,7 @@ bool Runner::fileSection() {
     return false;
   }
 
-  OperatingPoint& in = model_.input;
+  OperatingPoint in;
   in.speed = speed;
   LineReader lines(data.get(), dataName);
   double m[7];
@@ -217,8 +215,7 @@ bool Runner::fileSection() {
     in.slipAngle = m[1];
     in.camber = m[2];
     in.verticalLoad = m[5];
-    model_.evaluate();
-    const TyreForces& f = model_.forces;
+    const TyreForces f = model_.evaluate(in);
     std::fprintf(result.get(), kFileLineFormat, in.longitudinalSlip, in.slipAngle, in.camber, in.verticalLoad,
                  in.speed, m[3], m[4], m[6], f.Fx, f.Fy, f.Mz);
   }

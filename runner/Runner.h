@@ -41,7 +41,10 @@ class Runner {
   std::optional<LineReader> control_;
   TextFile trace_;
   int sectionCounter_ = 0;
-  std::string rangeFileName_;
+  std::string parameterFileName_;  ///< the parameter file read last
+  std::string rangeFileName_;      ///< result file of a range; stays for the next range without a name
+  OperatingPoint rangeStart_{};    ///< start point of the range sweep
+  OperatingPoint rangeEnd_{};      ///< end point of the range sweep
   int status_ = 0;
 };
 
