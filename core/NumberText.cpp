@@ -43,27 +43,29 @@ void appendScientific(std::string& text, double value) {
   text.append(field, writeScientific(field, value));
 }
 
-int appendNumberLine(std::string& text, const char* layout, std::span<const double> values) {
-  // The layout is checked whole before anything is appended.
-  std::size_t conversions = 0;
-  for (const char* c = std::strchr(layout, '%'); c != nullptr; c = std::strchr(c + 1, '%')) {
-    if (std::string_view(c).substr(0, kConversion.size()) != kConversion) return -1;
-    ++conversions;
-  }
-  if (conversions > values.size()) return -1;
-
-  std::size_t next = 0;
-  for (const char* c = layout; *c != '\0';) {
-    const char* percent = std::strchr(c, '%');
-    if (percent == nullptr) {
-      text.append(c);
-      break;
+NumberLine::NumberLine(std::string_view layout) {
+  std::size_t begin = 0;
+  for (std::size_t percent = layout.find('%'); percent != std::string_view::npos;
+       percent = layout.find('%', begin)) {
+    if (layout.substr(percent, kConversion.size()) != kConversion) {
+      valid_ = false;
+      texts_.clear();
+      return;
     }
-    text.append(c, percent);
-    appendScientific(text, values[next++]);
-    c = percent + kConversion.size();
+    texts_.emplace_back(layout.substr(begin, percent - begin));
+    begin = percent + kConversion.size();
   }
-  return static_cast<int>(conversions);
+  texts_.emplace_back(layout.substr(begin));
+}
+
+bool NumberLine::append(std::string& text, std::span<const double> values) const {
+  if (!valid_ || values.size() < count()) return false;
+  for (std::size_t k = 0; k < count(); ++k) {
+    text += texts_[k];
+    appendScientific(text, values[k]);
+  }
+  text += texts_.back();
+  return true;
 }
 
 bool parseReal(const char*& text, const char* end, double& value) {

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace grip {
 
@@ -21,12 +23,26 @@ char* writeScientific(char* out, double value);
 /// Appends value as "%+12.6e" to text.
 void appendScientific(std::string& text, double value);
 
-/// Appends one line laid out by a printf format whose only conversions are
-/// "%+12.6e": the text between them is copied and each conversion takes the
-/// next of values. Returns the number of conversions, or -1 (nothing
-/// appended) when the layout holds another conversion or asks for more
-/// numbers than values holds.
-int appendNumberLine(std::string& text, const char* layout, std::span<const double> values);
+/// The layout of a line of numbers, given as a printf format whose only
+/// conversions are "%+12.6e"; read once, used for many lines.
+class NumberLine {
+ public:
+  /// An invalid layout (another conversion than "%+12.6e") appends nothing.
+  explicit NumberLine(std::string_view layout);
+
+  bool valid() const { return valid_; }
+  /// Numbers of one line.
+  std::size_t count() const { return valid_ ? texts_.size() - 1 : 0; }
+
+  /// Appends one line: the text between the conversions is copied and each
+  /// conversion takes the next of values. False (nothing appended) when the
+  /// layout is invalid or values holds fewer numbers than the line.
+  bool append(std::string& text, std::span<const double> values) const;
+
+ private:
+  std::vector<std::string> texts_;  ///< text before each number, and after the last
+  bool valid_ = true;
+};
 
 /// Reads a real number at text, up to end, as strtod does in the C locale:
 /// leading white space, an optional sign, a decimal or "0x" hexadecimal

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <sys/stat.h>
 
+#include "core/BlockLineReader.h"
 #include "core/Console.h"
 #include "core/KeyedLine.h"
 #include "core/Messages.h"
@@ -67,7 +68,9 @@ bool readMeasurement(const std::string& line, double (&values)[7]) {
 
 Runner::Runner()
     : model_(std::make_unique<ContinuousModel>(), std::make_unique<DiscreteModel>()),
-      rangeFileName_(kDefaultRangeFileName) {}
+      rangeFileName_(kDefaultRangeFileName),
+      rangeLine_(kRangeLineFormat),
+      fileLine_(kFileLineFormat) {}
 
 int Runner::run(const std::string& controlFileName) {
   TextFile file = openInput(controlFileName);
@@ -209,10 +212,10 @@ void Runner::writeChunk(PointColumns& chunk, bool fileLayout, std::FILE* result)
       const TyreForces m = chunk.measured(k);
       const double line[] = {in.longitudinalSlip, in.slipAngle, in.camber, in.verticalLoad, in.speed,
                              m.Fx, m.Fy, m.Mz, f.Fx, f.Fy, f.Mz};
-      appendNumberLine(lineText_, kFileLineFormat, line);
+      fileLine_.append(lineText_, line);
     } else {
       const double line[] = {in.longitudinalSlip, in.slipAngle, in.camber, f.Fx, f.Fy, in.verticalLoad, f.Mz};
-      appendNumberLine(lineText_, kRangeLineFormat, line);
+      rangeLine_.append(lineText_, line);
     }
   }
   std::fwrite(lineText_.data(), 1, lineText_.size(), result);
@@ -304,7 +307,7 @@ bool Runner::fileSection() {
     return false;
   }
 
-  LineReader lines(data.get(), dataName);
+  BlockLineReader lines(data.get(), dataName);
   PointColumns chunk(chunkPoints());
   double m[7];
   while (lines.next()) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/LineReader.h"
+#include "core/NumberText.h"
 #include "core/TextFile.h"
 #include "core/TyreModel.h"
 #include "runner/RunnerMessages.h"
@@ -62,6 +63,8 @@ class Runner {
   std::string rangeFileName_;                  ///< result of a range; stays for the next range without a name
   OperatingPoint rangeStart_{};                ///< start point of the range sweep
   OperatingPoint rangeEnd_{};                  ///< end point of the range sweep
+  NumberLine rangeLine_;                       ///< layout of a range result line
+  NumberLine fileLine_;                        ///< layout of a file result line
   std::string lineText_;                       ///< text of the result lines of one chunk, reused
   int status_ = 0;
 };

@@ -87,19 +87,27 @@ TEST(NumberText, WritesAsPrintfForAMillionRandomNumbers) {
 
 TEST(NumberText, LinesFollowTheirLayout) {
   const double values[] = {1.0, -2.5e-7, NAN, 3.0};
-  std::string text = "x";
-  EXPECT_EQ(appendNumberLine(text, " %+12.6e %+12.6e  %+12.6e|\n", values), 3);
+  const NumberLine line("x %+12.6e %+12.6e  %+12.6e|\n");
+  EXPECT_EQ(line.count(), 3u);
+  std::string text = "<";
+  EXPECT_TRUE(line.append(text, values));
+  EXPECT_TRUE(line.append(text, std::span(values).subspan(1)));
   char expected[128];
-  std::snprintf(expected, sizeof expected, "x %+12.6e %+12.6e  %+12.6e|\n", values[0], values[1], values[2]);
+  std::snprintf(expected, sizeof expected, "<x %+12.6e %+12.6e  %+12.6e|\nx %+12.6e %+12.6e  %+12.6e|\n",
+                values[0], values[1], values[2], values[1], values[2], values[3]);
   EXPECT_EQ(text, expected);
   // A layout the writer does not know, or too few numbers: nothing appended.
-  for (const char* layout : {" %+12.6e %lf\n", " %+12.6e%", " %12.6e\n", "%+12.6e%+12.6e%+12.6e%+12.6e%+12.6e"}) {
+  text.clear();
+  EXPECT_FALSE(line.append(text, std::span(values).subspan(2)));
+  for (const char* layout : {" %+12.6e %lf\n", " %+12.6e%", " %12.6e\n", "%%"}) {
     SCOPED_TRACE(layout);
-    text.clear();
-    EXPECT_EQ(appendNumberLine(text, layout, values), -1);
-    EXPECT_EQ(text, "");
+    const NumberLine bad(layout);
+    EXPECT_FALSE(bad.valid());
+    EXPECT_FALSE(bad.append(text, values));
   }
-  EXPECT_EQ(appendNumberLine(text, "no numbers\n", {}), 0);
+  EXPECT_EQ(text, "");
+  const NumberLine plain("no numbers\n");
+  EXPECT_TRUE(plain.append(text, {}));
   EXPECT_EQ(text, "no numbers\n");
 }
 
