@@ -298,7 +298,7 @@ TEST_F(RunnerTest, GarbageLongLinesAndOddNumbersDoNoHarm) {
 
 TEST_F(RunnerTest, LongSectionsWriteEveryPointInOrder) {
   // More points than one evaluation takes at a time, the last group partial.
-  const int points = 2049;
+  const int points = 2051;
   const std::string a = point(0.2, 10.0, 1.0, 6000.0, 20000.0), b = point(-0.2, -10.0, -1.0, 2000.0, 20000.0);
   std::string measured;
   char line[160];
