@@ -4,9 +4,10 @@
 // Before and after in one session: with GRIPSIM_BASELINE naming another
 // gripsim program, the same runs of that program are measured beside this
 // build's, e.g.
-//   GRIPSIM_BASELINE=/path/to/old/gripsim build/release/bench/RunnerBench \
-//     --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true \
+//   GRIPSIM_BASELINE=/path/to/old/gripsim build/release/bench/RunnerBench
+//     --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true
 //     --benchmark_report_aggregates_only=true
+// on one command line
 // (the baseline's times include starting the program, a few milliseconds).
 
 #include <benchmark/benchmark.h>
