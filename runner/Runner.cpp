@@ -274,19 +274,19 @@ bool Runner::rangeSection() {
 bool Runner::fileSection() {
   if (!sectionLine()) return true;
   const std::string& line = control_->line();
-  const int sectionLine = control_->lineNumber();
+  const int keyLine = control_->lineNumber();
   std::string dataName = firstWordAfterEquals(line);
   double speed = 0.0;
   std::size_t first = line.find('=');
   KeyedValue read = first == std::string::npos ? KeyedValue::noEqualsSign
                                                 : readRealAfterEquals(line.substr(first + 1), speed);
   if (read != KeyedValue::ok) {
-    reportKeyedLine(read, control_->fileName(), sectionLine, line);
+    reportKeyedLine(read, control_->fileName(), keyLine, line);
     fault();
     return true;
   }
   if (!std::isfinite(speed)) {
-    say(msg::kNotFinite, sectionLine, control_->fileName().c_str(), kPointValueNames[4], speed);
+    say(msg::kNotFinite, keyLine, control_->fileName().c_str(), kPointValueNames[4], speed);
     fault();
   }
 
@@ -300,7 +300,7 @@ bool Runner::fileSection() {
   model_.setTrace(0, nullptr);
   ++sectionCounter_;
   std::string resultName = kFileResultPrefix + std::to_string(sectionCounter_) + kFileResultSuffix;
-  if (resultIsAnInput(resultName, sectionLine)) return true;
+  if (resultIsAnInput(resultName, keyLine)) return true;
   TextFile result = openForWriting(resultName);
   if (!result) {
     say(msg::kUnableToOpenOutput, resultName.c_str());
