@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <unistd.h>
+#include <vector>
 
 #include "continuous/ContinuousModel.h"
 #include "core/TyreModel.h"
@@ -43,6 +44,47 @@ void ContinuousEvaluate(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(ContinuousEvaluate);
+
+/// The same operating points as columns, repeated to the batch length.
+struct ExampleColumns {
+  explicit ExampleColumns(std::size_t n) : sx(n), alpha(n), camber(n), Fz(n), V(n, 20000.0), Fx(n), Fy(n), Mz(n) {
+    for (std::size_t k = 0; k < n; ++k) {
+      sx[k] = -0.2 + 0.4 * static_cast<double>(k % 37) / 36.0;
+      alpha[k] = -12.0 + 24.0 * static_cast<double>(k % 29) / 28.0;
+      Fz[k] = 2000.0 + 4.0 * static_cast<double>(k % 1001);
+    }
+  }
+  grip::OperatingColumns in() const { return {sx, alpha, camber, Fz, V}; }
+  grip::ForceColumns out() { return {Fx, Fy, Mz}; }
+  std::vector<double> sx, alpha, camber, Fz, V, Fx, Fy, Mz;
+};
+
+/// Per-point times of both come from SetItemsProcessed.
+/// Point by point through the variant's own loop, the reference of the batch.
+void ContinuousScalarColumns(benchmark::State& state) {
+  ExampleModel example;
+  ExampleColumns columns(static_cast<std::size_t>(state.range(0)));
+  for (auto _ : state) {
+    example.model.continuous->TyreVariant::evaluate(columns.in(), columns.out());
+    benchmark::DoNotOptimize(columns.Fx.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(ContinuousScalarColumns)->Arg(1)->Arg(1000)->Arg(100000);
+
+void ContinuousBatch(benchmark::State& state) {
+  ExampleModel example;
+  ExampleColumns columns(static_cast<std::size_t>(state.range(0)));
+  for (auto _ : state) {
+    example.model.evaluate(columns.in(), columns.out());
+    benchmark::DoNotOptimize(columns.Fx.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+  state.SetLabel(grip::ContinuousModel::batchTarget());
+}
+BENCHMARK(ContinuousBatch)->Arg(1)->Arg(1000)->Arg(100000);
 
 void RangeSection100k(benchmark::State& state) {
   const fs::path dir = fs::temp_directory_path() / ("gripbench-" + std::to_string(::getpid()));

@@ -10,8 +10,8 @@
 #include <sstream>
 #include <unistd.h>
 
-#include "gateway/DesignState.h"
-#include "gateway/GatewayMessages.h"
+#include "fit/DesignState.h"
+#include "fit/FitMessages.h"
 
 namespace {
 
@@ -50,8 +50,8 @@ class InitialisedFit {
     fs::create_directories(folder_);
     const fs::path previous = fs::current_path();
     fs::current_path(folder_);
-    std::ofstream(grip::gateway::kDesignStartFile) << designStart(model);
-    std::ofstream(grip::gateway::kDesignTargetFile)
+    std::ofstream(grip::fit::kDesignStartFile) << designStart(model);
+    std::ofstream(grip::fit::kDesignTargetFile)
         << "bench\n files = 1\n file = points.dat points = " << kPoints << " direction = 3 speed = 20000\n[Eof]\n";
     std::ofstream("points.dat") << measurements();
     initialised = grip::handleDesignCall(state, design, 0) == 2.0;

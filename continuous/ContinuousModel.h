@@ -19,6 +19,14 @@ class ContinuousModel final : public TyreVariant {
   int refresh(const ParameterSet& parameters) override { return setUp(parameters); }
   using TyreVariant::evaluate;
   void evaluate(const OperatingPoint& input, TyreForces& forces) override;
+  /// The same forces, a vector of points at a time (ContinuousBatch.cpp);
+  /// they agree with the point-by-point results to a few units in the last
+  /// place. Leaves Fz, mue0Fz, h and b as the last point does. Columns of
+  /// unequal length are taken as far as the shortest reaches.
+  void evaluate(const OperatingColumns& in, const ForceColumns& out) override;
+  /// Name of the instruction set the batch evaluation runs on, chosen at run
+  /// time from what the CPU supports (e.g. "AVX2").
+  static const char* batchTarget();
   ContactPatch contactPatch() const override { return {h * b, h, b}; }
 
   double cx0 = 0.0;     ///< base longitudinal stiffness [N/mm^3]

@@ -50,7 +50,7 @@ class ParameterFileReader {
       if (valueCount < static_cast<long long>(kParameterCount)) {
         auto index = static_cast<std::size_t>(valueCount);
         parameters_[index] = stored ? value : std::nan("");
-        if (stored && onValueLine_) onValueLine_(index, lines_.line());
+        if (stored && onValueLine_) onValueLine_(index, lines_.line(), lines_.lineNumber());
       }
       ++valueCount;
       if (lines_.atEnd()) {
@@ -90,6 +90,34 @@ int clampToInt(long long value) { return static_cast<int>(std::clamp<long long>(
 
 }  // namespace
 
+void writeParameterBlocks(std::FILE* file, const TyreModel& model, const ParameterLineEnd& lineEnd) {
+  std::size_t parameter = 0;
+  for (const ParameterBlock& block : kParameterBlocks) {
+    std::fputs(block.header, file);
+    for (int k = 0; k < block.count; ++k, ++parameter) {
+      const ParameterInfo& info = kParameterTable[parameter];
+      const double value = model.parameters[parameter];
+      std::fprintf(file, kParameterLineFormat, model.parameterName(parameter), info.magnitude ? std::fabs(value) : value,
+                   info.unitField);
+      if (lineEnd) lineEnd(file, parameter);
+      else std::fputs("\n", file);
+    }
+  }
+  std::fputs(kModelHeaderLine, file);
+  // The model type, not the number as read: a fractional model number is
+  // written as the type it selected.
+  std::fprintf(file, kModelLineFormat, static_cast<double>(model.modelType));
+}
+
+bool writeParameterFile(const std::string& fileName, const TyreModel& model) {
+  TextFile file = openForWriting(fileName);
+  if (!file) return false;
+  writeParameterBlocks(file.get(), model);
+  std::fputs(kEndOfFileLine, file.get());
+  const bool written = std::ferror(file.get()) == 0;
+  return std::fclose(file.release()) == 0 && written;
+}
+
 int TyreModel::readParameterFile(const std::string& fileName, const ValueLineHook& onValueLine) {
   forces = TyreForces{};
   errorCount = 0;
@@ -115,7 +143,7 @@ int TyreModel::readParameterFile(const std::string& fileName, const ValueLineHoo
     }
   }
   if (reader.keyLine(kModelBlockKey)) {
-    ++result;
+    if (result < INT_MAX) ++result;  // a header count may be as large as an int holds
     double number = 0.0;
     if (reader.readValueLine(number)) modelNumber = number;
   } else {

@@ -86,4 +86,11 @@ inline constexpr std::array<ParameterBlock, 5> kParameterBlocks = {{
 
 inline constexpr const char* kModelBlockKey = "[TWGmodel]";
 
+/// Lines of a parameter file as the writers write them; stored result files
+/// are read back as parameter files, so the layout stays exactly as it is.
+inline constexpr const char* kParameterLineFormat = " %-8s = %+16.10e %s";
+inline constexpr const char* kModelHeaderLine = "[TWGmodel]\n";
+inline constexpr const char* kModelLineFormat = " model    = %+16.10e [-]\n";
+inline constexpr const char* kEndOfFileLine = "[Eof]\n";
+
 }  // namespace grip

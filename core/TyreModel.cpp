@@ -4,6 +4,7 @@
 
 #include "Console.h"
 #include "Messages.h"
+#include "Numbers.h"
 
 namespace grip {
 
@@ -34,6 +35,28 @@ void TyreModel::evaluate() {
   }
   if (reportIfNotReady()) return;
   variant->evaluate(input, forces);
+}
+
+int TyreModel::setUp(const ParameterSet& values, double number) {
+  parameters = values;
+  modelNumber = number;
+  modelType = truncateToInt(number);
+  parameterCount = static_cast<int>(kParameterCount);
+  forces = TyreForces{};
+  TyreVariant* variant = selectedVariant();
+  errorCount = variant == nullptr ? 1 : variant->setUp(parameters);
+  variantReady_ = errorCount == 0;
+  return errorCount;
+}
+
+const char* TyreModel::parameterName(std::size_t parameter) const {
+  const TyreVariant* variant = selectedVariant();
+  return variant == nullptr ? kParameterTable[parameter].name : variant->parameterName(parameter, parameters);
+}
+
+bool TyreModel::fixedAtSetUp(std::size_t parameter) const {
+  const TyreVariant* variant = selectedVariant();
+  return variant != nullptr && variant->fixedAtSetUp(parameter);
 }
 
 TyreForces TyreModel::evaluate(const OperatingPoint& point) {

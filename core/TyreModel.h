@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -18,8 +19,24 @@ inline constexpr int kDiscreteModel = 2;
 inline constexpr int kNoModel = 0;
 
 /// Called for every value line of a parameter file whose value was stored,
-/// with the parameter's position and the line as read.
-using ValueLineHook = std::function<void(std::size_t index, const std::string& line)>;
+/// with the parameter's position, the line as read and its number (from 1).
+using ValueLineHook = std::function<void(std::size_t index, const std::string& line, int lineNumber)>;
+
+class TyreModel;
+
+/// Ends one parameter line of a written parameter file (the value and its
+/// unit are written): for instance with the design bounds of a fit result.
+using ParameterLineEnd = std::function<void(std::FILE* file, std::size_t parameter)>;
+
+/// Writes the five parameter blocks and the model block of model, each value
+/// under the name its variant reads it by and as a magnitude where the
+/// models use one; every line ends with a line end, or as lineEnd ends it.
+/// The caller writes what follows the model block.
+void writeParameterBlocks(std::FILE* file, const TyreModel& model, const ParameterLineEnd& lineEnd = nullptr);
+
+/// Writes a whole parameter file: the blocks and "[Eof]". Returns false,
+/// silently, when the file cannot be opened or written.
+bool writeParameterFile(const std::string& fileName, const TyreModel& model);
 
 /// The tyre model: the parameter set, the operating point and forces, and
 /// one record of each model variant, of which the model type selects one.
@@ -33,6 +50,20 @@ class TyreModel {
   /// found; 0 when the file cannot be opened or the model type is neither 1
   /// nor 2.
   int readParameterFile(const std::string& fileName, const ValueLineHook& onValueLine);
+
+  /// Takes a whole parameter set and a model number as a parameter file
+  /// holding them would give them, and sets up the selected variant.
+  /// Returns the error count: 0 when the variant is ready, else the set-up
+  /// code or 1 for a model number that is neither 1 nor 2 (nothing printed).
+  int setUp(const ParameterSet& values, double modelNumber);
+
+  /// Name under which the selected variant reads and writes a parameter (the
+  /// common name when no variant is selected).
+  const char* parameterName(std::size_t parameter) const;
+
+  /// True when the selected variant takes the parameter only at set-up, so
+  /// that a refresh does not change it (the grid counts of the discrete model).
+  bool fixedAtSetUp(std::size_t parameter) const;
 
   /// Evaluates the selected variant at input into forces.
   void evaluate();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 
 #include "Batch.h"
@@ -52,6 +53,18 @@ class TyreVariant {
 
   /// The contact patch as the last evaluation left it.
   virtual ContactPatch contactPatch() const = 0;
+
+  /// Name under which parameter (an index below kParameterCount) is written
+  /// back to a parameter file; a variant may name a parameter after the
+  /// meaning its own rules give it. The default is the table name.
+  virtual const char* parameterName(std::size_t parameter, const ParameterSet& /*parameters*/) const {
+    return kParameterTable[parameter].name;
+  }
+
+  /// True when parameter must keep the value it had at setUp: the variant
+  /// sized something by it that refresh cannot change, so a fit must not
+  /// vary it. The default fixes nothing.
+  virtual bool fixedAtSetUp(std::size_t /*parameter*/) const { return false; }
 
   /// Trace flag (1 writes a per-point trace and sums the contact area) and
   /// the stream the trace goes to, which stays the caller's. Only the

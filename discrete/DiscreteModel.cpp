@@ -82,6 +82,12 @@ void DiscreteModel::copyParameters(const ParameterSet& p) {
   pressure = truncateToInt(p[par::pressure]);
 }
 
+const char* DiscreteModel::parameterName(std::size_t parameter, const ParameterSet& parameters) const {
+  const ParameterInfo& info = kParameterTable[parameter];
+  const bool speedTableLaw = truncateToInt(parameters[par::sliding]) > 3;
+  return speedTableLaw && info.alternativeName != nullptr ? info.alternativeName : info.name;
+}
+
 int DiscreteModel::setUp(const ParameterSet& parameters) {
   copyParameters(parameters);
   draw3d = truncateToInt(parameters[par::draw3d]);

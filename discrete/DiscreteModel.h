@@ -40,6 +40,12 @@ class DiscreteModel final : public TyreVariant {
   using TyreVariant::evaluate;
   void evaluate(const OperatingPoint& input, TyreForces& forces) override;
   ContactPatch contactPatch() const override { return {Area, h, b}; }
+  /// Under the speed-table friction law (sliding 4 and above) the sliding
+  /// friction pairs hold the speed table and the load-per-cell factor, and
+  /// are written under those names (mue1..mue6, frica0, frica1).
+  const char* parameterName(std::size_t parameter, const ParameterSet& parameters) const override;
+  /// The grid counts ni and nj: setUp allocates the grid for them.
+  bool fixedAtSetUp(std::size_t parameter) const override { return parameter == par::ni || parameter == par::nj; }
   void setTrace(int flag, std::FILE* stream) override {
     draw3d = flag;
     traceFile = stream;

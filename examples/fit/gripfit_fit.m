@@ -43,6 +43,9 @@ z = fminsearch(objective, toSearch(x0, lower, upper), options);
 
 x = toDesign(z, lower, upper);
 target = gripfit(x, -1);
+if target >= 1e10
+  error('gripfit_fit:terminate', 'the result files were not written (%g): see the messages above', target);
+end
 fprintf(' fitted: target %.6g %%; file1.dat ... and DesignResults.dat written\n', target);
 end
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 
 #include "continuous/ContinuousModel.h"
 
@@ -160,6 +161,81 @@ TEST(ContinuousModel, FrictionValuesActByMagnitudeOthersBySignDiscreteOnesNotAtA
   b.setUp(other);
   EXPECT_EQ(evaluate(b, point).Fy, fa.Fy);
   EXPECT_EQ(evaluate(b, point).Mz, fa.Mz);
+}
+
+// Pure side slip at the reference load with the transition from sliding to
+// adhesion put at X = x h: the adhesion stress 2b ky T (h - x) meets the
+// static limit 2b pmax (1 - x^2/h^2) mue0 where ky T = (1 + x) pmax mue0 / h.
+// Integrating the brush stresses by hand, with b h pmax = 3/8 Fz:
+//   x = 0:   Fy = 3/8 Fz (4/3 mus + mue0),      Mz = 3/8 Fz h (mus/2 - mue0/3)
+//   x = 1/2: Fy = 3/8 Fz (9/4 mus + 3/8 mue0),  Mz = 3/8 Fz h (9/32 mus - mue0/4)
+// where mus is the sliding friction: mue0 at standstill, mue1y when fast.
+TEST(ContinuousModel, PartialSlidingForceAndMomentAreTheBrushIntegrals) {
+  ParameterSet p = tyre();
+  p[par::MzScaleP] = 1.2;
+  p[par::MzScaleN] = 0.8;
+  ContinuousModel model;
+  model.setUp(p);
+  const double Fz = 4000.0, mue0 = 1.05, mue1 = 0.85, ky = 0.045 - 1e-7;
+  const double h = std::sqrt(310.0 * 310.0 - 294.0 * 294.0), pmax = 0.3;
+  struct Case {
+    double x, speed, forceFactor, momentFactor;
+  };
+  for (const Case& c : {Case{0.0, 0.0, 4.0 / 3.0 * mue0 + mue0, mue0 / 2.0 - mue0 / 3.0},
+                        Case{0.0, 1e9, 4.0 / 3.0 * mue1 + mue0, mue1 / 2.0 - mue0 / 3.0},
+                        Case{0.5, 0.0, 2.25 * mue0 + 0.375 * mue0, 0.28125 * mue0 - 0.25 * mue0},
+                        Case{0.5, 1e9, 2.25 * mue1 + 0.375 * mue0, 0.28125 * mue1 - 0.25 * mue0}})
+    for (double side : {1.0, -1.0}) {
+      SCOPED_TRACE(testing::Message() << "X/h " << c.x << " speed " << c.speed << " side " << side);
+      const double T = side * (1.0 + c.x) * pmax * mue0 / (h * ky);
+      const TyreForces f = evaluate(model, {0.0, std::atan(T) * 180.0 / model.pi, 0.0, Fz, c.speed});
+      // Roundings of the degree round trip and of the closed forms; the
+      // moment's two terms cancel to a tenth of their size.
+      EXPECT_NEAR(f.Fy, side * 0.375 * Fz * c.forceFactor, 1e-9 * Fz);
+      EXPECT_NEAR(f.Mz, side * 0.375 * Fz * h * c.momentFactor * (side > 0.0 ? 1.2 : 0.8), 1e-8 * Fz * h);
+      EXPECT_EQ(f.Fx, 0.0);
+    }
+}
+
+// Full sliding gives the friction value times the load factor
+// g = 1 + (Fzbar - Fz) mueFz times the load: static at standstill, the
+// sliding value when fast (the decay speed carries g too, but e^-vs is 0).
+TEST(ContinuousModel, LoadFactorScalesTheFrictionAwayFromTheReferenceLoad) {
+  ContinuousModel model;
+  model.setUp(tyre());  // mueFz 2e-5, Fzbar 4000
+  for (const auto& [Fz, g] : {std::pair{2000.0, 1.04}, std::pair{4000.0, 1.0}, std::pair{6500.0, 0.95}}) {
+    SCOPED_TRACE(Fz);
+    // Rounding of the closed-form integrals, relative to the load.
+    EXPECT_NEAR(evaluate(model, {-0.8, 0.0, 0.0, Fz, 0.0}).Fx, -Fz * 1.05 * g, 1e-9 * Fz);
+    EXPECT_NEAR(evaluate(model, {0.0, -60.0, 0.0, Fz, 1e9}).Fy, -Fz * 0.85 * g, 1e-9 * Fz);
+    EXPECT_NEAR(model.mue0Fz, 1.05 * g, 1e-15);  // one rounding
+  }
+}
+
+// The slope of the linear range is 4 b h^2 (c0 + c1 (1 + Fzbar - Fz)): at
+// the reference load c1 still counts once.
+TEST(ContinuousModel, StiffnessGrowsWithTheLoadDifferencePlusOne) {
+  struct Case {
+    double Fz, cx1, cy1, kx, ky;
+  };
+  for (const Case& c : {Case{4000.0, 0.01, 0.005, 0.06, 0.045}, Case{3000.0, 1e-4, -5e-6, 0.1501, 0.034995},
+                        Case{5000.0, 1e-5, -5e-6, 0.04001, 0.044995}}) {
+    SCOPED_TRACE(c.Fz);
+    ParameterSet p = tyre();
+    p[par::cx0] = 0.05;
+    p[par::cy0] = 0.04;
+    p[par::cx1] = c.cx1;
+    p[par::cy1] = c.cy1;
+    ContinuousModel model;
+    model.setUp(p);
+    const double s = 1e-8;
+    // The sliding zone adds about k s h / (pmax mue) = 1e-7 of the slope.
+    const double Fx = evaluate(model, {s, 0.0, 0.0, c.Fz, 20000.0}).Fx;
+    EXPECT_NEAR(Fx / s, 4.0 * model.b * model.h * model.h * c.kx, 1e-6 * Fx / s);
+    const double T = std::tan(s * model.pi / 180.0);
+    const double Fy = evaluate(model, {0.0, s, 0.0, c.Fz, 20000.0}).Fy;
+    EXPECT_NEAR(Fy / T, 4.0 * model.b * model.h * model.h * c.ky, 1e-6 * Fy / T);
+  }
 }
 
 }  // namespace

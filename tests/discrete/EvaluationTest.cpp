@@ -7,8 +7,10 @@
 #include <cstdio>
 #include <limits>
 #include <string>
+#include <utility>
 
 #include "DiscreteTyre.h"
+#include "discrete/PointLaws.h"
 
 namespace grip {
 namespace {
@@ -224,6 +226,83 @@ TEST(DiscreteModelEvaluation, DegenerateInputGivesNonNumbersNotFaults) {
   testing::internal::GetCapturedStdout();
   geometric.release();
   EXPECT_EQ(evaluate(geometric, {0.05, 3.0, 0.0, 4000.0, 20000.0}).Fx, 0.0);
+}
+
+// The analytic shapes over the rectangle (u = (x/h)^2, v = (y/b)^2):
+// 1 - u^2, (1 + v)(1 - u^4) and (1 + 2v - 3v^4)(1 - u^4), each times its
+// scale over ni*nj cells. The scales of shapes 2 and 3 are Fz on a 1 x 1 grid
+// and 64/75 Fz and 32/45 Fz on a 2 x 2 grid (their grid sums worked out by
+// hand); shape 1 is 3/2 Fz on any grid.
+TEST(AnalyticPressure, EachShapeFollowsItsProfileAndGridScale) {
+  struct Case {
+    int pressure, cells;
+    double scale;                     ///< of Fz
+    double halfWidth, edge, halfLength;  ///< load at (0, b/2), (0, b), (h/2, 0) over the centre's
+  };
+  for (const Case& c : {Case{1, 2, 1.5, 1.0, 1.0, 15.0 / 16.0}, Case{2, 1, 1.0, 1.25, 2.0, 255.0 / 256.0},
+                        Case{2, 2, 64.0 / 75.0, 1.25, 2.0, 255.0 / 256.0},
+                        Case{3, 1, 1.0, 1.0 + 0.5 - 3.0 / 256.0, 0.0, 255.0 / 256.0},
+                        Case{3, 2, 32.0 / 45.0, 1.0 + 0.5 - 3.0 / 256.0, 0.0, 255.0 / 256.0}}) {
+    SCOPED_TRACE(testing::Message() << "pressure " << c.pressure << " grid " << c.cells);
+    ParameterSet p = test::discreteTyre(1, c.pressure);
+    p[par::ni] = p[par::nj] = c.cells;
+    DiscreteModel m;
+    ASSERT_EQ(m.setUp(p), 0);
+    evaluate(m, {0.0, 0.0, 0.0, 3000.0, 0.0});
+    const double centre = analyticPressure(0.0, 0.0, m);
+    // A few roundings of loads of some 1000 N and of ratios near 1.
+    EXPECT_NEAR(centre, c.scale * 3000.0 / (c.cells * c.cells), 1e-12 * 3000.0);
+    EXPECT_NEAR(analyticPressure(0.0, 0.5 * m.b, m) / centre, c.halfWidth, 1e-14);
+    EXPECT_NEAR(analyticPressure(0.0, -m.b, m) / centre, c.edge, 1e-14);
+    EXPECT_NEAR(analyticPressure(-0.5 * m.h, 0.0, m) / centre, c.halfLength, 1e-14);
+    EXPECT_EQ(analyticPressure(m.h, 0.0, m), 0.0);
+  }
+}
+
+// The speed table vslide 10^k (20 ... 2e6 mm/s) with the friction values
+// mue1 ... mue6: linear within a segment, the first segment extended below
+// the table, the last value from its end on.
+TEST(SpeedTableFriction, InterpolatesWithinTheSegmentThatHoldsTheSpeed) {
+  ParameterSet p = test::discreteTyre(4, 1);
+  const double table[] = {1.1, 1.08, 1.02, 0.95, 0.85, 0.7};
+  for (std::size_t k = 0; k < 6; ++k) p[par::mue1xp + k] = table[k];
+  DiscreteModel m;
+  ASSERT_EQ(m.setUp(p), 0);
+  for (const auto& [speed, mu] : {std::pair{20.0, 1.1}, std::pair{110.0, 1.09}, std::pair{200.0, 1.08},
+                                  std::pair{1100.0, 1.05}, std::pair{11000.0, 0.985}, std::pair{0.0, 1.1 + 0.02 / 9.0},
+                                  std::pair{1.1e6, 0.775}, std::pair{2e6, 0.7}, std::pair{1e9, 0.7}}) {
+    SCOPED_TRACE(speed);
+    EXPECT_NEAR(speedTableFriction(m, speed), mu, 1e-14);  // a few roundings of values near 1
+  }
+  // In full longitudinal sliding every loaded point slides at 0.8 V: the
+  // force follows the table value at that speed.
+  auto fullSliding = [&m](double speed) { return evaluate(m, {-0.8, 0.0, 0.0, 4000.0, speed}).Fx; };
+  EXPECT_NEAR(fullSliding(137.5) / fullSliding(13750.0), 1.09 / 0.985, 1e-12);  // sums of 400 loads
+}
+
+// Camber moves the geometric load across a row: the factor 1 - 5 sin(camber)
+// eta of the lateral position eta in the row's contact range (-1 to 1), never
+// below 0. Taken at the patch centre row of an upright patch, where the range
+// is symmetric, against the load without camber.
+TEST(ContactGeometry, CamberBiasIsLinearAcrossTheRowAndNeverNegative) {
+  DiscreteModel m = modelWith(1, 4);
+  evaluate(m, {0.0, 0.0, 0.0, 4000.0, 20000.0});
+  const int row = 10, column = 10;  // x = 0, y = 0: in contact
+  const double top = m.ymax[row];
+  ASSERT_GT(top, 0.0);
+  ASSERT_NEAR(m.ymin[row], -top, kMirrorTolerance);
+  struct Case {
+    double sine, eta, factor;
+  };
+  for (const Case& c : {Case{0.1, 0.5, 0.75}, Case{0.1, -0.5, 1.25}, Case{-0.1, 0.5, 1.25}, Case{0.4, 0.5, 0.0},
+                        Case{0.4, 0.75, 0.0}, Case{0.4, -0.25, 1.5}}) {
+    SCOPED_TRACE(testing::Message() << "sine " << c.sine << " eta " << c.eta);
+    const double y = c.eta * top;
+    const double upright = geometricLoad(m, 0.0, y, row, column, 0.0);
+    ASSERT_GT(upright, 0.0);
+    // The symmetric range holds within kMirrorTolerance, times 5 sin.
+    EXPECT_NEAR(geometricLoad(m, 0.0, y, row, column, c.sine) / upright, c.factor, 1e-9);
+  }
 }
 
 }  // namespace

@@ -5,12 +5,16 @@ copyfile(fullfile(getenv('EXAMPLES_DIR'), 'fit', '*.dat'), '.');
 start = [0.072 0.036 0.9 1.2];  % cx0, cy0, mue0, MzScaleP as DesignStart.dat gives them
 truth = [0.06 0.045 1.05 1.0];  % as ../passenger.dat, from which the measurements came
 
-x = zeros(1, 4);
-assert(gripfit(x, 0) == 4);
-assert(isequal(x, start));  % written into the caller's array
-
-[count, x0] = gripfit(zeros(3, 1), 0);  % initialise again; the array holds only three
+% The plug-in never writes into its inputs: Octave shares array data between
+% copies, so a write would change y, the struct field and the cell too.
+x = zeros(1, 4); y = x; s.x = x; c = {x};
+[count, x0] = gripfit(x, 0);
 assert(count == 4 && isequal(x0, start'));
+assert(isequal(x, zeros(1, 4)) && isequal(y, x) && isequal(s.x, x) && isequal(c{1}, x));
+
+[count, x0] = gripfit(zeros(3, 1), 0);  % initialise again; the size of the array does not matter
+assert(count == 4 && isequal(x0, start'));
+x = x0';
 
 atStart = gripfit(x0, 1);
 assert(atStart > 1 && atStart < 100);  % a percentage, well away from the truth
@@ -18,6 +22,11 @@ assert(gripfit(x0', 1) == atStart);  % the same design, row or column: the same 
 atTruth = gripfit(truth, 1);
 assert(atTruth < 1e-3);              % the measurements are printed to 7 digits
 assert(gripfit([0.06 0.045], 1) == 1e10);
+
+% The residuals: one per point and compared channel (direction 3 compares
+% Fy and Mz), whose magnitudes add up to the target value.
+[t, r] = gripfit(x0, 1);
+assert(t == atStart && numel(r) == 41 * 5 + 41 && abs(sum(abs(r)) - t) < 1e-12 * t);
 
 assert(gripfit(truth, -1) == atTruth);  % terminate: as a run of the same design
 assert(gripfit(truth, 1) == 1e12);       % then nothing is left to run
@@ -33,5 +42,12 @@ fid = fopen('run.ctl', 'w'); fprintf(fid, '[DataFileName]\nDesignResults.dat\n[S
 assert(status == 0);
 assert(strncmp(out, ' Fx   = ', 8), out);
 copyfile('DesignResults.dat', 'DesignStart.dat');
-assert(gripfit(x, 0) == 4 && isequal(x, truth));  % 11 digits give these values back exactly
+[count, x0] = gripfit(x, 0);
+assert(count == 4 && isequal(x0, truth'));  % 11 digits give these values back exactly
+% Every message, from whatever layer, reaches the command window, so evalc
+% (and diary) see the reason for a failure value.
+delete('DesignTarget.dat');
+out = evalc('assert(gripfit(x, 0) == 1e11)');
+assert(strcmp(out, [" unable to open input file DesignTarget.dat for reading\n" ...
+                    " error in reading file DesignTarget \n number of design variables = 0\n"]), out);
 printf("done\n");

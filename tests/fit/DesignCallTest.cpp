@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -12,15 +13,15 @@
 
 #include "TempDir.h"
 #include "TextCompare.h"
-#include "gateway/DesignState.h"
-#include "gateway/GatewayMessages.h"
+#include "fit/DesignState.h"
+#include "fit/FitMessages.h"
 
 namespace grip {
 namespace {
 
 namespace fs = std::filesystem;
-using gateway::kDesignStartFile;
-using gateway::kDesignTargetFile;
+using fit::kDesignStartFile;
+using fit::kDesignTargetFile;
 
 /// A temporary folder that is the working folder while the object lives.
 struct FitFolder : test::TempDir {
@@ -145,16 +146,29 @@ TEST_F(DesignCallTest, SecondInitialiseStartsAfresh) {
   dir.write(kDesignStartFile, designStart({"cx0"}));
   std::vector<double> one(1);
   EXPECT_EQ(designCall(state, one, 0).value, 1.0);
-  EXPECT_EQ(one[0], 0.06);
+  EXPECT_EQ(state.startValues[0], 0.06);
   EXPECT_LT(designCall(state, one, 1).value, kArgumentFault);
+}
+
+// Octave and MATLAB share an array's data between its copies: a design call
+// that wrote into its input would change every variable sharing it.
+TEST_F(DesignCallTest, DesignArrayIsOnlyRead) {
+  const std::vector<double> given{7.0, 8.0, 9.0};
+  for (double identifier : {0.0, 1.0, -1.0}) {
+    x = given;
+    designCall(state, x, identifier);
+    EXPECT_EQ(x, given) << "call " << identifier;
+  }
+  designCall(state, x, 0);
+  EXPECT_EQ((std::vector<double>(state.startValues.begin(), state.startValues.begin() + 3)),
+            (std::vector<double>{0.045, 1.05, 0.2}));
 }
 
 TEST_F(DesignCallTest, TooShortADesignArrayIsNeverUsedPastItsEnd) {
   std::vector<double> two(2, 0.0);
   CallResult call = designCall(state, two, 0);
   EXPECT_EQ(call.value, 3.0);
-  EXPECT_EQ(two, (std::vector<double>{0.045, 1.05}));
-  EXPECT_EQ(call.output, " array of design variables holds 2 values: start values of 3 design variables written, 1 left out\n");
+  EXPECT_EQ(call.output, "");
   for (double identifier : {1.0, -1.0}) {
     call = designCall(state, two, identifier);
     EXPECT_EQ(call.value, kArgumentFault);
@@ -183,15 +197,84 @@ TEST_F(DesignCallTest, ModelWhoseSetUpDidNotCompleteIsNeverEvaluated) {
   text.replace(text.find("number = 9"), 10, "number = 8");  // 32 values, announced as such
   dir.write(kDesignStartFile, text);
   CallResult call = designCall(state, x, 0);
-  EXPECT_EQ(call.value, 1.0) << "reported, but the design count is still returned";
-  EXPECT_EQ(call.output, " number of input data = 32 should be = 33\n error 1 while using model 1\n");
+  EXPECT_EQ(call.value, kStartFault) << "a design start file that was not accepted leaves nothing to fit";
+  EXPECT_EQ(call.output,
+            " number of input data = 32 should be = 33\n error 1 while using model 1\n error in reading file DesignStart \n");
   for (double identifier : {1.0, -1.0}) {
     call = designCall(state, x, identifier);
     EXPECT_EQ(call.value, kStartFault);
-    EXPECT_EQ(call.output, " model 1 is not set up: parameter file DesignStart.dat was not accepted\n");
+    EXPECT_EQ(call.output, " call function (design,0) first \n");
   }
-  EXPECT_FALSE(dir.exists(gateway::kDesignResultsFile));
-  EXPECT_EQ(designCall(state, x, 1).output, " call function (design,0) first \n") << "terminate ended the fit";
+  EXPECT_FALSE(dir.exists(fit::kDesignResultsFile));
+}
+
+TEST_F(DesignCallTest, RejectedDesignStartFailsInitialise) {
+  const std::string good = designStart({"cy0"});
+  auto replaced = [&](const std::string& from, const std::string& to) {
+    std::string text = good;
+    return text.replace(text.find(from), from.size(), to);
+  };
+  const struct {
+    const char* name;
+    std::string text, message;
+  } cases[] = {
+      {"ValueNoNumber", replaced(" cx1      = +1.0000000000e-06", " cx1      = abc"),
+       " line 3 of DesignStart.dat has no number after \"=\":  cx1      = abc [1/mm^3]\n error 1 while using model 1\n"},
+      {"CutInHalf", good.substr(0, good.find("[TWGpar4]")),
+       " Error in data block 3 \n Error in data block 4 \n Error in data block 5 \n"
+       " number of input data = 20 should be = 33\n error 3 while using model 0\n"},
+      {"NotANumberValue", replaced(" cx0      = +6.0000000000e-02", " cx0      = nan"),
+       " DesignStart.dat line 2: parameter cx0 = nan is not a finite number\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    dir.write(kDesignStartFile, c.text);
+    const CallResult call = designCall(state, x, 0);
+    EXPECT_EQ(call.value, kStartFault);
+    EXPECT_EQ(call.output, c.message + " error in reading file DesignStart \n");
+  }
+}
+
+TEST_F(DesignCallTest, DesignValueThatIsNoNumberIsRefused) {
+  ASSERT_EQ(designCall(state, x, 0).value, 3.0);
+  x = {0.045, std::nan(""), 0.2};
+  const CallResult call = designCall(state, x, 1);
+  EXPECT_EQ(call.value, kArgumentFault);
+  EXPECT_EQ(call.output, " design variable 2 = nan is not a finite number\n");
+  x = {0.045, 1.05, 0.2};
+  EXPECT_LT(designCall(state, x, 1).value, kArgumentFault) << "the fit goes on";
+}
+
+// A terminate that cannot write keeps the fit, so that it can be called again
+// once the folder can be written.
+TEST_F(DesignCallTest, TerminateThatCannotWriteKeepsTheFit) {
+  ASSERT_EQ(designCall(state, x, 0).value, 3.0);
+  x = {0.045, 1.05, 0.2};
+  const double target = designCall(state, x, 1).value;
+  fs::create_directory(fit::kDesignResultsFile);  // a folder where the file should go
+  CallResult call = designCall(state, x, -1);
+  EXPECT_EQ(call.value, kResultFault);
+  EXPECT_EQ(call.output, " Can't open result file number \n result file DesignResults.dat not written (Is a directory):"
+                         " the fit is kept, call function (design,-1) again\n");
+  fs::remove(fit::kDesignResultsFile);
+  call = designCall(state, x, -1);
+  EXPECT_EQ(call.value, target);
+  EXPECT_TRUE(dir.exists(fit::kDesignResultsFile));
+  EXPECT_TRUE(dir.exists("file2.dat"));
+}
+
+// The residuals are the signed terms of the target: their magnitudes add up to it.
+TEST_F(DesignCallTest, ResidualsAddUpToTheTarget) {
+  ASSERT_EQ(designCall(state, x, 0).value, 3.0);
+  x = {0.05, 1.0, 0.22};
+  const double target = designCall(state, x, 1).value;
+  TargetEvaluator& evaluator = *state.evaluator;
+  EXPECT_EQ(evaluator.residualCount(), 51u * 2 + 40);
+  std::vector<double> r(evaluator.residualCount());
+  evaluator.residuals(x, r);
+  double sum = 0.0;
+  for (double e : r) sum += std::fabs(e);
+  EXPECT_NEAR(sum, target, 1e-12 * target);  // the same terms, scaled before instead of after the sum
 }
 
 TEST_F(DesignCallTest, ReadOnlyInputFilesAreRead) {
@@ -221,6 +304,8 @@ TEST_F(DesignCallTest, FaultyTargetListIsRefusedWithItsMessage) {
       {"TooManyPoints", "2\n" + entry(2000000000, 1) + "\n" + entry(2000000000, 1) + "\n",
        " DesignTarget.dat declares 4000000000 points in all, more than 306783378\n"},
       {"ShortMeasurementFile", "1\n" + entry(52, 1) + "\n", " missing line at 51 in file braking.dat\n"},
+      {"SpeedNotFinite", "1\n file = braking.dat points = 1 direction = 1 speed = inf\n",
+       " DesignTarget.dat line 3: speed inf is not a finite number:  file = braking.dat points = 1 direction = 1 speed = inf\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -229,6 +314,41 @@ TEST_F(DesignCallTest, FaultyTargetListIsRefusedWithItsMessage) {
     EXPECT_EQ(call.value, kTargetFault);
     EXPECT_EQ(call.output, c.message + " error in reading file DesignTarget \n");
   }
+}
+
+// A point is one line of seven numbers, as gripsim reads the same files: six
+// or eight numbers a line would shift every later point.
+TEST_F(DesignCallTest, MeasurementLinesHoldWholePoints) {
+  const std::string point = "0.01 1.0 0.0 100.0 -200.0 4000.0 1500.0";
+  const struct {
+    const char* name;
+    std::string line, message;
+  } cases[] = {
+      {"SixNumbers", "0.01 1.0 0.0 100.0 -200.0 4000.0",
+       " line 2 of odd.dat does not hold the seven numbers of one measured point: 0.01 1.0 0.0 100.0 -200.0 4000.0\n"},
+      {"EightNumbers", point + " 7",
+       " line 2 of odd.dat does not hold the seven numbers of one measured point: " + point + " 7\n"},
+      {"TrailingText", point + " N",
+       " line 2 of odd.dat does not hold the seven numbers of one measured point: " + point + " N\n"},
+      {"NotFinite", "0.01 nan 0.0 100.0 -200.0 4000.0 1500.0", " line 2 of odd.dat: number 2 (nan) is not a finite number\n"},
+      {"ZeroLoad", "0.01 1.0 0.0 100.0 -200.0 0 1500.0", " line 2 of odd.dat: vertical load 0 N should be above 0\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    dir.write("odd.dat", point + "\n" + c.line + "\n" + point + "\n");
+    dir.write(kDesignTargetFile, "targets\n files = 1\n file = odd.dat points = 3 direction = 1 speed = 0\n[Eof]\n");
+    const CallResult call = designCall(state, x, 0);
+    EXPECT_EQ(call.value, kTargetFault);
+    EXPECT_EQ(call.output, c.message + " error in reading file DesignTarget \n");
+  }
+  dir.write("odd.dat", point + "\n\n" + point + "\r\n" + point + "\n" + point + "\n");
+  dir.write(kDesignTargetFile, "targets\n files = 1\n file = odd.dat points = 3 direction = 9 speed = 0\n[Eof]\n");
+  const CallResult call = designCall(state, x, 0);
+  EXPECT_EQ(call.value, 3.0) << "blank lines and Windows line ends pass; points beyond the count are not used";
+  EXPECT_EQ(call.output,
+            " DesignTarget.dat line 3: target direction 9 counts as 3 (Fy and Mz):  file = odd.dat points = 3 direction = 9 speed = 0\n");
+  EXPECT_EQ(state.totalPoints, 3);
+  EXPECT_EQ(state.pointsBeyondCount, std::vector<int>{1});
 }
 
 }  // namespace

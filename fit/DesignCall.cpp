@@ -5,13 +5,12 @@
 #include <memory>
 #include <new>
 
-#include "continuous/ContinuousModel.h"
 #include "core/Console.h"
 #include "core/Messages.h"
 #include "core/Numbers.h"
-#include "discrete/DiscreteModel.h"
-#include "gateway/DesignState.h"
-#include "gateway/GatewayMessages.h"
+#include "fit/DesignState.h"
+#include "fit/FitMessages.h"
+#include "model/MakeTyreModel.h"
 
 namespace grip {
 
@@ -26,13 +25,15 @@ double fail(DesignState& state, double failure) noexcept {
   return failure;
 }
 
-double initialise(DesignState& state, std::span<double> designVariables) {
+}  // namespace
+
+double initialiseDesign(DesignState& state, const std::string& startFile, const std::string& targetFile) {
   release(state);  // a second initialise starts from nothing
-  state.model.emplace(std::make_unique<ContinuousModel>(), std::make_unique<DiscreteModel>());
+  state.model.emplace(makeTyreModel());
 
   int targetRead = 0;
   try {
-    targetRead = readDesignTarget(state);
+    targetRead = readDesignTarget(state, targetFile);
   } catch (const std::bad_alloc&) {
     say(msg::kOutOfMemory);
   }
@@ -41,14 +42,22 @@ double initialise(DesignState& state, std::span<double> designVariables) {
     return fail(state, kTargetFault);
   }
 
-  if (readDesignStart(state, designVariables) == 0) {
+  if (readDesignStart(state, startFile) == 0) {
     say(msg::kDesignStartFailed);
     return fail(state, kStartFault);
   }
   // The fit never writes a trace: no stream, no area summing.
   state.model->setTrace(0, nullptr);
+  state.evaluator = std::make_unique<TargetEvaluator>(*state.model, state);
   state.initialised = true;
-  return state.designCount;
+  return 0.0;
+}
+
+namespace {
+
+double initialise(DesignState& state) {
+  const double failure = initialiseDesign(state);
+  return failure != 0.0 ? failure : state.designCount;
 }
 
 /// Refuses a call that the state cannot answer; true when it may go on.
@@ -65,9 +74,18 @@ bool readyToEvaluate(DesignState& state, std::span<const double> designVariables
   }
   // A variant whose set-up did not complete may lack its storage.
   if (!state.model->variantReady()) {
-    say(msg::kModelNotSetUp, state.model->modelType, gateway::kDesignStartFile);
+    say(msg::kModelNotSetUp, state.model->modelType, fit::kDesignStartFile);
     refusal = kStartFault;
     return false;
+  }
+  // A design value that is not a finite number would make the target one.
+  for (int k = 0; k < state.designCount; ++k) {
+    const double value = designVariables[static_cast<std::size_t>(k)];
+    if (!std::isfinite(value)) {
+      say(msg::kDesignValueNotFinite, k + 1, value);
+      refusal = kArgumentFault;
+      return false;
+    }
   }
   return true;
 }
@@ -75,7 +93,7 @@ bool readyToEvaluate(DesignState& state, std::span<const double> designVariables
 double run(DesignState& state, std::span<const double> designVariables) {
   double refusal = 0.0;
   if (!readyToEvaluate(state, designVariables, refusal)) return refusal;
-  applyDesignVariables(state, designVariables);
+  applyDesignVariables(*state.model, state, designVariables);
   return evaluateTarget(state);
 }
 
@@ -83,15 +101,17 @@ double terminate(DesignState& state, std::span<const double> designVariables) {
   double refusal = 0.0;
   if (!readyToEvaluate(state, designVariables, refusal)) {
     // Nothing can be evaluated; a terminate still ends the fit, unless the
-    // caller only passed too short an array and can call again.
+    // caller only passed faulty design values and can call again.
     if (refusal != kArgumentFault) release(state);
     return refusal;
   }
-  applyDesignVariables(state, designVariables);
+  applyDesignVariables(*state.model, state, designVariables);
   const double target = evaluateTarget(state);
-  applyDesignVariables(state, designVariables);
-  writeFileResults(state);
-  writeDesignResults(state, designVariables);
+  // Both files are attempted; when either could not be written the fit is
+  // kept, so that terminate can be called again once the folder is writable.
+  const bool listingsWritten = writeFileResults(state);
+  const bool resultsWritten = writeDesignResults(state, designVariables);
+  if (!listingsWritten || !resultsWritten) return kResultFault;
   release(state);
   return target;
 }
@@ -107,10 +127,10 @@ DesignCall designCallOf(double identifier) {
   }
 }
 
-double handleDesignCall(DesignState& state, std::span<double> designVariables, double identifier) noexcept {
+double handleDesignCall(DesignState& state, std::span<const double> designVariables, double identifier) noexcept {
   try {
     switch (designCallOf(identifier)) {
-      case DesignCall::initialise: return initialise(state, designVariables);
+      case DesignCall::initialise: return initialise(state);
       case DesignCall::run: return run(state, designVariables);
       case DesignCall::terminate: return terminate(state, designVariables);
       case DesignCall::invalid: break;

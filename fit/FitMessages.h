@@ -25,14 +25,15 @@ inline constexpr const char* kIdentifierNotANumber =
     " call identifier is not a number: 0=initialise, 1=run, -1=terminate\n";
 inline constexpr const char* kDesignArrayTooSmall =
     " array of design variables holds %d values where %d design variables are expected\n";
-inline constexpr const char* kStartValuesCut =
-    " array of design variables holds %d values: start values of %d design variables written, %d left out\n";
+inline constexpr const char* kDesignValueNotFinite = " design variable %d = %g is not a finite number\n";
 inline constexpr const char* kOutOfMemory = " no memory left for the design state: call function (design,0) again\n";
 inline constexpr const char* kUnexpectedFault = " internal fault: %s: call function (design,0) again\n";
 
 // The design start file.
 inline constexpr const char* kGridDesignVariable =
     " DesignStart.dat marks %s as a design variable: model 2 sizes its grid from %s once, at initialise\n";
+
+inline constexpr const char* kParameterNotFinite = " %s line %d: parameter %s = %g is not a finite number\n";
 
 // The target file and the measurement files.
 inline constexpr const char* kUnableToOpenInput = " unable to open input file %s for reading\n";
@@ -49,16 +50,25 @@ inline constexpr const char* kMoreFiles =
     " %s line %d lists a measurement file beyond the %d that line 2 declares: %s\n";
 inline constexpr const char* kTargetDirection =
     " %s line %d: target direction %d should be 1 (Fx), 2 (Fy) or 3 (Fy and Mz): %s\n";
+inline constexpr const char* kTargetDirectionAbove =
+    " %s line %d: target direction %d counts as 3 (Fy and Mz): %s\n";
+inline constexpr const char* kSpeedNotFinite = " %s line %d: speed %g is not a finite number: %s\n";
+inline constexpr const char* kNotAPointLine =
+    " line %d of %s does not hold the seven numbers of one measured point: %s\n";
+inline constexpr const char* kMeasurementNotFinite = " line %d of %s: number %zu (%g) is not a finite number\n";
+inline constexpr const char* kLoadNotPositive = " line %d of %s: vertical load %g N should be above 0\n";
 inline constexpr const char* kNoPoints = " %s declares no measured point: every point count is 0 or less\n";
 inline constexpr const char* kTooManyPoints = " %s declares %lld points in all, more than %d\n";
 
 // Result files.
 inline constexpr const char* kCantOpenListing = " Can't open result file number %d\n";
 inline constexpr const char* kCantOpenDesignResults = " Can't open result file number \n";
+inline constexpr const char* kResultNotWritten =
+    " result file %s not written (%s): the fit is kept, call function (design,-1) again\n";
 
 }  // namespace grip::msg
 
-namespace grip::gateway {
+namespace grip::fit {
 
 inline constexpr const char* kDesignStartFile = "DesignStart.dat";
 inline constexpr const char* kDesignTargetFile = "DesignTarget.dat";
@@ -75,13 +85,9 @@ inline constexpr const char* kListingOperatingPoint = "%+12.6e %+12.6e %+12.6e %
 inline constexpr const char* kListingMeasured = "%+12.6e %+12.6e %+12.6e  ";
 inline constexpr const char* kListingModel = "%+12.6e %+12.6e %+12.6e\n";
 
-// DesignResults.dat, in the layout of a parameter file.
-inline constexpr const char* kParameterLine = " %-8s = %+16.10e %s";
+// DesignResults.dat: a parameter file with the design bounds, then the target value.
 inline constexpr const char* kDesignBoundsLine = " designbounds  %+12.6e %+12.6e   %3d %3d\n";
-inline constexpr const char* kModelHeader = "[TWGmodel]\n";
-inline constexpr const char* kModelLine = " model    = %+16.10e [-]\n";
 inline constexpr const char* kTargetHeader = "[TargetValue]\n";
 inline constexpr const char* kTargetLine = " target   = %lf \n";
-inline constexpr const char* kResultsEnd = "[Eof]\n";
 
-}  // namespace grip::gateway
+}  // namespace grip::fit

@@ -1,0 +1,334 @@
+// Batch evaluation of the continuous model: the formulas of
+// ContinuousModel::evaluate, a vector of operating points at a time, with
+// every branch of the scalar code taken as a lane mask. The kernel is
+// compiled once per instruction set and the best one the CPU supports is
+// chosen at run time.
+//
+// Rounding: the scalar code divides twelve times per point, and division is
+// the slowest vector instruction. The kernel divides four times (the tangent, 1/S, 1/g, 1/h) and
+// multiplies by reciprocals elsewhere, which moves a result by a few units
+// in the last place. tan and exp are this file's own (below), one range
+// reduction and a Taylor series each, within a few units in the last place
+// of std::tan and std::exp: the library's sine, cosine and exp took twice
+// the time; their series use fused multiply-add where the CPU has it. The
+// model's formulas fuse none (Mul then Add, and the file is compiled with
+// contraction off), as in the scalar code. Batch and scalar forces agree to
+// about 1e-15 of the force scale (the tests allow 1e-12).
+
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "continuous/ContinuousBatch.cpp"
+#include <hwy/foreach_target.h>  // IWYU pragma: keep
+
+#include <hwy/highway.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+
+#include "continuous/ContinuousModel.h"
+
+// This file is read once per instruction set; what all of them share is
+// defined on the first reading only.
+#ifndef GRIP_CONTINUOUS_BATCH_SHARED
+#define GRIP_CONTINUOUS_BATCH_SHARED
+namespace grip {
+/// Start of the input and output columns of a batch that the kernel reads
+/// and writes (camber has no effect on this model).
+struct BatchColumns {
+  const double* sx;     ///< longitudinal slip [-]
+  const double* alpha;  ///< slip angle [deg]
+  const double* Fz;     ///< vertical load [N]
+  const double* V;      ///< rolling speed [mm/s]
+  double* Fx;           ///< longitudinal force [N]
+  double* Fy;           ///< lateral force [N]
+  double* Mz;           ///< aligning moment [N*mm]
+};
+
+/// The parameters as the kernel uses them: every division by a parameter
+/// or a constant turned into a product with its reciprocal, worked out once
+/// per batch.
+struct BatchConstants {
+  explicit BatchConstants(const ContinuousModel& m)
+      : cx0(m.cx0), cx1(m.cx1), cy0(m.cy0), cy1(m.cy1), soff(m.soff), sx0(m.sx0), sy0(m.sy0), radPerDeg(m.pi / 180.0),
+        mueFz(m.mueFz), mue0(m.mue0), mue1xp(m.mue1xp), mue1xn(m.mue1xn), mue1yp(m.mue1yp), mue1yn(m.mue1yn),
+        invCmuexp(1.0 / m.cmuexp), invCmuexn(1.0 / m.cmuexn), invCmueyp(1.0 / m.cmueyp), invCmueyn(1.0 / m.cmueyn),
+        R(m.R), invCR(1.0 / m.cR), inv4pin(1.0 / (4.0 * m.pin)), invPmaxMue0(1.0 / (m.pin * 1.5 * m.mue0)),
+        slidingFactor(2.0 * (m.pin * 1.5) / 3.0), momentFactor(m.pin * 1.5 * 0.5), Fzbar(m.Fzbar),
+        MzScaleP(m.MzScaleP), MzScaleN(m.MzScaleN) {}
+  double cx0, cx1, cy0, cy1, soff, sx0, sy0;
+  double radPerDeg;  ///< [rad/deg]
+  double mueFz, mue0, mue1xp, mue1xn, mue1yp, mue1yn;
+  double invCmuexp, invCmuexn, invCmueyp, invCmueyn;  ///< [s/mm]
+  double R;            ///< [mm]
+  double invCR;        ///< [mm/N]
+  double inv4pin;      ///< 1 / (4 pin) [mm^2/N]
+  double invPmaxMue0;  ///< 1 / (pmax mue0) [mm^2/N]
+  double slidingFactor;  ///< 2 pmax / 3 [N/mm^2]
+  double momentFactor;   ///< pmax / 2 [N/mm^2]
+  double Fzbar, MzScaleP, MzScaleN;
+};
+}  // namespace grip
+#endif
+
+HWY_BEFORE_NAMESPACE();
+namespace grip {
+namespace HWY_NAMESPACE {
+namespace hn = hwy::HWY_NAMESPACE;
+
+/// tan x. x less multiples of pi/2 (pi/2 in three parts: exact enough for
+/// any slip angle) leaves |r| <= pi/4, where the Taylor series of sine to
+/// r^17 and of cosine to r^16 are short of the functions by less than 1e-16
+/// of them; tan x is their quotient, or its negative reciprocal for an odd
+/// multiple. One reduction and one division, where sine over cosine from the
+/// math library costs two of each; within a few units in the last place of
+/// std::tan. tan 0 is exactly 0 and tan x has the sign of x near 0.
+template <class D, class V = hn::Vec<D>>
+HWY_INLINE V tangent(D d, V x) {
+  const V j = hn::Round(hn::Mul(x, hn::Set(d, 0.63661977236758134308)));  // 2/pi
+  V r = hn::NegMulAdd(j, hn::Set(d, 1.570796310901641845703125), x);
+  r = hn::NegMulAdd(j, hn::Set(d, 1.589325471229585673428e-8), r);
+  r = hn::NegMulAdd(j, hn::Set(d, 6.12323399573676588614e-17), r);
+  const V r2 = hn::Mul(r, r);
+
+  // Coefficients 1/n! of the series, highest first.
+  V sine = hn::Set(d, 1.0 / 355687428096000.0);                    // 17!
+  sine = hn::MulAdd(sine, r2, hn::Set(d, -1.0 / 1307674368000.0));  // 15!
+  sine = hn::MulAdd(sine, r2, hn::Set(d, 1.0 / 6227020800.0));      // 13!
+  sine = hn::MulAdd(sine, r2, hn::Set(d, -1.0 / 39916800.0));       // 11!
+  sine = hn::MulAdd(sine, r2, hn::Set(d, 1.0 / 362880.0));          // 9!
+  sine = hn::MulAdd(sine, r2, hn::Set(d, -1.0 / 5040.0));           // 7!
+  sine = hn::MulAdd(sine, r2, hn::Set(d, 1.0 / 120.0));             // 5!
+  sine = hn::MulAdd(sine, r2, hn::Set(d, -1.0 / 6.0));              // 3!
+  sine = hn::MulAdd(hn::Mul(sine, r2), r, r);
+
+  V cosine = hn::Set(d, 1.0 / 20922789888000.0);                       // 16!
+  cosine = hn::MulAdd(cosine, r2, hn::Set(d, -1.0 / 87178291200.0));  // 14!
+  cosine = hn::MulAdd(cosine, r2, hn::Set(d, 1.0 / 479001600.0));     // 12!
+  cosine = hn::MulAdd(cosine, r2, hn::Set(d, -1.0 / 3628800.0));      // 10!
+  cosine = hn::MulAdd(cosine, r2, hn::Set(d, 1.0 / 40320.0));         // 8!
+  cosine = hn::MulAdd(cosine, r2, hn::Set(d, -1.0 / 720.0));          // 6!
+  cosine = hn::MulAdd(cosine, r2, hn::Set(d, 1.0 / 24.0));            // 4!
+  cosine = hn::MulAdd(cosine, r2, hn::Set(d, -0.5));                  // 2!
+  cosine = hn::MulAdd(cosine, r2, hn::Set(d, 1.0));
+
+  const V half = hn::Mul(j, hn::Set(d, 0.5));
+  const auto odd = hn::Ne(half, hn::Round(half));
+  return hn::Div(hn::IfThenElse(odd, hn::Neg(cosine), sine), hn::IfThenElse(odd, sine, cosine));
+}
+
+/// exp x. x = k ln2 + r with |r| <= ln2/2 (ln2 in two parts); e^r by its
+/// Taylor series to r^13, short of it by less than 1e-17 of it; 2^k written
+/// straight into the exponent bits (k + 1.5 2^52 holds k in its low bits).
+/// Below -708 the result is 0 (std::exp would give a subnormal number under
+/// 4e-308), above 709 it is infinite, NaN stays NaN. Within a few units in
+/// the last place of std::exp.
+template <class D, class V = hn::Vec<D>>
+HWY_INLINE V exponential(D d, V x) {
+  const hn::RebindToSigned<D> di;
+  const V k = hn::Round(hn::Mul(x, hn::Set(d, 1.4426950408889634074)));  // 1/ln2
+  V r = hn::NegMulAdd(k, hn::Set(d, 6.93147180369123816490e-01), x);
+  r = hn::NegMulAdd(k, hn::Set(d, 1.90821492927058770002e-10), r);
+
+  V p = hn::Set(d, 1.0 / 6227020800.0);                     // 13!
+  for (double c : {1.0 / 479001600.0, 1.0 / 39916800.0, 1.0 / 3628800.0, 1.0 / 362880.0, 1.0 / 40320.0, 1.0 / 5040.0,
+                   1.0 / 720.0, 1.0 / 120.0, 1.0 / 24.0, 1.0 / 6.0, 0.5, 1.0, 1.0})
+    p = hn::MulAdd(p, r, hn::Set(d, c));
+
+  const auto bits = hn::BitCast(di, hn::Add(k, hn::Set(d, 6755399441055744.0)));  // 1.5 2^52
+  const V scale = hn::BitCast(d, hn::ShiftLeft<52>(hn::Add(bits, hn::Set(di, 1023))));
+  const V y = hn::Mul(p, scale);
+  return hn::IfThenElse(hn::Gt(x, hn::Set(d, 709.0)), hn::Set(d, HUGE_VAL),
+                        hn::IfThenZeroElse(hn::Lt(x, hn::Set(d, -708.0)), y));
+}
+
+/// Forces of Lanes(d) operating points.
+template <class D, class V = hn::Vec<D>>
+HWY_INLINE void evaluateLanes(D d, const BatchConstants& m, V sxIn, V alphaIn, V FzIn, V speed, V& FxOut, V& FyOut,
+                              V& MzOut) {
+  const V zero = hn::Zero(d);
+  const V one = hn::Set(d, 1.0);
+  const V two = hn::Set(d, 2.0);
+
+  // Zero load gives zero forces. Such lanes compute with a load of 1 N so
+  // that no infinity or NaN runs through the vector math; the mask discards
+  // what they give.
+  const auto unloaded = hn::Eq(FzIn, zero);
+  const V Fz = hn::IfThenElse(unloaded, one, FzIn);
+  const V dF = hn::Sub(hn::Set(d, m.Fzbar), Fz);
+
+  const V onePlusdF = hn::Add(one, dF);
+  const V kx = hn::Add(hn::Set(d, m.cx0), hn::Mul(hn::Set(d, m.cx1), onePlusdF));
+  const V ky = hn::Add(hn::Set(d, m.cy0), hn::Mul(hn::Set(d, m.cy1), onePlusdF));
+
+  const V offset = hn::Mul(dF, hn::Set(d, m.soff));
+  const V sx = hn::Add(hn::Add(sxIn, hn::Set(d, m.sx0)), offset);
+  const V angle = hn::Mul(hn::Add(hn::Add(alphaIn, hn::Set(d, m.sy0)), offset), hn::Set(d, m.radPerDeg));
+  const V T = tangent(d, angle);
+
+  // A slip or tangent of exactly 0 takes the negative-side pair.
+  const auto sxPositive = hn::Gt(sx, zero);
+  const auto TPositive = hn::Gt(T, zero);
+  const V m1x = hn::IfThenElse(sxPositive, hn::Set(d, m.mue1xp), hn::Set(d, m.mue1xn));
+  const V invCmx = hn::IfThenElse(sxPositive, hn::Set(d, m.invCmuexp), hn::Set(d, m.invCmuexn));
+  const V m1y = hn::IfThenElse(TPositive, hn::Set(d, m.mue1yp), hn::Set(d, m.mue1yn));
+  const V invCmy = hn::IfThenElse(TPositive, hn::Set(d, m.invCmueyp), hn::Set(d, m.invCmueyn));
+
+  const V g = hn::Add(one, hn::Mul(dF, hn::Set(d, m.mueFz)));
+  const V invg = hn::Div(one, g);
+  const V mue0Fz = hn::Mul(g, hn::Set(d, m.mue0));
+
+  const V tiny = hn::Set(d, 1e-9);
+  const auto noSlip = hn::And(hn::Lt(hn::Abs(T), tiny), hn::Lt(hn::Abs(sx), tiny));
+  const V S = hn::IfThenElse(noSlip, one, hn::Sqrt(hn::Add(hn::Mul(sx, sx), hn::Mul(T, T))));
+  const V invS = hn::Div(one, S);
+  const V ex = hn::Mul(sx, invS);
+  const V ey = hn::Mul(T, invS);
+
+  const V vsByg = hn::Mul(hn::Abs(hn::Mul(S, speed)), invg);
+  const V decayX = hn::Sub(exponential(d, hn::Neg(hn::Mul(vsByg, invCmx))), one);
+  const V decayY = hn::Sub(exponential(d, hn::Neg(hn::Mul(vsByg, invCmy))), one);
+  const V mux = hn::Add(mue0Fz, hn::Mul(decayX, hn::Sub(mue0Fz, hn::Mul(m1x, g))));
+  const V muy = hn::Add(mue0Fz, hn::Mul(decayY, hn::Sub(mue0Fz, hn::Mul(m1y, g))));
+
+  const V R = hn::Set(d, m.R);
+  const V RMinusD = hn::Sub(R, hn::Mul(Fz, hn::Set(d, m.invCR)));
+  const V h = hn::Sqrt(hn::Sub(hn::Mul(R, R), hn::Mul(RMinusD, RMinusD)));
+  const V invh = hn::Div(one, h);
+  const V invhh = hn::Mul(invh, invh);
+  const V b = hn::Mul(hn::Mul(Fz, invh), hn::Set(d, m.inv4pin));
+
+  const V kyT = hn::Mul(ky, T);
+  const V kxsx = hn::Mul(kx, sx);
+  const V Q = hn::Sqrt(hn::Add(hn::Mul(kyT, kyT), hn::Mul(kxsx, kxsx)));
+  V X = hn::Sub(hn::Mul(hn::Mul(hn::Mul(Q, h), h), hn::Mul(invg, hn::Set(d, m.invPmaxMue0))), h);
+  X = hn::IfThenElse(hn::Gt(X, h), h, X);
+
+  const V hPlusX = hn::Add(h, X);
+  const V XMinush = hn::Sub(X, h);
+  const V hX2 = hn::Mul(hPlusX, hPlusX);
+  const V Xh2 = hn::Mul(XMinush, XMinush);
+  const V sliding =
+      hn::Mul(hn::Mul(hn::Mul(b, hX2), hn::Sub(hn::Mul(two, h), X)), hn::Mul(invhh, hn::Set(d, m.slidingFactor)));
+  const V bXh2 = hn::Mul(b, Xh2);
+  const V Fx = hn::Add(hn::Mul(hn::Mul(sliding, mux), ex), hn::Mul(hn::Mul(bXh2, kx), sx));
+  const V Fy = hn::Add(hn::Mul(hn::Mul(sliding, muy), ey), hn::Mul(hn::Mul(bXh2, ky), T));
+
+  const V adhesionMoment = hn::Mul(hn::Mul(hn::Mul(bXh2, kyT), hn::Add(hn::Mul(two, X), h)), hn::Set(d, 1.0 / 3.0));
+  const V slidingMoment =
+      hn::Mul(hn::Mul(hn::Mul(hn::Mul(hX2, bXh2), ey), muy), hn::Mul(invhh, hn::Set(d, m.momentFactor)));
+  const V negM = hn::Sub(slidingMoment, adhesionMoment);
+  const V Mz = hn::Mul(negM, hn::IfThenElse(TPositive, hn::Set(d, m.MzScaleP), hn::Set(d, m.MzScaleN)));
+
+  FxOut = hn::IfThenZeroElse(unloaded, Fx);
+  FyOut = hn::IfThenZeroElse(unloaded, Fy);
+  MzOut = hn::IfThenZeroElse(unloaded, Mz);
+}
+
+/// Forces of n operating points. A last part shorter than a vector is copied
+/// into a padded vector, evaluated whole and copied out.
+void evaluateColumns(const BatchConstants& constants, const BatchColumns& c, std::size_t n) {
+  // A copy of its own, which no output column can alias: its values stay in
+  // registers across the loop.
+  const BatchConstants m = constants;
+  const hn::ScalableTag<double> d;
+  using V = hn::Vec<decltype(d)>;
+  const std::size_t lanes = hn::Lanes(d);
+  V Fx, Fy, Mz;
+  std::size_t k = 0;
+  // Two vectors a step: each is one long chain of dependent operations, and
+  // two of them side by side keep the execution units busy.
+  for (; k + 2 * lanes <= n; k += 2 * lanes) {
+    V Fx2, Fy2, Mz2;
+    const std::size_t k2 = k + lanes;
+    evaluateLanes(d, m, hn::LoadU(d, c.sx + k), hn::LoadU(d, c.alpha + k), hn::LoadU(d, c.Fz + k),
+                  hn::LoadU(d, c.V + k), Fx, Fy, Mz);
+    evaluateLanes(d, m, hn::LoadU(d, c.sx + k2), hn::LoadU(d, c.alpha + k2), hn::LoadU(d, c.Fz + k2),
+                  hn::LoadU(d, c.V + k2), Fx2, Fy2, Mz2);
+    hn::StoreU(Fx, d, c.Fx + k);
+    hn::StoreU(Fy, d, c.Fy + k);
+    hn::StoreU(Mz, d, c.Mz + k);
+    hn::StoreU(Fx2, d, c.Fx + k2);
+    hn::StoreU(Fy2, d, c.Fy + k2);
+    hn::StoreU(Mz2, d, c.Mz + k2);
+  }
+  for (; k + lanes <= n; k += lanes) {
+    evaluateLanes(d, m, hn::LoadU(d, c.sx + k), hn::LoadU(d, c.alpha + k), hn::LoadU(d, c.Fz + k),
+                  hn::LoadU(d, c.V + k), Fx, Fy, Mz);
+    hn::StoreU(Fx, d, c.Fx + k);
+    hn::StoreU(Fy, d, c.Fy + k);
+    hn::StoreU(Mz, d, c.Mz + k);
+  }
+  if (k == n) return;
+
+  // The padding repeats the first point of the part, so it computes nothing
+  // the real points do not.
+  constexpr std::size_t kPad = HWY_MAX_BYTES / sizeof(double);
+  if (lanes > kPad) return;  // never: no vector is wider than HWY_MAX_BYTES
+  HWY_ALIGN double buffer[4][kPad];
+  const std::size_t rest = n - k;
+  for (std::size_t j = 0; j < lanes; ++j) {
+    const std::size_t from = k + (j < rest ? j : 0);
+    buffer[0][j] = c.sx[from];
+    buffer[1][j] = c.alpha[from];
+    buffer[2][j] = c.Fz[from];
+    buffer[3][j] = c.V[from];
+  }
+  evaluateLanes(d, m, hn::Load(d, buffer[0]), hn::Load(d, buffer[1]), hn::Load(d, buffer[2]), hn::Load(d, buffer[3]),
+                Fx, Fy, Mz);
+  hn::Store(Fx, d, buffer[0]);
+  hn::Store(Fy, d, buffer[1]);
+  hn::Store(Mz, d, buffer[2]);
+  std::copy_n(buffer[0], rest, c.Fx + k);
+  std::copy_n(buffer[1], rest, c.Fy + k);
+  std::copy_n(buffer[2], rest, c.Mz + k);
+}
+
+const char* targetName() { return hwy::TargetName(HWY_TARGET); }
+
+}  // namespace HWY_NAMESPACE
+}  // namespace grip
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+namespace grip {
+
+HWY_EXPORT(evaluateColumns);
+HWY_EXPORT(targetName);
+
+void ContinuousModel::evaluate(const OperatingColumns& in, const ForceColumns& out) {
+  // Columns of unequal length are taken as far as all of them reach.
+  const std::size_t n =
+      std::min({in.longitudinalSlip.size(), in.slipAngle.size(), in.camber.size(), in.verticalLoad.size(),
+                in.speed.size(), out.Fx.size(), out.Fy.size(), out.Mz.size()});
+  if (n == 0) return;
+  if (n == 1) {  // one point: the scalar code alone is quicker than a padded vector
+    TyreForces forces;
+    evaluate(OperatingPoint{in.longitudinalSlip[0], in.slipAngle[0], in.camber[0], in.verticalLoad[0], in.speed[0]},
+             forces);
+    out.Fx[0] = forces.Fx;
+    out.Fy[0] = forces.Fy;
+    out.Mz[0] = forces.Mz;
+    return;
+  }
+  const BatchColumns columns{in.longitudinalSlip.data(), in.slipAngle.data(), in.verticalLoad.data(), in.speed.data(),
+                             out.Fx.data(),            out.Fy.data(),    out.Mz.data()};
+  HWY_DYNAMIC_DISPATCH(evaluateColumns)(BatchConstants(*this), columns, n);
+
+  // Leave Fz, mue0Fz, h and b as the scalar loop would: Fz of the last point,
+  // the patch of the last point that carries a load, exactly as the scalar
+  // code leaves them. One scalar point per batch.
+  std::size_t loaded = n;
+  while (loaded > 0 && in.verticalLoad[loaded - 1] == 0.0) --loaded;
+  if (loaded > 0) {
+    const std::size_t k = loaded - 1;
+    TyreForces forces;
+    evaluate(OperatingPoint{in.longitudinalSlip[k], in.slipAngle[k], in.camber[k], in.verticalLoad[k], in.speed[k]},
+             forces);
+  }
+  Fz = in.verticalLoad[n - 1];
+}
+
+const char* ContinuousModel::batchTarget() { return HWY_DYNAMIC_DISPATCH(targetName)(); }
+
+}  // namespace grip
+#endif  // HWY_ONCE

@@ -1,0 +1,178 @@
+#pragma once
+
+#include <array>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/ParameterSet.h"
+#include "core/TyreModel.h"
+#include "fit/FitMessages.h"
+
+namespace grip {
+
+/// Results of a design call that are no design count and no target value.
+inline constexpr double kArgumentFault = 1e10;  ///< the arguments cannot be used
+inline constexpr double kTargetFault = 1e11;    ///< DesignTarget.dat or a measurement file not read
+inline constexpr double kStartFault = 1e12;     ///< DesignStart.dat not read, or no initialise before
+inline constexpr double kResultFault = 1e13;    ///< terminate could not write a result file; the fit is kept
+
+/// What a call identifier asks for, after truncation toward zero.
+enum class DesignCall { initialise, run, terminate, invalid };
+
+/// 0 initialises, -1 terminates, every other number runs; not a number is invalid.
+DesignCall designCallOf(double identifier);
+
+/// Values per measured point in the store.
+inline constexpr std::size_t kMeasurementColumns = 7;
+
+/// The measured points of all files as columns, point after point and file
+/// after file, with each file's speed repeated per point: the input of one
+/// batch evaluation over the whole target.
+struct MeasuredColumns {
+  std::vector<double> longitudinalSlip;  ///< [-]
+  std::vector<double> slipAngle;         ///< [deg]
+  std::vector<double> camber;            ///< [deg]
+  std::vector<double> verticalLoad;      ///< measured load [N]
+  std::vector<double> speed;             ///< the file's speed [mm/s]
+  std::vector<double> Fx;                ///< measured [N]
+  std::vector<double> Fy;                ///< measured [N]
+  std::vector<double> Mz;                ///< measured [N*mm]
+  std::vector<int> direction;            ///< target direction of the point's file
+};
+
+struct DesignState;
+
+/// The target value and the residuals of one model over the measured points
+/// of a design state. Holds the model's forces of every point, allocated
+/// once: an evaluation allocates nothing, reads no file and prints nothing.
+/// Fits that run side by side each have their own evaluator and model.
+class TargetEvaluator {
+ public:
+  TargetEvaluator(TyreModel& model, const DesignState& state);
+
+  /// Mean load-normalised force error over every measured point [%] of the
+  /// design variables (state.designCount values).
+  double target(std::span<const double> designVariables);
+
+  /// The same for the model's parameters as they are.
+  double target();
+
+  /// Signed errors, one per point and compared channel (Fx for direction 1,
+  /// Fy for 2, Fy and Mz for 3), scaled so that their magnitudes add up to
+  /// the target value: model minus measured, over the measured load, times
+  /// 100 over the point count (and over 500 for Mz). Evaluates
+  /// designVariables; residuals holds residualCount() values.
+  void residuals(std::span<const double> designVariables, std::span<double> residuals);
+
+  /// The same for the forces of the last evaluation.
+  void residuals(std::span<double> residuals) const;
+
+  /// Residuals of the design state: points of direction 1 and 2 give one,
+  /// direction 3 and above two.
+  std::size_t residualCount() const { return residualCount_; }
+
+  /// The model's forces of point k from the last evaluation.
+  double Fx(std::size_t k) const { return Fx_[k]; }
+  double Fy(std::size_t k) const { return Fy_[k]; }
+  double Mz(std::size_t k) const { return Mz_[k]; }
+
+ private:
+  void evaluateAll();
+
+  TyreModel& model_;
+  const DesignState& state_;
+  std::vector<double> Fx_, Fy_, Mz_;
+  std::size_t residualCount_ = 0;
+};
+
+/// Everything the fit keeps from one call to the next: the tyre model built
+/// at initialise, the design variables of the design start file, the
+/// measurement store of the target file and the last target value.
+/// Default-constructed it is "not initialised" and holds nothing.
+///
+/// Once initialised, the fields other than model and targetValue are only
+/// read: fits that run side by side share them, each with a model of its own.
+struct DesignState {
+  std::optional<TyreModel> model;  ///< parameters, model type and both variant records
+  int totalPoints = 0;             ///< points of all measurement files
+  int fileCount = 0;               ///< measurement files of the target list
+  bool initialised = false;        ///< an initialise call completed, no terminate since
+  int designCount = 0;             ///< design variables (0 to 33)
+
+  std::vector<std::string> fileNames;       ///< measurement files of the target list
+  std::vector<int> PointsPerFile;           ///< points per measurement file (0 or more)
+  std::vector<int> TargetDirectionPerFile;  ///< 1 Fx, 2 Fy, 3 and above Fy and Mz
+  std::vector<double> SpeedPerFile;         ///< speed of all points of a file [mm/s]
+  std::vector<int> pointsBeyondCount;       ///< per file: points the file holds beyond its count (not used)
+  /// Seven numbers per point, file after file: slip [-], slip angle [deg],
+  /// camber [deg], measured Fx [N], Fy [N], vertical load [N], measured Mz [N*mm].
+  std::vector<double> measurements;
+  MeasuredColumns columns;  ///< the same points as columns
+
+  std::array<int, kParameterCount> designMask{};     ///< 1 for a design variable
+  std::array<double, kParameterCount> lowerBound{};  ///< design bounds, 0 elsewhere
+  std::array<double, kParameterCount> upperBound{};
+  std::array<int, kParameterCount> boundsRead{};     ///< bounds found behind "designbounds": 0, 1 or 2
+  std::array<int, kParameterCount> parameterLine{};  ///< line of DesignStart.dat that gave the value
+  std::array<double, kParameterCount> startValues{};  ///< design variables as DesignStart.dat gives them
+
+  double targetValue = 0.0;  ///< mean normalised force error of the last evaluation [%]
+  /// The evaluator of the state's own model, made at initialise. It refers
+  /// to the state, which is therefore not moved while initialised.
+  std::unique_ptr<TargetEvaluator> evaluator;
+};
+
+/// One call of the optimiser: initialise (reads the two design files,
+/// returns the design count; the start values are in state.startValues),
+/// run (returns the target value of designVariables) or terminate (returns
+/// it, writes the result files and releases the state). Failures print their
+/// message and return kArgumentFault, kTargetFault, kStartFault or
+/// kResultFault. The design variables are only read. Nothing is thrown.
+double handleDesignCall(DesignState& state, std::span<const double> designVariables, double identifier) noexcept;
+
+/// Reads the target list (DesignTarget.dat) and the measurement files it
+/// lists into the store; a relative measurement file name is taken from the
+/// list's folder. Returns 1, or 0 after printing why not.
+int readDesignTarget(DesignState& state, const std::string& targetFile = fit::kDesignTargetFile);
+
+/// Reads the design start file (DesignStart.dat) into the model (which must
+/// exist), marks the design variables and sets the selected variant up.
+/// Returns the parameter reader's result: 0 when the file cannot be used.
+int readDesignStart(DesignState& state, const std::string& startFile = fit::kDesignStartFile);
+
+/// Initialise without the call protocol: a fresh model, both design files
+/// read, the evaluator made. Returns 0, or kTargetFault or kStartFault
+/// after printing why (the state is then released).
+double initialiseDesign(DesignState& state, const std::string& startFile = fit::kDesignStartFile,
+                        const std::string& targetFile = fit::kDesignTargetFile);
+
+/// Puts the design variables into the model's parameters and takes them into
+/// the selected variant without allocating. designVariables holds
+/// state.designCount values.
+void applyDesignVariables(TyreModel& model, const DesignState& state, std::span<const double> designVariables);
+
+/// Ends a parameter line of DesignResults.dat: the design bounds, the design
+/// variable's number and its bound flag for a design variable, else only the
+/// line end.
+void writeDesignBounds(std::FILE* file, std::size_t parameter, const DesignState& state,
+                       std::span<const double> designVariables, int& designIndex);
+
+/// Target value of the state's own model at its parameters as they are,
+/// kept in state.targetValue.
+double evaluateTarget(DesignState& state);
+
+/// Writes "file1.dat", "file2.dat", ...: per point the operating point, the
+/// measured and the model's Fx, Fy and Mz. Returns false after printing
+/// which file could not be written and why.
+bool writeFileResults(DesignState& state);
+
+/// Writes "DesignResults.dat": the parameters as a parameter file with the
+/// design bounds, and the target value. Returns false after printing why
+/// it could not be written.
+bool writeDesignResults(const DesignState& state, std::span<const double> designVariables);
+
+}  // namespace grip
