@@ -43,7 +43,11 @@ TEST(NumberText, WritesAsPrintfOnRoundingEdgesAndLimits) {
       DBL_MIN, -DBL_MIN, DBL_TRUE_MIN, -DBL_TRUE_MIN, DBL_MAX, -DBL_MAX, DBL_EPSILON, 1.0 - DBL_EPSILON / 4,
       std::nextafter(DBL_MIN, 0.0), std::nextafter(1.0000005, 0.0), std::nextafter(1.0000005, 2.0),
       std::nextafter(9.9999995e5, 0.0), std::nextafter(9.9999995e5, 1e6),
-      INFINITY, -INFINITY, NAN, -NAN, fromBits(0x7ff0000000000001), fromBits(0xfff8000000000001)};
+      INFINITY, -INFINITY, NAN, -NAN, fromBits(0x7ff0000000000001), fromBits(0xfff8000000000001),
+      // Exact ties at the seventh digit, which go to the even neighbour.
+      1234567.5, 1234568.5, 12345675.0, 12345685.0, 9999999.5, 99999995.0, 0.12345675, 1.5e-7, 2.5e-7,
+      // Around the ends of the integer path, about 1e-21 and 1e33.
+      1e-21, 9.99999949e-22, 1e-22, 1e33, 9.9999995e33, 1e34, 1.2345675e-20, 5.5e32};
   // Every decade of the range, and a number just below each one, which
   // rounds up to the next exponent.
   for (int exponent = -320; exponent <= 308; ++exponent) {
@@ -63,21 +67,27 @@ TEST(NumberText, WritesAsPrintfOnRoundingEdgesAndLimits) {
   EXPECT_EQ(written(-DBL_MAX).size(), kScientificMaxLength);
 }
 
-TEST(NumberText, WritesAsPrintfForAMillionRandomNumbers) {
+TEST(NumberText, WritesAsPrintfForTwoMillionRandomNumbers) {
   std::mt19937_64 random(20240611);
   std::uniform_int_distribution<int> digits(0, 9999999);
   std::uniform_int_distribution<int> decade(-12, 12);
+  std::uniform_int_distribution<int> exponent(-25, 36);
   int mismatches = 0;
-  for (int k = 0; k < 1'000'000 && mismatches < 10; ++k) {
+  for (int k = 0; k < 2'000'000 && mismatches < 10; ++k) {
     double value;
-    if (k % 2 == 0) {
+    if (k % 3 == 0) {
       value = fromBits(random());  // any bit pattern: denormals, NaN payloads, infinities
+    } else if (k % 3 == 1) {
+      // Any mantissa at magnitudes from 1e-25 to 1e36, and eight-digit
+      // whole numbers ending in 5, ties at the seventh digit.
+      value = k % 9 == 1 ? 10.0 * (digits(random) % 9'000'000) + 10'000'005.0
+                         : fromBits(random() >> 12 | 0x3ff0000000000000) * std::pow(10.0, exponent(random));
     } else {
       // "Nice" numbers as measured data holds them, seven or eight digits
       // long, many of them exactly half way at the seventh digit.
       value = (digits(random) + (k % 4 == 1 ? 0.5 : 0.0)) * std::pow(10.0, decade(random));
-      if (k % 3 == 0) value = -value;
     }
+    if (k % 5 == 0) value = -value;
     if (written(value) != printed(value)) {
       ADD_FAILURE() << printed(value) << " written as " << written(value);
       ++mismatches;
