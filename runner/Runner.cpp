@@ -141,11 +141,13 @@ bool Runner::pointCount(int& points) {
     return false;
   }
   const std::string text = firstWordAfterEquals(line);
-  const char* message = nullptr;
-  if (!(count >= 1.0) || count != std::floor(count)) message = msg::kPointCount;
-  else if (count > kMaxRangePoints) message = msg::kTooManyPoints;
-  if (message != nullptr) {
-    say(message, control_->lineNumber(), control_->fileName().c_str(), text.c_str(), kMaxRangePoints);
+  if (!(count >= 1.0) || count != std::floor(count)) {
+    say(msg::kPointCount, control_->lineNumber(), control_->fileName().c_str(), text.c_str());
+    fault();
+    return false;
+  }
+  if (count > kMaxRangePoints) {
+    say(msg::kTooManyPoints, control_->lineNumber(), control_->fileName().c_str(), text.c_str(), kMaxRangePoints);
     fault();
     return false;
   }
