@@ -118,8 +118,6 @@ bool writeParameterFile(const std::string& fileName, const TyreModel& model) {
   return std::fclose(file.release()) == 0 && written;
 }
 
-int TyreModel::readParameterFile() { return readParameterFile(parameterFileName, nullptr); }
-
 int TyreModel::readParameterFile(const std::string& fileName, const ValueLineHook& onValueLine) {
   forces = TyreForces{};
   errorCount = 0;

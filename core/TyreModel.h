@@ -44,13 +44,11 @@ class TyreModel {
  public:
   TyreModel(std::unique_ptr<TyreVariant> continuousModel, std::unique_ptr<TyreVariant> discreteModel);
 
-  /// Reads the parameter file named by parameterFileName and sets up the
-  /// selected variant. Returns the count of the last block header found,
-  /// plus 1 when the model block was found; 0 when the file cannot be
-  /// opened or the model type is neither 1 nor 2.
-  int readParameterFile();
-
-  /// The same for any file name, calling onValueLine for every stored value line.
+  /// Reads the named parameter file and sets up the selected variant,
+  /// calling onValueLine (when set) for every stored value line. Returns the
+  /// count of the last block header found, plus 1 when the model block was
+  /// found; 0 when the file cannot be opened or the model type is neither 1
+  /// nor 2.
   int readParameterFile(const std::string& fileName, const ValueLineHook& onValueLine);
 
   /// Takes a whole parameter set and a model number as a parameter file
@@ -93,13 +91,10 @@ class TyreModel {
   /// Trace flag and stream of the discrete model.
   void setTrace(int flag, std::FILE* stream) { discrete->setTrace(flag, stream); }
 
-  std::string parameterFileName;  ///< gripsim: the parameter file that readParameterFile opens
   int parameterCount = 0;         ///< values the last read took from the file (33 when complete)
   ParameterSet parameters{};      ///< parameter values in file order
   OperatingPoint input{};         ///< operating point of the next evaluation
   TyreForces forces{};            ///< result of the last evaluation
-  OperatingPoint rangeStart{};    ///< gripsim: start point of a range sweep
-  OperatingPoint rangeEnd{};      ///< gripsim: end point of a range sweep
   int errorCount = 0;             ///< 0 when the last read succeeded
   int modelType = kNoModel;       ///< 1 continuous, 2 discrete
   double modelNumber = kNoModel;  ///< the number of the model block; modelType is it truncated

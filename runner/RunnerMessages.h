@@ -3,6 +3,8 @@
 // Console texts, section keys and file names of gripsim. Run-control files,
 // scripts and stored results depend on them exactly as they stand.
 
+#include <cstddef>
+
 namespace grip::msg {
 
 inline constexpr const char* kArgumentCount = " number of arguments should be 1: inputfile \n";
@@ -13,6 +15,16 @@ inline constexpr const char* kUnableToOpenOutput = " unable to open output file 
 inline constexpr const char* kUnableToOpenData = " unable to open data file %s\n";
 inline constexpr const char* kShortMeasurementLine =
     " line %d of %s holds fewer than seven numbers and is skipped: %s\n";
+
+// Faults found by gripsim itself, each naming the file, the line and the value.
+inline constexpr const char* kResultIsInput =
+    " line %d of %s: result file %s is an input of this run and is not overwritten\n";
+inline constexpr const char* kPointCount =
+    " line %d of %s: the number of points should be a whole number of 1 or more, not %s\n";
+inline constexpr const char* kTooManyPoints =
+    " line %d of %s: %s points are more than the %d a range may write (about 1 GB of text)\n";
+inline constexpr const char* kNotFinite =
+    " line %d of %s: %s %g is not a finite number; the point is evaluated with it\n";
 
 }  // namespace grip::msg
 
@@ -33,6 +45,18 @@ inline constexpr const char* kRangeLineFormat =
     " %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e\n";
 inline constexpr const char* kFileLineFormat =
     " %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e  %+12.6e %+12.6e %+12.6e\n";
+
+/// Most points of one range. A range line is about 100 characters, so the
+/// limit keeps a result file near 1 GB: more than any plot or fit can use,
+/// and a mistyped count (an extra digit or two) ends in a message rather
+/// than in hours of writing and a full disk.
+inline constexpr int kMaxRangePoints = 10'000'000;
+
+/// Points evaluated together in range and file sections.
+inline constexpr std::size_t kChunkPoints = 1024;
+
+/// Names of the five values of an operating point in messages, in file order.
+inline constexpr const char* kPointValueNames[] = {"slip", "slip angle", "camber", "load", "speed"};
 
 /// Exit statuses of gripsim.
 enum ExitStatus : int {

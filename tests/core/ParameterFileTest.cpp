@@ -36,9 +36,8 @@ struct ModelUnderTest {
   /// Reads text as a parameter file; returns the reader's result, console in output.
   int read(const std::string& text) {
     dir.write("p.dat", text);
-    model->parameterFileName = dir.file("p.dat");
     ::testing::internal::CaptureStdout();
-    int result = model->readParameterFile();
+    int result = model->readParameterFile(dir.file("p.dat"), nullptr);
     output = ::testing::internal::GetCapturedStdout();
     return result;
   }
@@ -149,9 +148,8 @@ TEST_F(ParameterFileTest, ModelNumberIsTruncatedTowardZero) {
 TEST_F(ParameterFileTest, UnreadableFileKeepsTheEarlierRead) {
   read(test::parameterFileText(test::distinctParameters(), 1.0));
   model->forces = {7.0, 8.0, 9.0};
-  model->parameterFileName = dir.file("missing.dat");
   ::testing::internal::CaptureStdout();
-  EXPECT_EQ(model->readParameterFile(), 0);
+  EXPECT_EQ(model->readParameterFile(dir.file("missing.dat"), nullptr), 0);
   EXPECT_EQ(::testing::internal::GetCapturedStdout(),
             " unable to open input file " + dir.file("missing.dat") + " for reading\n");
   EXPECT_EQ(model->parameters, test::distinctParameters());

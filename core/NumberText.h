@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace grip {
+
+/// Longest text of one number written as "%+12.6e": sign, one digit, point,
+/// six digits, "e", exponent sign and at most three exponent digits
+/// ("-1.797693e+308"). Shorter texts ("+inf") are padded to 12 characters.
+inline constexpr std::size_t kScientificMaxLength = 14;
+
+/// Writes value as printf's "%+12.6e" writes it in the C locale: the sign
+/// always, six digits after the point rounded to nearest, an exponent of at
+/// least two digits, and "inf" or "nan" with the sign of the value, padded
+/// with blanks on the left to 12 characters. out must hold
+/// kScientificMaxLength characters; returns the end of the text (no NUL).
+char* writeScientific(char* out, double value);
+
+/// Appends value as "%+12.6e" to text.
+void appendScientific(std::string& text, double value);
+
+/// The layout of a line of numbers, given as a printf format whose only
+/// conversions are "%+12.6e"; read once, used for many lines.
+class NumberLine {
+ public:
+  /// An invalid layout (another conversion than "%+12.6e") appends nothing.
+  explicit NumberLine(std::string_view layout);
+
+  bool valid() const { return valid_; }
+  /// Numbers of one line.
+  std::size_t count() const { return valid_ ? texts_.size() - 1 : 0; }
+
+  /// Appends one line: the text between the conversions is copied and each
+  /// conversion takes the next of values. False (nothing appended) when the
+  /// layout is invalid or values holds fewer numbers than the line.
+  bool append(std::string& text, std::span<const double> values) const;
+
+ private:
+  std::vector<std::string> texts_;  ///< text before each number, and after the last
+  bool valid_ = true;
+};
+
+/// Reads a real number at text, up to end, as strtod does in the C locale:
+/// leading white space, an optional sign, a decimal or "0x" hexadecimal
+/// number, "inf", "infinity" or "nan" in any case; a value beyond the range
+/// reads as infinity, one below it as zero or the nearest denormal. On
+/// success advances text past the number; false when no number starts there.
+bool parseReal(const char*& text, const char* end, double& value);
+
+}  // namespace grip
