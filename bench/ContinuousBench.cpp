@@ -10,6 +10,7 @@
 
 #include "continuous/ContinuousModel.h"
 #include "core/TyreModel.h"
+#include "model/MakeTyreModel.h"
 #include "discrete/DiscreteModel.h"
 #include "runner/Runner.h"
 
@@ -21,7 +22,7 @@ const fs::path kExamples = fs::path(__FILE__).parent_path().parent_path() / "exa
 
 /// A model object with the continuous example tyre read from its file.
 struct ExampleModel {
-  ExampleModel() : model(std::make_unique<grip::ContinuousModel>(), std::make_unique<grip::DiscreteModel>()) {
+  ExampleModel() : model(grip::makeTyreModel()) {
     model.readParameterFile((kExamples / "passenger.dat").string(), nullptr);
   }
   grip::TyreModel model;

@@ -13,6 +13,7 @@
 
 #include "continuous/ContinuousModel.h"
 #include "core/TyreModel.h"
+#include "model/MakeTyreModel.h"
 #include "discrete/DiscreteModel.h"
 
 namespace {
@@ -30,7 +31,7 @@ void discreteSweep(benchmark::State& state) {
   const auto pressure = static_cast<int>(state.range(2));
   const auto camber = static_cast<double>(state.range(3));
 
-  grip::TyreModel file(std::make_unique<grip::ContinuousModel>(), std::make_unique<grip::DiscreteModel>());
+  grip::TyreModel file = grip::makeTyreModel();
   file.readParameterFile((kExamples / "passenger_discrete.dat").string(), nullptr);
   grip::ParameterSet parameters = file.parameters;
   parameters[grip::par::ni] = cells;

@@ -11,8 +11,7 @@
 #include "core/KeyedLine.h"
 #include "core/Messages.h"
 #include "core/NumberText.h"
-#include "continuous/ContinuousModel.h"
-#include "discrete/DiscreteModel.h"
+#include "model/MakeTyreModel.h"
 #include "runner/PointColumns.h"
 
 namespace grip {
@@ -67,7 +66,7 @@ bool readMeasurement(const std::string& line, double (&values)[7]) {
 }  // namespace
 
 Runner::Runner()
-    : model_(std::make_unique<ContinuousModel>(), std::make_unique<DiscreteModel>()),
+    : model_(makeTyreModel()),
       rangeFileName_(kDefaultRangeFileName),
       rangeLine_(kRangeLineFormat),
       fileLine_(kFileLineFormat) {}
