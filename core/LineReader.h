@@ -2,17 +2,23 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace grip {
 
 /// Reads a text file line by line. A line holds at most 255 characters with
 /// its line end; a longer line is split and its rest is the next line. A
-/// Windows line end "\r\n" reads as "\n".
+/// Windows line end "\r\n" reads as "\n". The file is taken a block at a
+/// time (files of many lines, such as measurement files, would otherwise
+/// spend more on reading characters than on everything done with the
+/// lines), so nothing else may read the same stream.
 class LineReader {
  public:
   static constexpr std::size_t kMaxLineLength = 255;
+  static constexpr std::size_t kDefaultBlockSize = 1 << 16;
 
-  LineReader(std::FILE* file, std::string fileName) : file_(file), fileName_(std::move(fileName)) {}
+  /// blockSize (at least 1) is the number of characters read from the stream at a time.
+  LineReader(std::FILE* file, std::string fileName, std::size_t blockSize = kDefaultBlockSize);
 
   /// Reads the next line. At the end of the file it returns false and the
   /// line read before stays the current one.
@@ -25,8 +31,14 @@ class LineReader {
   bool atEnd() const { return atEnd_; }
 
  private:
+  /// True when a character is waiting in the block, reading the next block if need be.
+  bool available();
+
   std::FILE* file_;
   std::string fileName_;
+  std::vector<char> block_;
+  std::size_t position_ = 0;  ///< next character of the block
+  std::size_t filled_ = 0;    ///< characters in the block
   std::string line_;
   std::string next_;
   int lineNumber_ = 0;

@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <sys/stat.h>
 
-#include "core/BlockLineReader.h"
 #include "core/Console.h"
 #include "core/KeyedLine.h"
 #include "core/Messages.h"
@@ -308,7 +307,7 @@ bool Runner::fileSection() {
     return false;
   }
 
-  BlockLineReader lines(data.get(), dataName);
+  LineReader lines(data.get(), dataName);
   PointColumns chunk(chunkPoints());
   double m[7];
   while (lines.next()) {
