@@ -8,6 +8,7 @@
 #include <pybind11/stl.h>
 
 #include <chrono>
+#include <cmath>
 #include <stdexcept>
 
 #include "core/ParameterSet.h"
@@ -88,6 +89,7 @@ py::dict channelDict(const ChannelReport& c) {
   d["measured_peak"] = c.measuredPeak;
   d["model_peak"] = c.modelPeak;
   d["in_target"] = c.inTarget;
+  d["target_share"] = c.targetShare;
   return d;
 }
 
@@ -102,29 +104,32 @@ py::dict designDict(const DesignReport& r) {
   return d;
 }
 
+/// The search options of a Python fit; zero counts and an empty method
+/// leave the choice to the fit library (its defaults by the problem).
 SearchOptions searchOptionsOf(const std::string& method, int starts, long maxEvaluations, unsigned long seed,
-                              int threads) {
+                              int threads, bool centralDifferences, double differenceStep) {
   SearchOptions options;
-#ifdef GRIP_HAVE_SEARCH
   if (!method.empty()) {
     options.method = searchMethodOf(method);
     if (!options.method) throw std::invalid_argument(formatText(msg::kPySearchMethod, method.c_str()));
   }
-#else
-  (void)method;
-#endif
+  if (!(differenceStep > 0.0) || !std::isfinite(differenceStep))
+    throw std::invalid_argument(formatText(msg::kPyDifferenceStep, differenceStep));
   options.starts = starts;
   options.maxEvaluations = maxEvaluations;
   options.seed = seed;
   options.threads = threads;
+  options.centralDifferences = centralDifferences;
+  options.differenceStep = differenceStep;
   return options;
 }
 
 /// Validates and searches, then reports on the best design: plain Python
 /// data, so that results travel between processes.
 py::dict fitDesign(PythonDesign& design, const std::string& method, int starts, long maxEvaluations,
-                   unsigned long seed, int threads) {
-  const SearchOptions options = searchOptionsOf(method, starts, maxEvaluations, seed, threads);
+                   unsigned long seed, int threads, bool centralDifferences, double differenceStep) {
+  const SearchOptions options =
+      searchOptionsOf(method, starts, maxEvaluations, seed, threads, centralDifferences, differenceStep);
   FitOutcome outcome;
   FitReport report;
   {
@@ -135,13 +140,14 @@ py::dict fitDesign(PythonDesign& design, const std::string& method, int starts, 
   const SearchResult& s = outcome.search;
   py::dict result;
   result["design"] = s.design;
-  result["target"] = s.target;
+  // The target as the report evaluated it at the design found: what the
+  // result files and the gripfit program give for the same design.
+  result["target"] = report.target;
+  result["points"] = report.points;
   result["evaluations"] = s.evaluations;
   result["seconds"] = s.seconds;
   result["starts_done"] = s.startsDone;
-#ifdef GRIP_HAVE_SEARCH
   result["method"] = std::string(searchMethodName(s.method));
-#endif
   result["interrupted"] = s.interrupted;
   py::list warnings;
   for (const DesignIssue& issue : outcome.issues) warnings.append(issue.message);
@@ -151,7 +157,6 @@ py::dict fitDesign(PythonDesign& design, const std::string& method, int starts, 
   for (const DesignReport& r : report.design) variables.append(designDict(r));
   result["channels"] = channels;
   result["variables"] = variables;
-  result["report_target"] = report.target;
   return result;
 }
 
@@ -189,7 +194,6 @@ PYBIND11_MODULE(_grip, m) {
   });
   m.def("parameter_index", [](const std::string& name) { return parameterIndex(name); });
   m.def("parameter_name_list", &parameterNameList);
-  m.def("search_available", &PythonDesign::searchAvailable);
 
   py::class_<PythonTyre>(m, "TyreCore")
       .def(py::init<>())
@@ -293,6 +297,14 @@ PYBIND11_MODULE(_grip, m) {
              return std::vector<double>(p.begin(), p.end());
            })
       .def("result_files", [](PythonDesign& d, const Column& x) { return d.resultFiles(spanOf(x)); })
+      .def_property_readonly("defaults",
+                             [](const PythonDesign& d) {
+                               py::dict defaults;
+                               defaults["method"] = std::string(searchMethodName(d.defaultMethod()));
+                               defaults["starts"] = d.defaultStartCount();
+                               defaults["max_evals"] = d.defaultEvaluationCount();
+                               return defaults;
+                             })
       .def("fit", &fitDesign);
 
   py::class_<DesignCallState>(m, "DesignCallState").def(py::init<>()).def("call", &DesignCallState::call);

@@ -18,5 +18,4 @@ NO_TARGET = "the fit needs targets: target=FILE or targets=[{{'data': ..., 'dire
 TARGET_OR_TARGETS = "give the targets as target=FILE or as targets=[...], not both"
 TARGET_ENTRY = "target {index}: {detail}"
 BOUNDS_PAIR = "design bounds of {name} should be a pair (lower, upper), not {value!r}"
-NO_SEARCH = "this build of grip holds no search: the fit library was built without it"
 JOB_NOT_MAPPING = "job {index} should be a dict of grip.fit keyword arguments, not {kind}"

@@ -8,8 +8,6 @@ import pytest
 import grip
 from conftest import FIT_CASES, GOLDEN
 
-needs_search = pytest.mark.skipif(not grip._grip.search_available(), reason="the fit library holds no search yet")
-
 
 def jobs():
     cases = [GOLDEN / "fit" / name for name in FIT_CASES if (GOLDEN / "fit" / name / "expected" / "file1.dat").exists()]
@@ -18,7 +16,6 @@ def jobs():
             for case in cases[:2] for seed in (1, 2)]
 
 
-@needs_search
 def testLocalClusterGivesTheInProcessResultsInJobOrder():
     distributed = pytest.importorskip("distributed")
     package = str(pathlib.Path(grip.__file__).resolve().parents[1])
