@@ -124,6 +124,33 @@ SearchOptions searchOptionsOf(const std::string& method, int starts, long maxEva
   return options;
 }
 
+/// The report's channels and design variables as lists of dicts.
+void putReport(py::dict& result, const FitReport& report) {
+  py::list channels, variables;
+  for (const ChannelReport& c : report.channels) channels.append(channelDict(c));
+  for (const DesignReport& r : report.design) variables.append(designDict(r));
+  result["channels"] = channels;
+  result["variables"] = variables;
+  result["target"] = report.target;
+  result["points"] = report.points;
+}
+
+/// The report of design x as it stands, no search: what gripfit --evaluate reports.
+py::dict reportAt(PythonDesign& design, const Column& x) {
+  SearchResult given;
+  const auto values = spanOf(x);
+  given.design.assign(values.begin(), values.end());
+  given.evaluations = 1;
+  FitReport report;
+  {
+    py::gil_scoped_release release;
+    report = design.report(given);
+  }
+  py::dict result;
+  putReport(result, report);
+  return result;
+}
+
 /// Validates and searches, then reports on the best design: plain Python
 /// data, so that results travel between processes.
 py::dict fitDesign(PythonDesign& design, const std::string& method, int starts, long maxEvaluations,
@@ -140,10 +167,6 @@ py::dict fitDesign(PythonDesign& design, const std::string& method, int starts, 
   const SearchResult& s = outcome.search;
   py::dict result;
   result["design"] = s.design;
-  // The target as the report evaluated it at the design found: what the
-  // result files and the gripfit program give for the same design.
-  result["target"] = report.target;
-  result["points"] = report.points;
   result["evaluations"] = s.evaluations;
   result["seconds"] = s.seconds;
   result["starts_done"] = s.startsDone;
@@ -152,11 +175,9 @@ py::dict fitDesign(PythonDesign& design, const std::string& method, int starts, 
   py::list warnings;
   for (const DesignIssue& issue : outcome.issues) warnings.append(issue.message);
   result["warnings"] = warnings;
-  py::list channels, variables;
-  for (const ChannelReport& c : report.channels) channels.append(channelDict(c));
-  for (const DesignReport& r : report.design) variables.append(designDict(r));
-  result["channels"] = channels;
-  result["variables"] = variables;
+  // The target as the report evaluated it at the design found: what the
+  // result files and the gripfit program give for the same design.
+  putReport(result, report);
   return result;
 }
 
@@ -305,6 +326,7 @@ PYBIND11_MODULE(_grip, m) {
                                defaults["max_evals"] = d.defaultEvaluationCount();
                                return defaults;
                              })
+      .def("report", &reportAt)
       .def("fit", &fitDesign);
 
   py::class_<DesignCallState>(m, "DesignCallState").def(py::init<>()).def("call", &DesignCallState::call);

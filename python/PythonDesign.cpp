@@ -233,6 +233,7 @@ FitOutcome PythonDesign::fit(const SearchOptions& options) {
 }
 
 FitReport PythonDesign::report(const SearchResult& search) {
+  checkDesign(search.design);
   std::lock_guard lock(mutex_);
   MessageCollector messages;
   return makeReport(*state_, search);

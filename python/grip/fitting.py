@@ -129,6 +129,12 @@ class Problem:
         """The tyre with design vector x in place."""
         return Tyre._from_list(self._core.parameters_at(self._vector(x)), self._core.model_number)
 
+    def report(self, x):
+        """The per-file, per-channel report of design vector x as it stands
+        (no search), as gripfit --evaluate gives it: a dict with "target",
+        "points", "channels" (list of dicts) and "variables"."""
+        return self._core.report(self._vector(x))
+
     def result_files(self, x):
         """The texts the plug-in's terminate writes for x: "file1.dat", ...
         and "DesignResults.dat"."""

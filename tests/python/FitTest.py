@@ -141,6 +141,8 @@ def testFitLowersTheTargetWithinBoundsAndWritesThePluginsFiles(case_copy, tmp_pa
     values = np.array(list(result.design.values()))
     assert np.all(values >= lower) and np.all(values <= upper)
     assert result.evaluations > 0 and result.seconds >= 0.0
+    assert result.method == problem.defaults["method"] == "slsqp"
+    assert result.points == 29
     assert {row["channel"] for row in result.report} <= {"Fx", "Fy", "Mz"}
     written = result.write(tmp_path / "out")
     assert sorted(os.path.basename(p) for p in written) == ["DesignResults.dat", "file1.dat", "file2.dat"]
@@ -157,3 +159,15 @@ def testFitLowersTheTargetWithinBoundsAndWritesThePluginsFiles(case_copy, tmp_pa
     copy = pickle.loads(pickle.dumps(result))
     assert copy.tyre == result.tyre and copy.design == result.design
     assert len(result.report_frame()) == len(result.report)
+
+
+@pytest.mark.parametrize("options, words", [
+    ({"method": "simplex"}, "unknown search method 'simplex'"),
+    ({"difference_step": 0.0}, "difference_step 0 should be a positive number"),
+    ({"difference_step": float("nan")}, "difference_step nan should be a positive number"),
+])
+def testBadSearchOptionsRaiseClearly(case_copy, options, words):
+    folder = case_copy("fit", "029_fit_cont")
+    with pytest.raises(ValueError) as raised:
+        grip.fit(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat", max_evals=10, **options)
+    assert words in str(raised.value)

@@ -43,7 +43,7 @@ def run_gripsim(folder):
     gripsim = os.environ.get("GRIP_GRIPSIM")
     if not gripsim:
         pytest.skip("GRIP_GRIPSIM names no built gripsim (run through ctest)")
-    return subprocess.run([gripsim, "run.ctl"], cwd=folder, capture_output=True, text=True, check=False).stdout
+    return subprocess.run([os.path.abspath(gripsim), "run.ctl"], cwd=folder, capture_output=True, text=True, check=False).stdout
 
 
 @pytest.mark.parametrize("name", RUNNER_CASES)
