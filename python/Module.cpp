@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <memory>
 #include <stdexcept>
 
 #include "core/ParameterSet.h"
@@ -58,18 +59,41 @@ py::tuple evaluateColumns(PythonTyre& tyre, const Column& slip, const Column& an
   return py::make_tuple(Fx, Fy, Mz);
 }
 
+using OutColumn = py::array_t<double, py::array::c_style>;
+
+/// The same into three arrays of the caller (checked in Python: C-contiguous
+/// float64 of the broadcast shape, passed here flat).
+void evaluateInto(PythonTyre& tyre, const Column& slip, const Column& angle, const Column& camber, const Column& load,
+                  const Column& speed, OutColumn& Fx, OutColumn& Fy, OutColumn& Mz) {
+  const OperatingColumns in = columnsOf(slip, angle, camber, load, speed);
+  const auto n = static_cast<py::ssize_t>(in.size());
+  if (Fx.size() != n || Fy.size() != n || Mz.size() != n) throw std::invalid_argument(msg::kPyOutLengths);
+  ForceColumns out{{Fx.mutable_data(), in.size()}, {Fy.mutable_data(), in.size()}, {Mz.mutable_data(), in.size()}};
+  py::gil_scoped_release release;
+  tyre.evaluate(in, out);
+}
+
 /// Seconds of the batch evaluation alone, measured in C++ (best of repeats):
-/// the yardstick of the Python call's overhead in the benchmark.
+/// the yardstick of the Python call's overhead in the benchmark. fresh:
+/// new result columns for every call, timed with it, as a caller who keeps
+/// each result meets them (the system hands fresh memory to its first
+/// writes); else one set of columns, written once before.
 double timeBatch(PythonTyre& tyre, const Column& slip, const Column& angle, const Column& camber, const Column& load,
-                 const Column& speed, int repeats) {
+                 const Column& speed, int repeats, bool fresh) {
   const OperatingColumns in = columnsOf(slip, angle, camber, load, speed);
   std::vector<double> Fx(in.size()), Fy(in.size()), Mz(in.size());
-  const ForceColumns out{Fx, Fy, Mz};
   py::gil_scoped_release release;
   double best = 0.0;
   for (int r = 0; r < repeats; ++r) {
     const auto start = std::chrono::steady_clock::now();
-    tyre.evaluate(in, out);
+    if (fresh) {
+      const auto x = std::make_unique_for_overwrite<double[]>(in.size());
+      const auto y = std::make_unique_for_overwrite<double[]>(in.size());
+      const auto z = std::make_unique_for_overwrite<double[]>(in.size());
+      tyre.evaluate(in, ForceColumns{{x.get(), in.size()}, {y.get(), in.size()}, {z.get(), in.size()}});
+    } else {
+      tyre.evaluate(in, ForceColumns{Fx, Fy, Mz});
+    }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (r == 0 || seconds < best) best = seconds;
   }
@@ -232,6 +256,7 @@ PYBIND11_MODULE(_grip, m) {
       .def("set_parameter", &PythonTyre::setParameter)
       .def_property_readonly("written_names", &PythonTyre::writtenNames)
       .def("evaluate", &evaluateColumns)
+      .def("evaluate_into", &evaluateInto)
       .def("evaluate_point",
            [](PythonTyre& t, double slip, double angle, double camber, double load, double speed) {
              const TyreForces f = t.evaluate(OperatingPoint{slip, angle, camber, load, speed});

@@ -12,6 +12,7 @@ inline constexpr const char* kPyParametersRejected = "the parameters were not ac
 inline constexpr const char* kPyUnknownParameter = "unknown parameter name '%s': the 33 names are %s";
 inline constexpr const char* kPyParameterCount = "a parameter set holds 33 values, not %zu";
 inline constexpr const char* kPyColumnLengths = "the five operating-point columns differ in length";
+inline constexpr const char* kPyOutLengths = "the three result columns should each hold one value per operating point";
 inline constexpr const char* kPyTraceNeedsDiscrete = "the per-point trace needs the discrete model (model 2), not model %d";
 inline constexpr const char* kPyTraceFile = "no temporary file for the trace could be opened";
 inline constexpr const char* kPyTraceLine = "trace line %d does not hold the seven numbers of one grid point";

@@ -8,6 +8,8 @@ MISSING_PARAMETERS = "parameters missing: {missing}"
 UNKNOWN_PARAMETERS = "unknown parameter names {unknown}: the 33 names are {names}"
 PARAMETER_NOT_A_NUMBER = "parameter {name} = {value!r} is not a number"
 NOT_BROADCASTABLE = "the operating point does not broadcast to one shape: {detail}"
+OUT_ARRAYS = ("out should be three writeable, C-contiguous float64 arrays of the broadcast shape {shape}: "
+              "{detail}")
 NOT_NUMBERS = "{what} should hold numbers: {detail}"
 MEASUREMENT_SHAPE = "measurements should be an (n, 7) array of numbers, not shape {shape}"
 MEASUREMENT_LINE = "line {line} of {path} does not hold the seven numbers of one measured point: {text}"
