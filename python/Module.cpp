@@ -8,6 +8,8 @@
 #include <pybind11/stl.h>
 
 #include <chrono>
+#include <cmath>
+#include <memory>
 #include <stdexcept>
 
 #include "core/ParameterSet.h"
@@ -57,18 +59,41 @@ py::tuple evaluateColumns(PythonTyre& tyre, const Column& slip, const Column& an
   return py::make_tuple(Fx, Fy, Mz);
 }
 
+using OutColumn = py::array_t<double, py::array::c_style>;
+
+/// The same into three arrays of the caller (checked in Python: C-contiguous
+/// float64 of the broadcast shape, passed here flat).
+void evaluateInto(PythonTyre& tyre, const Column& slip, const Column& angle, const Column& camber, const Column& load,
+                  const Column& speed, OutColumn& Fx, OutColumn& Fy, OutColumn& Mz) {
+  const OperatingColumns in = columnsOf(slip, angle, camber, load, speed);
+  const auto n = static_cast<py::ssize_t>(in.size());
+  if (Fx.size() != n || Fy.size() != n || Mz.size() != n) throw std::invalid_argument(msg::kPyOutLengths);
+  ForceColumns out{{Fx.mutable_data(), in.size()}, {Fy.mutable_data(), in.size()}, {Mz.mutable_data(), in.size()}};
+  py::gil_scoped_release release;
+  tyre.evaluate(in, out);
+}
+
 /// Seconds of the batch evaluation alone, measured in C++ (best of repeats):
-/// the yardstick of the Python call's overhead in the benchmark.
+/// the yardstick of the Python call's overhead in the benchmark. fresh:
+/// new result columns for every call, timed with it, as a caller who keeps
+/// each result meets them (the system hands fresh memory to its first
+/// writes); else one set of columns, written once before.
 double timeBatch(PythonTyre& tyre, const Column& slip, const Column& angle, const Column& camber, const Column& load,
-                 const Column& speed, int repeats) {
+                 const Column& speed, int repeats, bool fresh) {
   const OperatingColumns in = columnsOf(slip, angle, camber, load, speed);
   std::vector<double> Fx(in.size()), Fy(in.size()), Mz(in.size());
-  const ForceColumns out{Fx, Fy, Mz};
   py::gil_scoped_release release;
   double best = 0.0;
   for (int r = 0; r < repeats; ++r) {
     const auto start = std::chrono::steady_clock::now();
-    tyre.evaluate(in, out);
+    if (fresh) {
+      const auto x = std::make_unique_for_overwrite<double[]>(in.size());
+      const auto y = std::make_unique_for_overwrite<double[]>(in.size());
+      const auto z = std::make_unique_for_overwrite<double[]>(in.size());
+      tyre.evaluate(in, ForceColumns{{x.get(), in.size()}, {y.get(), in.size()}, {z.get(), in.size()}});
+    } else {
+      tyre.evaluate(in, ForceColumns{Fx, Fy, Mz});
+    }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (r == 0 || seconds < best) best = seconds;
   }
@@ -88,6 +113,7 @@ py::dict channelDict(const ChannelReport& c) {
   d["measured_peak"] = c.measuredPeak;
   d["model_peak"] = c.modelPeak;
   d["in_target"] = c.inTarget;
+  d["target_share"] = c.targetShare;
   return d;
 }
 
@@ -102,29 +128,59 @@ py::dict designDict(const DesignReport& r) {
   return d;
 }
 
+/// The search options of a Python fit; zero counts and an empty method
+/// leave the choice to the fit library (its defaults by the problem).
 SearchOptions searchOptionsOf(const std::string& method, int starts, long maxEvaluations, unsigned long seed,
-                              int threads) {
+                              int threads, bool centralDifferences, double differenceStep) {
   SearchOptions options;
-#ifdef GRIP_HAVE_SEARCH
   if (!method.empty()) {
     options.method = searchMethodOf(method);
     if (!options.method) throw std::invalid_argument(formatText(msg::kPySearchMethod, method.c_str()));
   }
-#else
-  (void)method;
-#endif
+  if (!(differenceStep > 0.0) || !std::isfinite(differenceStep))
+    throw std::invalid_argument(formatText(msg::kPyDifferenceStep, differenceStep));
   options.starts = starts;
   options.maxEvaluations = maxEvaluations;
   options.seed = seed;
   options.threads = threads;
+  options.centralDifferences = centralDifferences;
+  options.differenceStep = differenceStep;
   return options;
+}
+
+/// The report's channels and design variables as lists of dicts.
+void putReport(py::dict& result, const FitReport& report) {
+  py::list channels, variables;
+  for (const ChannelReport& c : report.channels) channels.append(channelDict(c));
+  for (const DesignReport& r : report.design) variables.append(designDict(r));
+  result["channels"] = channels;
+  result["variables"] = variables;
+  result["target"] = report.target;
+  result["points"] = report.points;
+}
+
+/// The report of design x as it stands, no search: what gripfit --evaluate reports.
+py::dict reportAt(PythonDesign& design, const Column& x) {
+  SearchResult given;
+  const auto values = spanOf(x);
+  given.design.assign(values.begin(), values.end());
+  given.evaluations = 1;
+  FitReport report;
+  {
+    py::gil_scoped_release release;
+    report = design.report(given);
+  }
+  py::dict result;
+  putReport(result, report);
+  return result;
 }
 
 /// Validates and searches, then reports on the best design: plain Python
 /// data, so that results travel between processes.
 py::dict fitDesign(PythonDesign& design, const std::string& method, int starts, long maxEvaluations,
-                   unsigned long seed, int threads) {
-  const SearchOptions options = searchOptionsOf(method, starts, maxEvaluations, seed, threads);
+                   unsigned long seed, int threads, bool centralDifferences, double differenceStep) {
+  const SearchOptions options =
+      searchOptionsOf(method, starts, maxEvaluations, seed, threads, centralDifferences, differenceStep);
   FitOutcome outcome;
   FitReport report;
   {
@@ -135,23 +191,17 @@ py::dict fitDesign(PythonDesign& design, const std::string& method, int starts, 
   const SearchResult& s = outcome.search;
   py::dict result;
   result["design"] = s.design;
-  result["target"] = s.target;
   result["evaluations"] = s.evaluations;
   result["seconds"] = s.seconds;
   result["starts_done"] = s.startsDone;
-#ifdef GRIP_HAVE_SEARCH
   result["method"] = std::string(searchMethodName(s.method));
-#endif
   result["interrupted"] = s.interrupted;
   py::list warnings;
   for (const DesignIssue& issue : outcome.issues) warnings.append(issue.message);
   result["warnings"] = warnings;
-  py::list channels, variables;
-  for (const ChannelReport& c : report.channels) channels.append(channelDict(c));
-  for (const DesignReport& r : report.design) variables.append(designDict(r));
-  result["channels"] = channels;
-  result["variables"] = variables;
-  result["report_target"] = report.target;
+  // The target as the report evaluated it at the design found: what the
+  // result files and the gripfit program give for the same design.
+  putReport(result, report);
   return result;
 }
 
@@ -189,7 +239,6 @@ PYBIND11_MODULE(_grip, m) {
   });
   m.def("parameter_index", [](const std::string& name) { return parameterIndex(name); });
   m.def("parameter_name_list", &parameterNameList);
-  m.def("search_available", &PythonDesign::searchAvailable);
 
   py::class_<PythonTyre>(m, "TyreCore")
       .def(py::init<>())
@@ -207,6 +256,7 @@ PYBIND11_MODULE(_grip, m) {
       .def("set_parameter", &PythonTyre::setParameter)
       .def_property_readonly("written_names", &PythonTyre::writtenNames)
       .def("evaluate", &evaluateColumns)
+      .def("evaluate_into", &evaluateInto)
       .def("evaluate_point",
            [](PythonTyre& t, double slip, double angle, double camber, double load, double speed) {
              const TyreForces f = t.evaluate(OperatingPoint{slip, angle, camber, load, speed});
@@ -293,6 +343,15 @@ PYBIND11_MODULE(_grip, m) {
              return std::vector<double>(p.begin(), p.end());
            })
       .def("result_files", [](PythonDesign& d, const Column& x) { return d.resultFiles(spanOf(x)); })
+      .def_property_readonly("defaults",
+                             [](const PythonDesign& d) {
+                               py::dict defaults;
+                               defaults["method"] = std::string(searchMethodName(d.defaultMethod()));
+                               defaults["starts"] = d.defaultStartCount();
+                               defaults["max_evals"] = d.defaultEvaluationCount();
+                               return defaults;
+                             })
+      .def("report", &reportAt)
       .def("fit", &fitDesign);
 
   py::class_<DesignCallState>(m, "DesignCallState").def(py::init<>()).def("call", &DesignCallState::call);

@@ -212,10 +212,6 @@ std::vector<ResultFile> PythonDesign::resultFiles(std::span<const double> design
   return files;
 }
 
-#ifdef GRIP_HAVE_SEARCH
-
-bool PythonDesign::searchAvailable() { return true; }
-
 FitOutcome PythonDesign::fit(const SearchOptions& options) {
   std::lock_guard lock(mutex_);
   MessageCollector messages;
@@ -231,23 +227,17 @@ FitOutcome PythonDesign::fit(const SearchOptions& options) {
   }
   if (!errors.empty()) throw std::invalid_argument(withMessages(msg::kPyDesignInvalid, errors));
   outcome.search = searchDesign(*state_, options);
+  if (!outcome.search.fault.empty())
+    throw std::runtime_error(formatText(msg::kPySearchFault, outcome.search.fault.c_str()));
   return outcome;
 }
 
 FitReport PythonDesign::report(const SearchResult& search) {
+  checkDesign(search.design);
   std::lock_guard lock(mutex_);
   MessageCollector messages;
   return makeReport(*state_, search);
 }
 
-#else
-
-bool PythonDesign::searchAvailable() { return false; }
-
-FitOutcome PythonDesign::fit(const SearchOptions&) { throw std::invalid_argument(msg::kPySearchMissing); }
-
-FitReport PythonDesign::report(const SearchResult&) { throw std::invalid_argument(msg::kPySearchMissing); }
-
-#endif
 
 }  // namespace grip

@@ -82,12 +82,15 @@ class PythonDesign {
   /// "DesignResults.dat", as texts.
   std::vector<ResultFile> resultFiles(std::span<const double> design);
 
-  /// Validates the design and searches it; an error of the validation throws.
+  /// Validates the design and searches it; an error of the validation
+  /// throws std::invalid_argument, a search that could not run std::runtime_error.
   FitOutcome fit(const SearchOptions& options);
   /// The per-file, per-channel report of the design a search found.
   FitReport report(const SearchResult& search);
-  /// True when this build holds the search (and the report) of the fit library.
-  static bool searchAvailable();
+  /// What a fit chooses for the options left at zero.
+  SearchMethod defaultMethod() const { return defaultSearchMethod(*state_); }
+  int defaultStartCount() const { return defaultStarts(*state_); }
+  long defaultEvaluationCount() const { return defaultMaxEvaluations(*state_); }
 
   /// Warnings that the design files gave while they were read.
   const std::string& messages() const { return messages_; }

@@ -12,6 +12,7 @@ inline constexpr const char* kPyParametersRejected = "the parameters were not ac
 inline constexpr const char* kPyUnknownParameter = "unknown parameter name '%s': the 33 names are %s";
 inline constexpr const char* kPyParameterCount = "a parameter set holds 33 values, not %zu";
 inline constexpr const char* kPyColumnLengths = "the five operating-point columns differ in length";
+inline constexpr const char* kPyOutLengths = "the three result columns should each hold one value per operating point";
 inline constexpr const char* kPyTraceNeedsDiscrete = "the per-point trace needs the discrete model (model 2), not model %d";
 inline constexpr const char* kPyTraceFile = "no temporary file for the trace could be opened";
 inline constexpr const char* kPyTraceLine = "trace line %d does not hold the seven numbers of one grid point";
@@ -30,6 +31,7 @@ inline constexpr const char* kPyDesignStartRejected = "design start %s was not a
 inline constexpr const char* kPyDesignTargetRejected = "design target %s was not accepted";
 inline constexpr const char* kPyDesignInvalid = "the design cannot be fitted";
 inline constexpr const char* kPySearchMethod = "unknown search method '%s': the methods are bobyqa, sbplx, neldermead, slsqp, lbfgs";
-inline constexpr const char* kPySearchMissing = "this build of grip holds no search: the fit library was built without it";
+inline constexpr const char* kPyDifferenceStep = "difference_step %g should be a positive number";
+inline constexpr const char* kPySearchFault = "the search could not run: %s";
 
 }  // namespace grip::msg

@@ -33,14 +33,16 @@ def main(output):
     start, target = FIT / "DesignStart.dat", FIT / "DesignTarget.dat"
     problem = grip.Problem(start=start, target=target)
     print(f"start: target {problem.target(problem.x0):.4f} % with {dict(zip(problem.names, problem.x0))}")
-    if grip._grip.search_available():
-        result = grip.fit(start=start, target=target, seed=1)
-        x = np.array([result.design[name] for name in problem.names])
-        print(f"grip.fit: target {result.target:.4f} % after {result.evaluations} evaluations")
-    else:
-        # The residuals as a function: any least-squares solver can fit them.
-        x = scipy.optimize.least_squares(problem.residuals, problem.x0, bounds=problem.bounds).x
-    print(f"fitted: target {problem.target(x):.4f} % with {dict(zip(problem.names, x))}")
+    # The residuals as a function: any least-squares solver can fit them.
+    solved = scipy.optimize.least_squares(problem.residuals, problem.x0, bounds=problem.bounds)
+    print(f"scipy least_squares: target {problem.target(solved.x):.4f} % after {solved.nfev} evaluations")
+    # The fit library's own search, as gripfit runs it.
+    result = grip.fit(start=start, target=target, seed=1)
+    x = np.array([result.design[name] for name in problem.names])
+    print(f"grip.fit ({result.method}): target {result.target:.4f} % after {result.evaluations} evaluations, "
+          f"{result.seconds:.2f} s")
+    print(result.report_frame()[["file", "channel", "in_target", "rms_error_percent", "target_share"]])
+    print(f"fitted: {dict(zip(problem.names, x))}")
     fitted = problem.tyre_at(x)
     started = problem.tyre_at(problem.x0)
 

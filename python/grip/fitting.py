@@ -129,16 +129,28 @@ class Problem:
         """The tyre with design vector x in place."""
         return Tyre._from_list(self._core.parameters_at(self._vector(x)), self._core.model_number)
 
+    def report(self, x):
+        """The per-file, per-channel report of design vector x as it stands
+        (no search), as gripfit --evaluate gives it: a dict with "target",
+        "points", "channels" (list of dicts) and "variables"."""
+        return self._core.report(self._vector(x))
+
     def result_files(self, x):
         """The texts the plug-in's terminate writes for x: "file1.dat", ...
         and "DesignResults.dat"."""
         return dict(self._core.result_files(self._vector(x)))
 
-    def fit(self, method=None, starts=0, seed=1, max_evals=0, threads=0):
+    @property
+    def defaults(self):
+        """What a fit of this problem chooses for the options left out:
+        {"method": ..., "starts": ..., "max_evals": ...}."""
+        return dict(self._core.defaults)
+
+    def fit(self, method=None, starts=0, seed=1, max_evals=0, threads=0, central_differences=True,
+            difference_step=1e-6):
         """Validates the design and searches it within its bounds: see grip.fit."""
-        if not _grip.search_available():
-            raise NotImplementedError(_messages.NO_SEARCH)
-        outcome = self._core.fit(method or "", int(starts), int(max_evals), int(seed), int(threads))
+        outcome = self._core.fit(method or "", int(starts), int(max_evals), int(seed), int(threads),
+                                 bool(central_differences), float(difference_step))
         design = np.array(outcome["design"])
         result = FitResult(
             tyre=self.tyre_at(design),
@@ -148,6 +160,7 @@ class Problem:
             seconds=outcome["seconds"],
             method=outcome.get("method"),
             starts=outcome["starts_done"],
+            points=outcome["points"],
             report=outcome["channels"],
             variables=outcome["variables"],
             files=self.result_files(design),
@@ -170,12 +183,13 @@ def _rebuild_problem(start, target):
 
 class FitResult:
     """The outcome of one fit, made of plain Python objects (it pickles):
-    the fitted tyre, the target value [%], the design variables by name,
-    the per-file, per-channel report, the search's counts and the result
-    files as the plug-in writes them."""
+    the fitted tyre, the target value [%] over `points` measured points,
+    the design variables by name, the per-file, per-channel report (with
+    each channel's share of the target in %-points), the search's counts
+    and the result files as the plug-in writes them."""
 
-    def __init__(self, tyre, target, design, evaluations, seconds, method, starts, report, variables, files,
-                 messages):
+    def __init__(self, tyre, target, design, evaluations, seconds, method, starts, points, report, variables,
+                 files, messages):
         self.tyre = tyre
         self.target = target
         self.design = design
@@ -183,6 +197,7 @@ class FitResult:
         self.seconds = seconds
         self.method = method
         self.starts = starts
+        self.points = points
         self.report = report
         self.variables = variables
         self.files = files
@@ -212,14 +227,18 @@ class FitResult:
 
 
 def fit(start=None, target=None, *, tyre=None, design=None, targets=None, method=None, starts=0, seed=1,
-        max_evals=0, threads=0):
+        max_evals=0, threads=0, central_differences=True, difference_step=1e-6):
     """Fits a tyre to measured forces within the design bounds and returns a
     FitResult. The design and the targets are given as for grip.Problem.
     method: "bobyqa", "sbplx", "neldermead", "slsqp" or "lbfgs" (None: the
-    default for the model type); starts, max_evals, threads: 0 chooses by
-    the problem; seed: the same seed, the same fit."""
+    default for the model type, Problem.defaults); starts, max_evals: 0
+    chooses by the problem; threads: 0 uses every core; seed: the same seed
+    and one thread, the same fit. The gradient methods difference the target
+    centrally (or forward) with a step of difference_step times each bound
+    range. The options mean what gripfit's options of the same names mean."""
     problem = Problem(start, target, tyre=tyre, design=design, targets=targets)
-    return problem.fit(method=method, starts=starts, seed=seed, max_evals=max_evals, threads=threads)
+    return problem.fit(method=method, starts=starts, seed=seed, max_evals=max_evals, threads=threads,
+                       central_differences=central_differences, difference_step=difference_step)
 
 
 def residuals(x, start=None, target=None, *, tyre=None, design=None, targets=None):

@@ -70,6 +70,23 @@ def _columns(arguments):
     return shape, [np.ascontiguousarray(a).reshape(-1) for a in arrays]
 
 
+def _out_columns(out, shape):
+    """The three result arrays of evaluate(out=...) as flat views of the same memory."""
+    try:
+        arrays = tuple(out)
+    except TypeError as fault:
+        raise ValueError(_messages.OUT_ARRAYS.format(shape=shape, detail=fault)) from None
+    if len(arrays) != 3:
+        raise ValueError(_messages.OUT_ARRAYS.format(shape=shape, detail=f"{len(arrays)} arrays given"))
+    for array in arrays:
+        if not isinstance(array, np.ndarray) or array.dtype != np.float64 or not array.flags.c_contiguous \
+                or not array.flags.writeable or array.shape != shape:
+            detail = (f"{type(array).__name__} {getattr(array, 'dtype', '')} {getattr(array, 'shape', '')}"
+                      if isinstance(array, np.ndarray) else type(array).__name__)
+            raise ValueError(_messages.OUT_ARRAYS.format(shape=shape, detail=detail))
+    return tuple(array.reshape(-1) for array in arrays)
+
+
 class Tyre:
     """A tyre model set up from a parameter file or from 33 named
     parameters: model 1 is the continuous brush model, 2 the discrete one.
@@ -156,11 +173,17 @@ class Tyre:
     def __repr__(self):
         return f"grip.Tyre(model={self.model}, cx0={self['cx0']!r}, cy0={self['cy0']!r}, ...)"
 
-    def evaluate(self, slip, slip_angle, camber, load, speed):
+    def evaluate(self, slip, slip_angle, camber, load, speed, out=None):
         """Fx [N], Fy [N], Mz [N*mm] of slip [-], slip angle [deg], camber
         [deg], load [N] and speed [mm/s]: scalars or arrays that broadcast;
-        each result has the broadcast shape."""
+        each result has the broadcast shape. out: three float64 arrays of
+        that shape to write the forces into (and return), as numpy's out=:
+        repeated calls then reuse their memory."""
         shape, columns = _columns((slip, slip_angle, camber, load, speed))
+        if out is not None:
+            flat = _out_columns(out, shape)
+            self._core.evaluate_into(*columns, *flat)
+            return tuple(out)
         forces = self._core.evaluate(*columns)
         if shape == ():
             return tuple(float(f[0]) for f in forces)

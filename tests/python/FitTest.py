@@ -12,7 +12,6 @@ from conftest import FIT_CASES, GOLDEN
 
 GOOD_CASES = [name for name in FIT_CASES if (GOLDEN / "fit" / name / "expected" / "DesignResults.dat").exists()]
 FAULTY_CASES = [name for name in FIT_CASES if name not in GOOD_CASES]
-needs_search = pytest.mark.skipif(not grip._grip.search_available(), reason="the fit library holds no search yet")
 
 
 def design_vector(folder):
@@ -132,7 +131,6 @@ def testBadDesignVectorAndMissingFilesRaiseClearly(case_copy):
         grip.Problem(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat")
 
 
-@needs_search
 def testFitLowersTheTargetWithinBoundsAndWritesThePluginsFiles(case_copy, tmp_path):
     folder = case_copy("fit", "029_fit_cont")
     problem = grip.Problem(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat")
@@ -143,11 +141,33 @@ def testFitLowersTheTargetWithinBoundsAndWritesThePluginsFiles(case_copy, tmp_pa
     values = np.array(list(result.design.values()))
     assert np.all(values >= lower) and np.all(values <= upper)
     assert result.evaluations > 0 and result.seconds >= 0.0
+    assert result.method == problem.defaults["method"] == "slsqp"
+    assert result.points == 29
     assert {row["channel"] for row in result.report} <= {"Fx", "Fy", "Mz"}
     written = result.write(tmp_path / "out")
     assert sorted(os.path.basename(p) for p in written) == ["DesignResults.dat", "file1.dat", "file2.dat"]
-    fitted = grip.Tyre.read(tmp_path / "out" / "DesignResults.dat")
-    assert fitted == result.tyre
+    # DesignResults.dat holds each parameter to 11 significant digits, as
+    # the plug-in writes it: the fitted design reads back rounded, the
+    # parameters that were not fitted read back as they were.
+    fitted = grip.Tyre.read(tmp_path / "out" / "DesignResults.dat").parameters
+    for name, value in result.tyre.parameters.items():
+        if name in result.design:
+            assert fitted[name] == pytest.approx(value, rel=5e-11, abs=0.0)  # half a unit of the 11th digit
+        else:
+            assert fitted[name] == value
+    assert result.target == problem.target(list(result.design.values()))
     copy = pickle.loads(pickle.dumps(result))
     assert copy.tyre == result.tyre and copy.design == result.design
     assert len(result.report_frame()) == len(result.report)
+
+
+@pytest.mark.parametrize("options, words", [
+    ({"method": "simplex"}, "unknown search method 'simplex'"),
+    ({"difference_step": 0.0}, "difference_step 0 should be a positive number"),
+    ({"difference_step": float("nan")}, "difference_step nan should be a positive number"),
+])
+def testBadSearchOptionsRaiseClearly(case_copy, options, words):
+    folder = case_copy("fit", "029_fit_cont")
+    with pytest.raises(ValueError) as raised:
+        grip.fit(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat", max_evals=10, **options)
+    assert words in str(raised.value)

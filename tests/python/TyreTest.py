@@ -43,7 +43,7 @@ def run_gripsim(folder):
     gripsim = os.environ.get("GRIP_GRIPSIM")
     if not gripsim:
         pytest.skip("GRIP_GRIPSIM names no built gripsim (run through ctest)")
-    return subprocess.run([gripsim, "run.ctl"], cwd=folder, capture_output=True, text=True, check=False).stdout
+    return subprocess.run([os.path.abspath(gripsim), "run.ctl"], cwd=folder, capture_output=True, text=True, check=False).stdout
 
 
 @pytest.mark.parametrize("name", RUNNER_CASES)
@@ -111,6 +111,10 @@ def testEvaluateBroadcastsLikeNumpy(parameters):
             np.testing.assert_allclose((Fx[i, j], Fy[i, j], Mz[i, j]),
                                        tyre.evaluate_point(slip[j], angle[i, 0], 1.0, 4000.0, 20000.0),
                                        rtol=1e-12, atol=1e-9)
+    out = tuple(np.full((3, 4), np.nan) for _ in range(3))
+    returned = tyre.evaluate(slip, angle, 1.0, 4000.0, 20000.0, out=out)
+    assert all(r is o for r, o in zip(returned, out))
+    assert all(np.array_equal(o, f) for o, f in zip(out, (Fx, Fy, Mz)))
     scalar = tyre.evaluate(0.02, 1.0, 0.0, 4000.0, 20000.0)
     assert all(isinstance(f, float) for f in scalar)
     np.testing.assert_allclose(scalar, tyre.evaluate_point(0.02, 1.0, 0.0, 4000.0, 20000.0), rtol=1e-12, atol=1e-9)
@@ -203,6 +207,15 @@ def broken_file(tmp_path):
     (lambda tmp: grip.Tyre.read(EXAMPLES / "passenger.dat").evaluate(np.zeros(3), np.zeros(4), 0, 1, 1), ValueError,
      "does not broadcast"),
     (lambda tmp: grip.Tyre.read(EXAMPLES / "passenger.dat").evaluate("a", 0, 0, 1, 1), ValueError, "numbers"),
+    (lambda tmp: grip.Tyre.read(EXAMPLES / "passenger.dat").evaluate(np.zeros(3), 0, 0, 1, 1, out=[np.zeros(3)] * 2),
+     ValueError, "2 arrays given"),
+    (lambda tmp: grip.Tyre.read(EXAMPLES / "passenger.dat").evaluate(np.zeros(3), 0, 0, 1, 1,
+                                                                     out=[np.zeros(3), np.zeros(3), np.zeros(4)]),
+     ValueError, "of the broadcast shape (3,)"),
+    (lambda tmp: grip.Tyre.read(EXAMPLES / "passenger.dat").evaluate(np.zeros(3), 0, 0, 1, 1,
+                                                                     out=[np.zeros(3), np.zeros(3, np.float32),
+                                                                          np.zeros(3)]),
+     ValueError, "float32"),
     (lambda tmp: grip.Tyre.read(EXAMPLES / "passenger.dat").trace(0, 0, 0, 1, 1), ValueError, "discrete model"),
     (lambda tmp: grip.Tyre.read(EXAMPLES / "passenger.dat").write(tmp / "no" / "such" / "x.dat"), OSError,
      "could not be written"),

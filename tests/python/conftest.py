@@ -24,3 +24,12 @@ def case_copy(tmp_path):
         return folder
 
     return copy
+
+
+@pytest.fixture
+def gripfit():
+    """The built gripfit program, as CTest names it."""
+    program = os.environ.get("GRIP_GRIPFIT")
+    if not program or not os.path.isfile(program):
+        pytest.skip("GRIP_GRIPFIT names no built gripfit (run through ctest)")
+    return os.path.abspath(program)

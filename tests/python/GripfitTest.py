@@ -1,0 +1,81 @@
+"""The Python fit against the gripfit program on the reference fit cases:
+the same design gives the same target, report and result files, and the
+same search options give the same fit."""
+
+import json
+import re
+import subprocess
+
+import numpy as np
+import pytest
+
+import grip
+from conftest import FIT_CASES, GOLDEN
+
+GOOD_CASES = [name for name in FIT_CASES if (GOLDEN / "fit" / name / "expected" / "DesignResults.dat").exists()]
+EXACT_KEYS = ("file", "direction", "channel", "in_target", "points")
+NUMBER_KEYS = ("mean_error", "rms_error", "mean_error_percent", "rms_error_percent", "measured_peak", "model_peak",
+               "target_share")
+
+
+def put_design(folder, x):
+    """Writes x into DesignStart.dat as the start values of its design
+    variables, each as the shortest text that reads back as the same number."""
+    path = folder / "DesignStart.dat"
+    values = iter(x)
+    lines = [re.sub(r"=\s*\S+", lambda _: f"= {next(values)!r}", line, count=1) if "designbounds" in line else line
+             for line in path.read_text(encoding="latin-1").splitlines(keepends=True)]
+    path.write_text("".join(lines), encoding="latin-1")
+
+
+def run(gripfit, folder, *options):
+    done = subprocess.run([gripfit, "--quiet", *options], cwd=folder, capture_output=True, text=True, check=False)
+    assert done.returncode == 0, done.stdout + done.stderr
+    return json.loads((folder / "FitReport.json").read_text())
+
+
+def written(folder, names):
+    return {name: (folder / name).read_text(encoding="latin-1") for name in names}
+
+
+@pytest.mark.parametrize("name", GOOD_CASES)
+def testDesignVectorGivesGripfitsTargetReportAndFiles(name, case_copy, gripfit):
+    folder = case_copy("fit", name)
+    x = np.array([float(v) for v in (folder / "x.txt").read_text().split()])
+    put_design(folder, x)
+    expected = run(gripfit, folder, "--evaluate")
+
+    problem = grip.Problem(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat")
+    assert np.array_equal(problem.x0, x)
+    files = problem.result_files(x)
+    assert files == written(folder, files)
+    report = problem.report(x)
+    assert report["target"] == problem.target(x)
+    assert report["points"] == expected["points"]
+    # FitReport.json gives ten significant digits: half a unit of the tenth.
+    assert report["target"] == pytest.approx(expected["target"], rel=5e-10)
+    assert len(report["channels"]) == len(expected["channels"])
+    for ours, theirs in zip(report["channels"], expected["channels"]):
+        assert {key: ours[key] for key in EXACT_KEYS} == {key: theirs[key] for key in EXACT_KEYS}
+        for key in NUMBER_KEYS:
+            assert ours[key] == pytest.approx(theirs[key], rel=5e-10, abs=0.0), key  # ten digits, as above
+    assert sum(c["target_share"] for c in report["channels"]) == pytest.approx(report["target"], rel=1e-12)  # sum order
+
+
+@pytest.mark.parametrize("name, options", [
+    ("029_fit_cont", dict(method="slsqp", starts=3, max_evals=300, seed=5)),
+    ("029_fit_cont", dict(method="bobyqa", starts=2, max_evals=200, seed=2)),
+    ("030_fit_disc_s2_p3", dict(method="sbplx", starts=2, max_evals=60, seed=1)),
+])
+def testSameOptionsGiveGripfitsFit(name, options, case_copy, gripfit):
+    folder = case_copy("fit", name)
+    expected = run(gripfit, folder, "--threads", "2", *(f"--{key.replace('_', '-')}={value}"
+                                                       for key, value in options.items()))
+    result = grip.fit(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat", threads=2, **options)
+    assert result.files == written(folder, result.files)
+    assert result.method == expected["search"]["method"] == options["method"]
+    assert result.evaluations == expected["search"]["evaluations"]
+    assert result.starts == expected["search"]["starts"]
+    # Ten significant digits of FitReport.json, as above.
+    assert result.target == pytest.approx(expected["target"], rel=5e-10)
+    assert list(result.design.values()) == pytest.approx([d["value"] for d in expected["design"]], rel=5e-10)
