@@ -5,15 +5,17 @@
 // chosen at run time.
 //
 // Rounding: the scalar code divides twelve times per point, and division is
-// the slowest vector instruction. The kernel divides four times (the tangent, 1/S, 1/g, 1/h) and
-// multiplies by reciprocals elsewhere, which moves a result by a few units
-// in the last place. tan and exp are this file's own (below), one range
-// reduction and a Taylor series each, within a few units in the last place
-// of std::tan and std::exp: the library's sine, cosine and exp took twice
-// the time; their series use fused multiply-add where the CPU has it. The
-// model's formulas fuse none (Mul then Add, and the file is compiled with
-// contraction off), as in the scalar code. Batch and scalar forces agree to
-// about 1e-15 of the force scale (the tests allow 1e-12).
+// the slowest vector instruction. The kernel divides four times (the
+// tangent, 1/S, 1/g, 1/h) and multiplies by reciprocals elsewhere, which
+// moves a result by a few units in the last place. tan and exp are this
+// file's own (below), one range reduction and a short fitted polynomial
+// each, evaluated in pairs (Estrin's scheme) rather than as one long chain,
+// within a few units in the last place of std::tan and std::exp: the
+// library's sine, cosine and exp took twice the time; their polynomials use
+// fused multiply-add where the CPU has it. The model's formulas fuse none
+// (Mul then Add, and the file is compiled with contraction off), as in the
+// scalar code. Batch and scalar forces agree to about 1e-15 of the force
+// scale (the tests allow 1e-12).
 
 #undef HWY_TARGET_INCLUDE
 #define HWY_TARGET_INCLUDE "continuous/ContinuousBatch.cpp"
@@ -75,67 +77,79 @@ namespace grip {
 namespace HWY_NAMESPACE {
 namespace hn = hwy::HWY_NAMESPACE;
 
-/// tan x. x less multiples of pi/2 (pi/2 in three parts: exact enough for
-/// any slip angle) leaves |r| <= pi/4, where the Taylor series of sine to
-/// r^17 and of cosine to r^16 are short of the functions by less than 1e-16
-/// of them; tan x is their quotient, or its negative reciprocal for an odd
-/// multiple. One reduction and one division, where sine over cosine from the
-/// math library costs two of each; within a few units in the last place of
-/// std::tan. tan 0 is exactly 0 and tan x has the sign of x near 0.
+/// tan x as a quotient: x less multiples of pi/2 (pi/2 in three parts:
+/// exact enough for any slip angle) leaves |r| <= pi/4, where
+/// r + r^3 P(r^2) and 1 - r^2/2 + r^4 Q(r^2), P and Q of degree 5 fitted to
+/// sine and cosine (Chebyshev least squares), are short of them by less than
+/// 3e-17 of them. tan x = num / den: sine over cosine, or minus cosine over
+/// sine for an odd multiple; the caller divides. num is +-0 exactly where
+/// x is, so tan 0 is 0 with the sign of x.
 template <class D, class V = hn::Vec<D>>
-HWY_INLINE V tangent(D d, V x) {
-  const V j = hn::Round(hn::Mul(x, hn::Set(d, 0.63661977236758134308)));  // 2/pi
+HWY_INLINE void tangentQuotient(D d, V x, V& num, V& den) {
+  // The nearest multiple j by adding 1.5 2^52, which leaves j in the low
+  // bits (rounded to even at a tie, as Round would): its parity is bit 0.
+  const hn::RebindToSigned<D> di;
+  const V magic = hn::Set(d, 6755399441055744.0);  // 1.5 2^52
+  const V shifted = hn::Add(hn::Mul(x, hn::Set(d, 0.63661977236758134308)), magic);  // 2/pi
+  const V j = hn::Sub(shifted, magic);
   V r = hn::NegMulAdd(j, hn::Set(d, 1.570796310901641845703125), x);
   r = hn::NegMulAdd(j, hn::Set(d, 1.589325471229585673428e-8), r);
   r = hn::NegMulAdd(j, hn::Set(d, 6.12323399573676588614e-17), r);
-  const V r2 = hn::Mul(r, r);
+  const V z = hn::Mul(r, r);
+  const V z2 = hn::Mul(z, z);
+  const V z4 = hn::Mul(z2, z2);
 
-  // Coefficients 1/n! of the series, highest first.
-  V sine = hn::Set(d, 1.0 / 355687428096000.0);                    // 17!
-  sine = hn::MulAdd(sine, r2, hn::Set(d, -1.0 / 1307674368000.0));  // 15!
-  sine = hn::MulAdd(sine, r2, hn::Set(d, 1.0 / 6227020800.0));      // 13!
-  sine = hn::MulAdd(sine, r2, hn::Set(d, -1.0 / 39916800.0));       // 11!
-  sine = hn::MulAdd(sine, r2, hn::Set(d, 1.0 / 362880.0));          // 9!
-  sine = hn::MulAdd(sine, r2, hn::Set(d, -1.0 / 5040.0));           // 7!
-  sine = hn::MulAdd(sine, r2, hn::Set(d, 1.0 / 120.0));             // 5!
-  sine = hn::MulAdd(sine, r2, hn::Set(d, -1.0 / 6.0));              // 3!
-  sine = hn::MulAdd(hn::Mul(sine, r2), r, r);
+  // Estrin's scheme: the pairs side by side, not one long chain.
+  const V s01 = hn::MulAdd(hn::Set(d, 0.00833333333333095), z, hn::Set(d, -0.16666666666666666));
+  const V s23 = hn::MulAdd(hn::Set(d, 2.7557316103105014e-06), z, hn::Set(d, -0.0001984126983675979));
+  const V s45 = hn::MulAdd(hn::Set(d, 1.5918135932869774e-10), z, hn::Set(d, -2.5051131947374594e-08));
+  const V ps = hn::MulAdd(s45, z4, hn::MulAdd(s23, z2, s01));
+  const V sine = hn::MulAdd(ps, hn::Mul(r, z), r);
 
-  V cosine = hn::Set(d, 1.0 / 20922789888000.0);                       // 16!
-  cosine = hn::MulAdd(cosine, r2, hn::Set(d, -1.0 / 87178291200.0));  // 14!
-  cosine = hn::MulAdd(cosine, r2, hn::Set(d, 1.0 / 479001600.0));     // 12!
-  cosine = hn::MulAdd(cosine, r2, hn::Set(d, -1.0 / 3628800.0));      // 10!
-  cosine = hn::MulAdd(cosine, r2, hn::Set(d, 1.0 / 40320.0));         // 8!
-  cosine = hn::MulAdd(cosine, r2, hn::Set(d, -1.0 / 720.0));          // 6!
-  cosine = hn::MulAdd(cosine, r2, hn::Set(d, 1.0 / 24.0));            // 4!
-  cosine = hn::MulAdd(cosine, r2, hn::Set(d, -0.5));                  // 2!
-  cosine = hn::MulAdd(cosine, r2, hn::Set(d, 1.0));
+  const V c01 = hn::MulAdd(hn::Set(d, -0.0013888888888887398), z, hn::Set(d, 0.041666666666666664));
+  const V c23 = hn::MulAdd(hn::Set(d, -2.7557317272036996e-07), z, hn::Set(d, 2.4801587298766363e-05));
+  const V c45 = hn::MulAdd(hn::Set(d, -1.1382636115964061e-11), z, hn::Set(d, 2.087614632531677e-09));
+  const V pc = hn::MulAdd(c45, z4, hn::MulAdd(c23, z2, c01));
+  const V cosine = hn::MulAdd(pc, z2, hn::NegMulAdd(hn::Set(d, 0.5), z, hn::Set(d, 1.0)));
 
-  const V half = hn::Mul(j, hn::Set(d, 0.5));
-  const auto odd = hn::Ne(half, hn::Round(half));
-  return hn::Div(hn::IfThenElse(odd, hn::Neg(cosine), sine), hn::IfThenElse(odd, sine, cosine));
+  const auto odd = hn::RebindMask(d, hn::Ne(hn::And(hn::BitCast(di, shifted), hn::Set(di, 1)), hn::Zero(di)));
+  num = hn::IfThenElse(odd, hn::Neg(cosine), sine);
+  den = hn::IfThenElse(odd, sine, cosine);
 }
 
-/// exp x. x = k ln2 + r with |r| <= ln2/2 (ln2 in two parts); e^r by its
-/// Taylor series to r^13, short of it by less than 1e-17 of it; 2^k written
-/// straight into the exponent bits (k + 1.5 2^52 holds k in its low bits).
-/// Below -708 the result is 0 (std::exp would give a subnormal number under
-/// 4e-308), above 709 it is infinite, NaN stays NaN. Within a few units in
-/// the last place of std::exp.
+/// exp x. x = k ln2 + r with |r| <= ln2/2 (ln2 in two parts); e^r as
+/// 1 + r + r^2 P(r), P of degree 9 fitted to it (Chebyshev least squares),
+/// short of it by less than 2e-17 of it; 2^k written straight into the
+/// exponent bits (k + 1.5 2^52 holds k in its low bits). Below -708 the
+/// result is 0 (std::exp would give a subnormal number under 4e-308), above
+/// 709 it is infinite, NaN stays NaN. Within a few units in the last place
+/// of std::exp; exp 0 is exactly 1.
 template <class D, class V = hn::Vec<D>>
 HWY_INLINE V exponential(D d, V x) {
   const hn::RebindToSigned<D> di;
-  const V k = hn::Round(hn::Mul(x, hn::Set(d, 1.4426950408889634074)));  // 1/ln2
+  // k rounded to the nearest integer by adding 1.5 2^52, which leaves it in
+  // the low bits, as Round would.
+  const V magic = hn::Set(d, 6755399441055744.0);  // 1.5 2^52
+  const V shifted = hn::Add(hn::Mul(x, hn::Set(d, 1.4426950408889634074)), magic);  // 1/ln2
+  const V k = hn::Sub(shifted, magic);
   V r = hn::NegMulAdd(k, hn::Set(d, 6.93147180369123816490e-01), x);
   r = hn::NegMulAdd(k, hn::Set(d, 1.90821492927058770002e-10), r);
+  const V r2 = hn::Mul(r, r);
+  const V r4 = hn::Mul(r2, r2);
+  const V r8 = hn::Mul(r4, r4);
 
-  V p = hn::Set(d, 1.0 / 6227020800.0);                     // 13!
-  for (double c : {1.0 / 479001600.0, 1.0 / 39916800.0, 1.0 / 3628800.0, 1.0 / 362880.0, 1.0 / 40320.0, 1.0 / 5040.0,
-                   1.0 / 720.0, 1.0 / 120.0, 1.0 / 24.0, 1.0 / 6.0, 0.5, 1.0, 1.0})
-    p = hn::MulAdd(p, r, hn::Set(d, c));
+  // Estrin's scheme: the pairs side by side, not one long chain.
+  const V p01 = hn::MulAdd(hn::Set(d, 0.1666666666666667), r, hn::Set(d, 0.5000000000000001));
+  const V p23 = hn::MulAdd(hn::Set(d, 0.008333333333326141), r, hn::Set(d, 0.04166666666662416));
+  const V p45 = hn::MulAdd(hn::Set(d, 0.00019841269874802173), r, hn::Set(d, 0.0013888888917198588));
+  const V p67 = hn::MulAdd(hn::Set(d, 2.755725542387984e-06), r, hn::Set(d, 2.4801521319879672e-05));
+  const V p89 = hn::MulAdd(hn::Set(d, 2.510520706464424e-08), r, hn::Set(d, 2.762007691611333e-07));
+  const V low = hn::MulAdd(p23, r2, p01);
+  const V high = hn::MulAdd(p67, r2, p45);
+  const V P = hn::MulAdd(p89, r8, hn::MulAdd(high, r4, low));
+  const V p = hn::Add(hn::MulAdd(P, r2, r), hn::Set(d, 1.0));
 
-  const auto bits = hn::BitCast(di, hn::Add(k, hn::Set(d, 6755399441055744.0)));  // 1.5 2^52
-  const V scale = hn::BitCast(d, hn::ShiftLeft<52>(hn::Add(bits, hn::Set(di, 1023))));
+  const V scale = hn::BitCast(d, hn::ShiftLeft<52>(hn::Add(hn::BitCast(di, shifted), hn::Set(di, 1023))));
   const V y = hn::Mul(p, scale);
   return hn::IfThenElse(hn::Gt(x, hn::Set(d, 709.0)), hn::Set(d, HUGE_VAL),
                         hn::IfThenZeroElse(hn::Lt(x, hn::Set(d, -708.0)), y));
@@ -147,7 +161,6 @@ HWY_INLINE void evaluateLanes(D d, const BatchConstants& m, V sxIn, V alphaIn, V
                               V& MzOut) {
   const V zero = hn::Zero(d);
   const V one = hn::Set(d, 1.0);
-  const V two = hn::Set(d, 2.0);
 
   // Zero load gives zero forces. Such lanes compute with a load of 1 N so
   // that no infinity or NaN runs through the vector math; the mask discards
@@ -163,7 +176,9 @@ HWY_INLINE void evaluateLanes(D d, const BatchConstants& m, V sxIn, V alphaIn, V
   const V offset = hn::Mul(dF, hn::Set(d, m.soff));
   const V sx = hn::Add(hn::Add(sxIn, hn::Set(d, m.sx0)), offset);
   const V angle = hn::Mul(hn::Add(hn::Add(alphaIn, hn::Set(d, m.sy0)), offset), hn::Set(d, m.radPerDeg));
-  const V T = tangent(d, angle);
+  V num, den;
+  tangentQuotient(d, angle, num, den);
+  const V T = hn::Div(num, den);
 
   // A slip or tangent of exactly 0 takes the negative-side pair.
   const auto sxPositive = hn::Gt(sx, zero);
@@ -208,12 +223,12 @@ HWY_INLINE void evaluateLanes(D d, const BatchConstants& m, V sxIn, V alphaIn, V
   const V hX2 = hn::Mul(hPlusX, hPlusX);
   const V Xh2 = hn::Mul(XMinush, XMinush);
   const V sliding =
-      hn::Mul(hn::Mul(hn::Mul(b, hX2), hn::Sub(hn::Mul(two, h), X)), hn::Mul(invhh, hn::Set(d, m.slidingFactor)));
+      hn::Mul(hn::Mul(hn::Mul(b, hX2), hn::Sub(hn::Add(h, h), X)), hn::Mul(invhh, hn::Set(d, m.slidingFactor)));
   const V bXh2 = hn::Mul(b, Xh2);
-  const V Fx = hn::Add(hn::Mul(hn::Mul(sliding, mux), ex), hn::Mul(hn::Mul(bXh2, kx), sx));
-  const V Fy = hn::Add(hn::Mul(hn::Mul(sliding, muy), ey), hn::Mul(hn::Mul(bXh2, ky), T));
+  const V Fx = hn::Add(hn::Mul(hn::Mul(sliding, mux), ex), hn::Mul(bXh2, kxsx));
+  const V Fy = hn::Add(hn::Mul(hn::Mul(sliding, muy), ey), hn::Mul(bXh2, kyT));
 
-  const V adhesionMoment = hn::Mul(hn::Mul(hn::Mul(bXh2, kyT), hn::Add(hn::Mul(two, X), h)), hn::Set(d, 1.0 / 3.0));
+  const V adhesionMoment = hn::Mul(hn::Mul(hn::Mul(bXh2, kyT), hn::Add(hn::Add(X, X), h)), hn::Set(d, 1.0 / 3.0));
   const V slidingMoment =
       hn::Mul(hn::Mul(hn::Mul(hn::Mul(hX2, bXh2), ey), muy), hn::Mul(invhh, hn::Set(d, m.momentFactor)));
   // -(adhesion - sliding), not sliding - adhesion: the two differ in the sign
@@ -237,22 +252,8 @@ void evaluateColumns(const BatchConstants& constants, const BatchColumns& c, std
   const std::size_t lanes = hn::Lanes(d);
   V Fx, Fy, Mz;
   std::size_t k = 0;
-  // Two vectors a step: each is one long chain of dependent operations, and
-  // two of them side by side keep the execution units busy.
-  for (; k + 2 * lanes <= n; k += 2 * lanes) {
-    V Fx2, Fy2, Mz2;
-    const std::size_t k2 = k + lanes;
-    evaluateLanes(d, m, hn::LoadU(d, c.sx + k), hn::LoadU(d, c.alpha + k), hn::LoadU(d, c.Fz + k),
-                  hn::LoadU(d, c.V + k), Fx, Fy, Mz);
-    evaluateLanes(d, m, hn::LoadU(d, c.sx + k2), hn::LoadU(d, c.alpha + k2), hn::LoadU(d, c.Fz + k2),
-                  hn::LoadU(d, c.V + k2), Fx2, Fy2, Mz2);
-    hn::StoreU(Fx, d, c.Fx + k);
-    hn::StoreU(Fy, d, c.Fy + k);
-    hn::StoreU(Mz, d, c.Mz + k);
-    hn::StoreU(Fx2, d, c.Fx + k2);
-    hn::StoreU(Fy2, d, c.Fy + k2);
-    hn::StoreU(Mz2, d, c.Mz + k2);
-  }
+  // One vector a step: with tan and exp evaluated in pairs, the chains are
+  // short enough that two vectors side by side measured no faster.
   for (; k + lanes <= n; k += lanes) {
     evaluateLanes(d, m, hn::LoadU(d, c.sx + k), hn::LoadU(d, c.alpha + k), hn::LoadU(d, c.Fz + k),
                   hn::LoadU(d, c.V + k), Fx, Fy, Mz);
