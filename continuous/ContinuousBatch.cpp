@@ -6,13 +6,14 @@
 //
 // Rounding: the scalar code divides twelve times per point, and division is
 // the slowest vector instruction. The kernel divides four times (the
-// tangent, 1/S, 1/g, 1/h) and multiplies by reciprocals elsewhere, which
-// moves a result by a few units in the last place. tan and exp are this
-// file's own (below), one range reduction and a short fitted polynomial
-// each, evaluated in pairs (Estrin's scheme) rather than as one long chain,
-// within a few units in the last place of std::tan and std::exp: the
-// library's sine, cosine and exp took twice the time; their polynomials use
-// fused multiply-add where the CPU has it. The model's formulas fuse none
+// tangent's denominator, S, g, h) and multiplies by reciprocals elsewhere,
+// which moves a result by a few units in the last place. tan and exp are
+// this file's own (below): one range reduction each, then a rational
+// approximation (tan) or a fitted polynomial (exp), evaluated in pairs
+// (Estrin's scheme) rather than as one long chain, within a few units in
+// the last place of std::tan and std::exp; they use fused multiply-add
+// where the CPU has it, as does the slip magnitude S, taken from the
+// tangent's numerator and denominator. The model's other formulas fuse none
 // (Mul then Add, and the file is compiled with contraction off), as in the
 // scalar code. Batch and scalar forces agree to about 1e-15 of the force
 // scale (the tests allow 1e-12).
@@ -79,58 +80,57 @@ namespace hn = hwy::HWY_NAMESPACE;
 
 /// tan x as a quotient: x less multiples of pi/2 (pi/2 in three parts:
 /// exact enough for any slip angle) leaves |r| <= pi/4, where
-/// r + r^3 P(r^2) and 1 - r^2/2 + r^4 Q(r^2), P and Q of degree 5 fitted to
-/// sine and cosine (Chebyshev least squares), are short of them by less than
-/// 3e-17 of them. tan x = num / den: sine over cosine, or minus cosine over
-/// sine for an odd multiple; the caller divides. num is +-0 exactly where
-/// x is, so tan 0 is 0 with the sign of x.
+/// tan r = r (Q + r^2 P) / Q with P and Q of degree 3 and 4 in r^2 (the
+/// Pade approximant of the series, coefficients rounded to double) is short
+/// of it by less than 2e-17 of it. tan x = num / den, or -den / num for an
+/// odd multiple; the caller divides. num is +-0 exactly where x is, so
+/// tan 0 is 0 with the sign of x.
 template <class D, class V = hn::Vec<D>>
 HWY_INLINE void tangentQuotient(D d, V x, V& num, V& den) {
   // The nearest multiple j by adding 1.5 2^52, which leaves j in the low
-  // bits (rounded to even at a tie, as Round would): its parity is bit 0.
+  // bits: its parity is bit 0. (Near a tie either neighbour does: the
+  // approximation holds a little beyond pi/4.)
   const hn::RebindToSigned<D> di;
   const V magic = hn::Set(d, 6755399441055744.0);  // 1.5 2^52
-  const V shifted = hn::Add(hn::Mul(x, hn::Set(d, 0.63661977236758134308)), magic);  // 2/pi
+  const V shifted = hn::MulAdd(x, hn::Set(d, 0.63661977236758134308), magic);  // 2/pi
   const V j = hn::Sub(shifted, magic);
-  V r = hn::NegMulAdd(j, hn::Set(d, 1.570796310901641845703125), x);
-  r = hn::NegMulAdd(j, hn::Set(d, 1.589325471229585673428e-8), r);
-  r = hn::NegMulAdd(j, hn::Set(d, 6.12323399573676588614e-17), r);
+  // x - j pi/2: the first part exact, the two small ones summed aside.
+  const V r = hn::Sub(hn::NegMulAdd(j, hn::Set(d, 1.570796310901641845703125), x),
+                      hn::MulAdd(j, hn::Set(d, 1.589325471229585673428e-8),
+                                 hn::Mul(j, hn::Set(d, 6.12323399573676588614e-17))));
   const V z = hn::Mul(r, r);
-  const V z2 = hn::Mul(z, z);
-  const V z4 = hn::Mul(z2, z2);
 
   // Estrin's scheme: the pairs side by side, not one long chain.
-  const V s01 = hn::MulAdd(hn::Set(d, 0.00833333333333095), z, hn::Set(d, -0.16666666666666666));
-  const V s23 = hn::MulAdd(hn::Set(d, 2.7557316103105014e-06), z, hn::Set(d, -0.0001984126983675979));
-  const V s45 = hn::MulAdd(hn::Set(d, 1.5918135932869774e-10), z, hn::Set(d, -2.5051131947374594e-08));
-  const V ps = hn::MulAdd(s45, z4, hn::MulAdd(s23, z2, s01));
-  const V sine = hn::MulAdd(ps, hn::Mul(r, z), r);
-
-  const V c01 = hn::MulAdd(hn::Set(d, -0.0013888888888887398), z, hn::Set(d, 0.041666666666666664));
-  const V c23 = hn::MulAdd(hn::Set(d, -2.7557317272036996e-07), z, hn::Set(d, 2.4801587298766363e-05));
-  const V c45 = hn::MulAdd(hn::Set(d, -1.1382636115964061e-11), z, hn::Set(d, 2.087614632531677e-09));
-  const V pc = hn::MulAdd(c45, z4, hn::MulAdd(c23, z2, c01));
-  const V cosine = hn::MulAdd(pc, z2, hn::NegMulAdd(hn::Set(d, 0.5), z, hn::Set(d, 1.0)));
+  const V z2 = hn::Mul(z, z);
+  const V P = hn::MulAdd(hn::MulAdd(hn::Set(d, -1.2768640219620611e-06), z, hn::Set(d, 0.00037348272642390287)), z2,
+                         hn::MulAdd(hn::Set(d, -0.023529411764705882), z, hn::Set(d, 0.3333333333333333)));
+  const V Q = hn::MulAdd(
+      hn::MulAdd(hn::Set(d, 1.3058836588248353e-06), z2,
+                 hn::MulAdd(hn::Set(d, -0.00040221216691804925), z, hn::Set(d, 0.027450980392156862))),
+      z2, hn::MulAdd(hn::Set(d, -0.47058823529411764), z, hn::Set(d, 1.0)));
+  const V tanNum = hn::Mul(r, hn::MulAdd(z, P, Q));
 
   const auto odd = hn::RebindMask(d, hn::Ne(hn::And(hn::BitCast(di, shifted), hn::Set(di, 1)), hn::Zero(di)));
-  num = hn::IfThenElse(odd, hn::Neg(cosine), sine);
-  den = hn::IfThenElse(odd, sine, cosine);
+  num = hn::IfThenElse(odd, hn::Neg(Q), tanNum);
+  den = hn::IfThenElse(odd, tanNum, Q);
 }
 
-/// exp x. x = k ln2 + r with |r| <= ln2/2 (ln2 in two parts); e^r as
+/// exp x - 1. x = k ln2 + r with |r| <= ln2/2 (ln2 in two parts); e^r as
 /// 1 + r + r^2 P(r), P of degree 9 fitted to it (Chebyshev least squares),
 /// short of it by less than 2e-17 of it; 2^k written straight into the
-/// exponent bits (k + 1.5 2^52 holds k in its low bits). Below -708 the
-/// result is 0 (std::exp would give a subnormal number under 4e-308), above
+/// exponent bits (k + 1.5 2^52 holds k in its low bits). Below -708 exp is
+/// taken as 0 (std::exp would give a subnormal number under 4e-308), above
 /// 709 it is infinite, NaN stays NaN. Within a few units in the last place
-/// of std::exp; exp 0 is exactly 1.
+/// of std::exp; x = 0 gives exactly 0. The 1 is taken off before the last
+/// multiply-add, which spares a step.
 template <class D, class V = hn::Vec<D>>
-HWY_INLINE V exponential(D d, V x) {
+HWY_INLINE V exponentialLessOne(D d, V x) {
   const hn::RebindToSigned<D> di;
   // k rounded to the nearest integer by adding 1.5 2^52, which leaves it in
-  // the low bits, as Round would.
+  // the low bits. (Near a tie either neighbour does: the polynomial holds a
+  // little beyond ln2/2.)
   const V magic = hn::Set(d, 6755399441055744.0);  // 1.5 2^52
-  const V shifted = hn::Add(hn::Mul(x, hn::Set(d, 1.4426950408889634074)), magic);  // 1/ln2
+  const V shifted = hn::MulAdd(x, hn::Set(d, 1.4426950408889634074), magic);  // 1/ln2
   const V k = hn::Sub(shifted, magic);
   V r = hn::NegMulAdd(k, hn::Set(d, 6.93147180369123816490e-01), x);
   r = hn::NegMulAdd(k, hn::Set(d, 1.90821492927058770002e-10), r);
@@ -147,12 +147,13 @@ HWY_INLINE V exponential(D d, V x) {
   const V low = hn::MulAdd(p23, r2, p01);
   const V high = hn::MulAdd(p67, r2, p45);
   const V P = hn::MulAdd(p89, r8, hn::MulAdd(high, r4, low));
-  const V p = hn::Add(hn::MulAdd(P, r2, r), hn::Set(d, 1.0));
+  const V q = hn::MulAdd(P, r2, r);  // e^r - 1
 
   const V scale = hn::BitCast(d, hn::ShiftLeft<52>(hn::Add(hn::BitCast(di, shifted), hn::Set(di, 1023))));
-  const V y = hn::Mul(p, scale);
+  // 2^k e^r - 1 = 2^k (e^r - 1) + (2^k - 1), the last exact or -1.
+  const V y = hn::MulAdd(q, scale, hn::Sub(scale, hn::Set(d, 1.0)));
   return hn::IfThenElse(hn::Gt(x, hn::Set(d, 709.0)), hn::Set(d, HUGE_VAL),
-                        hn::IfThenZeroElse(hn::Lt(x, hn::Set(d, -708.0)), y));
+                        hn::IfThenElse(hn::Lt(x, hn::Set(d, -708.0)), hn::Set(d, -1.0), y));
 }
 
 /// Forces of Lanes(d) operating points.
@@ -178,15 +179,23 @@ HWY_INLINE void evaluateLanes(D d, const BatchConstants& m, V sxIn, V alphaIn, V
   const V angle = hn::Mul(hn::Add(hn::Add(alphaIn, hn::Set(d, m.sy0)), offset), hn::Set(d, m.radPerDeg));
   V num, den;
   tangentQuotient(d, angle, num, den);
-  const V T = hn::Div(num, den);
+  // The slip magnitude S = sqrt(sx^2 + T^2) as sqrt(sx^2 den^2 + num^2) /
+  // |den|, so that the square root need not wait for the tangent's
+  // division (measured faster: it shortens the longest chain of dependent
+  // steps, from the slip angle through the exponentials to the forces).
+  const V invDen = hn::Div(one, den);
+  const V T = hn::Mul(num, invDen);
+  const V sxden = hn::Mul(sx, den);
+  const V U = hn::Sqrt(hn::MulAdd(sxden, sxden, hn::Mul(num, num)));
 
-  // A slip or tangent of exactly 0 takes the negative-side pair.
+  // A slip or tangent of exactly 0 takes the negative-side pair. The decay
+  // constants' reciprocals come negated (exactly) for the exponent.
   const auto sxPositive = hn::Gt(sx, zero);
   const auto TPositive = hn::Gt(T, zero);
   const V m1x = hn::IfThenElse(sxPositive, hn::Set(d, m.mue1xp), hn::Set(d, m.mue1xn));
-  const V invCmx = hn::IfThenElse(sxPositive, hn::Set(d, m.invCmuexp), hn::Set(d, m.invCmuexn));
+  const V negInvCmx = hn::IfThenElse(sxPositive, hn::Set(d, -m.invCmuexp), hn::Set(d, -m.invCmuexn));
   const V m1y = hn::IfThenElse(TPositive, hn::Set(d, m.mue1yp), hn::Set(d, m.mue1yn));
-  const V invCmy = hn::IfThenElse(TPositive, hn::Set(d, m.invCmueyp), hn::Set(d, m.invCmueyn));
+  const V negInvCmy = hn::IfThenElse(TPositive, hn::Set(d, -m.invCmueyp), hn::Set(d, -m.invCmueyn));
 
   const V g = hn::Add(one, hn::Mul(dF, hn::Set(d, m.mueFz)));
   const V invg = hn::Div(one, g);
@@ -194,14 +203,14 @@ HWY_INLINE void evaluateLanes(D d, const BatchConstants& m, V sxIn, V alphaIn, V
 
   const V tiny = hn::Set(d, 1e-9);
   const auto noSlip = hn::And(hn::Lt(hn::Abs(T), tiny), hn::Lt(hn::Abs(sx), tiny));
-  const V S = hn::IfThenElse(noSlip, one, hn::Sqrt(hn::Add(hn::Mul(sx, sx), hn::Mul(T, T))));
+  const V S = hn::IfThenElse(noSlip, one, hn::Mul(U, hn::Abs(invDen)));
   const V invS = hn::Div(one, S);
   const V ex = hn::Mul(sx, invS);
   const V ey = hn::Mul(T, invS);
 
   const V vsByg = hn::Mul(hn::Abs(hn::Mul(S, speed)), invg);
-  const V decayX = hn::Sub(exponential(d, hn::Neg(hn::Mul(vsByg, invCmx))), one);
-  const V decayY = hn::Sub(exponential(d, hn::Neg(hn::Mul(vsByg, invCmy))), one);
+  const V decayX = exponentialLessOne(d, hn::Mul(vsByg, negInvCmx));
+  const V decayY = exponentialLessOne(d, hn::Mul(vsByg, negInvCmy));
   const V mux = hn::Add(mue0Fz, hn::Mul(decayX, hn::Sub(mue0Fz, hn::Mul(m1x, g))));
   const V muy = hn::Add(mue0Fz, hn::Mul(decayY, hn::Sub(mue0Fz, hn::Mul(m1y, g))));
 
@@ -225,8 +234,8 @@ HWY_INLINE void evaluateLanes(D d, const BatchConstants& m, V sxIn, V alphaIn, V
   const V sliding =
       hn::Mul(hn::Mul(hn::Mul(b, hX2), hn::Sub(hn::Add(h, h), X)), hn::Mul(invhh, hn::Set(d, m.slidingFactor)));
   const V bXh2 = hn::Mul(b, Xh2);
-  const V Fx = hn::Add(hn::Mul(hn::Mul(sliding, mux), ex), hn::Mul(bXh2, kxsx));
-  const V Fy = hn::Add(hn::Mul(hn::Mul(sliding, muy), ey), hn::Mul(bXh2, kyT));
+  const V Fx = hn::Add(hn::Mul(hn::Mul(sliding, ex), mux), hn::Mul(bXh2, kxsx));
+  const V Fy = hn::Add(hn::Mul(hn::Mul(sliding, ey), muy), hn::Mul(bXh2, kyT));
 
   const V adhesionMoment = hn::Mul(hn::Mul(hn::Mul(bXh2, kyT), hn::Add(hn::Add(X, X), h)), hn::Set(d, 1.0 / 3.0));
   const V slidingMoment =
