@@ -9,7 +9,6 @@ namespace grip::msg {
 inline constexpr const char* kPyParameterFileRejected = "parameter file %s was not accepted";
 inline constexpr const char* kPyModelNumber = "model should be 1 (continuous) or 2 (discrete), not %g";
 inline constexpr const char* kPyParametersRejected = "the parameters were not accepted by model %d (set-up code %d)";
-inline constexpr const char* kPyUnknownParameter = "unknown parameter name '%s': the 33 names are %s";
 inline constexpr const char* kPyParameterCount = "a parameter set holds 33 values, not %zu";
 inline constexpr const char* kPyColumnLengths = "the five operating-point columns differ in length";
 inline constexpr const char* kPyOutLengths = "the three result columns should each hold one value per operating point";
