@@ -7,6 +7,7 @@
 #include "discrete/DiscreteMessages.h"
 #include "discrete/DiscreteModel.h"
 #include "discrete/PointLaws.h"
+#include "discrete/SweepKernels.h"
 
 namespace grip {
 
@@ -25,6 +26,12 @@ struct SeparableLoad {
     double operator()(std::size_t i) const { return row[i] * factor; }
   };
   Column at(std::size_t j) const { return {row, column[j]}; }
+  void into(PointSweep& p) const {
+    p.load = row;
+    p.loadStride = 0;
+    p.factor = column;
+    p.factorStride = 1;
+  }
 };
 
 /// Load of the points of one column from their geometric weights times the
@@ -39,6 +46,12 @@ struct WeightedLoad {
     double operator()(std::size_t i) const { return weight[i] * scale; }
   };
   Column at(std::size_t j) const { return {weight + j * stride, scale}; }
+  void into(PointSweep& p) const {
+    p.load = weight;
+    p.loadStride = stride;
+    p.factor = &scale;
+    p.factorStride = 0;
+  }
 };
 
 /// Geometric load point by point, for a factor pnorm/ncell that is no finite
@@ -68,6 +81,11 @@ struct ElasticOnly {
     fx = fxElastic[i];
     fy = fyElastic[i];
   }
+  void into(PointSweep& p) const {
+    p.frictionLimited = false;
+    p.fxElastic = fxElastic;
+    p.fyElastic = fyElastic;
+  }
 };
 
 /// A friction law: a point adheres, with its elastic force, while the
@@ -85,6 +103,15 @@ struct FrictionLimited {
     const bool adhesion = adhesionFactor * pz >= adhesionLimit[i];
     fx = adhesion ? fxElastic[i] : pz * slideFx[i];
     fy = adhesion ? fyElastic[i] : pz * slideFy[i];
+  }
+  void into(PointSweep& p) const {
+    p.frictionLimited = true;
+    p.adhesionFactor = adhesionFactor;
+    p.adhesionLimit = adhesionLimit;
+    p.fxElastic = fxElastic;
+    p.fyElastic = fyElastic;
+    p.slideFx = slideFx;
+    p.slideFy = slideFy;
   }
 };
 
@@ -167,6 +194,17 @@ LastPoint sweep(const Load& load, const Friction& friction, const SweepFrame& f)
   LastPoint last;
   if (f.tracing) {
     last.area = sweepTraced(load, friction, f);
+  } else if constexpr (requires(PointSweep& p) { load.into(p); }) {
+    PointSweep points;
+    points.rows = sweptCount(f.lastI);
+    points.columns = sweptCount(f.lastJ);
+    points.y = f.s.y.data();
+    points.sumFx = f.s.sumFx.data();
+    points.sumFy = f.s.sumFy.data();
+    points.sumYFx = f.s.sumYFx.data();
+    load.into(points);
+    friction.into(points);
+    sweepGridPoints(points);
   } else {
     sweepPoints(load, friction, f);
   }
@@ -263,8 +301,11 @@ void DiscreteModel::evaluate(const OperatingPoint& input, TyreForces& forces) {
 
   // Everything but the load depends on the row alone: deflection, elastic
   // force, sliding speed, the friction values and the sliding force per
-  // unit load, worked out once for all columns.
-  for (int i = 0; i <= lastI; ++i) {
+  // unit load, worked out once for all columns. The vector row stage fills
+  // the sweep's arrays; the row records, which the trace and the record of
+  // the last point read, come from the point-by-point laws (the same
+  // values to the bit).
+  const auto rowRecord = [&](int i, bool afterRow) {
     const auto at = static_cast<std::size_t>(i);
     RowState& row = rows_[at];
     const double x = h - i * dx;
@@ -290,7 +331,7 @@ void DiscreteModel::evaluate(const OperatingPoint& input, TyreForces& forces) {
     } else {
       // Without camber every row slides alike: the friction values of the
       // row before serve again.
-      if (i > 0) {
+      if (afterRow) {
         const RowState& before = rows_[at - 1];
         row.choice = frictionCoefficients(*this, g, e, row.magnitude, &before.choice, before.magnitude.Vs);
       } else {
@@ -303,6 +344,13 @@ void DiscreteModel::evaluate(const OperatingPoint& input, TyreForces& forces) {
     s.sumFx[at] = 0.0;
     s.sumFy[at] = 0.0;
     s.sumYFx[at] = 0.0;
+  };
+  const bool tracing = draw3d == 1;
+  if (tracing) {
+    for (int i = 0; i <= lastI; ++i) rowRecord(i, i > 0);
+  } else {
+    sweepRows(*this, RowInputs{sweptCount(lastI), Wx, Wy, speed, g, pf, fromFront}, s);
+    if (lastI >= 0) rowRecord(fromFront ? lastI : 0, false);
   }
   for (int j = 0; j <= lastJ; ++j) {
     const double y = b - j * dy;
@@ -313,7 +361,6 @@ void DiscreteModel::evaluate(const OperatingPoint& input, TyreForces& forces) {
 
   // The load law and the friction law are chosen here, once: the point loop
   // of each pair is its own instance.
-  const bool tracing = draw3d == 1;
   const SweepFrame frame{s, lastI, lastJ, fromFront, tracing, tracing ? traceFile : nullptr, dy * dx, rows_.data()};
   const double adhesionFactor = tableLaw ? mue0 * pf * g : mue0;
   LastPoint last;

@@ -30,6 +30,13 @@ struct SweepScratch {
   std::vector<double> sumFy;          ///< sum of fy over the columns [N]
   std::vector<double> sumYFx;         ///< sum of y * fx over the columns [N mm]
   std::vector<double> sumWeight;      ///< geometric pressure: sum of the weights over the columns [-]
+  std::vector<double> ux;             ///< longitudinal deflection [mm]
+  std::vector<double> uy;             ///< lateral deflection [mm]
+  std::vector<double> vsy;            ///< lateral sliding speed [mm/s]
+  std::vector<double> slideSpeed;     ///< sliding speed the friction values follow (table law: weighted) [mm/s]
+  std::vector<double> deflection;     ///< magnitude of the deflection, 1 when it vanishes [mm]
+  std::vector<double> muex;           ///< longitudinal friction value (table law: the effective value) [-]
+  std::vector<double> muey;           ///< lateral friction value [-]
   // Per column j.
   std::vector<double> y;              ///< lateral position [mm]
   std::vector<double> columnLoad;     ///< analytic pressure: the factor of the column [N]
@@ -38,7 +45,7 @@ struct SweepScratch {
 
   /// Arrays of doubles per row, per column and per grid point, for the
   /// memory estimate before anything is allocated.
-  static constexpr std::size_t kPerRow = 16;
+  static constexpr std::size_t kPerRow = 23;
   static constexpr std::size_t kPerColumn = 2;
   static constexpr std::size_t kPerPoint = 1;
 
@@ -47,7 +54,7 @@ struct SweepScratch {
   void allocate(std::size_t rows, std::size_t columns) {
     for (std::vector<double>* row : {&x, &fxElastic, &fyElastic, &adhesionLimit, &slideFx, &slideFy, &rowLoad, &boundSum,
                                      &boundWidth, &inverseWidth, &etaTop, &etaBottom, &sumFx, &sumFy, &sumYFx,
-                                     &sumWeight})
+                                     &sumWeight, &ux, &uy, &vsy, &slideSpeed, &deflection, &muex, &muey})
       row->assign(rows, 0.0);
     y.assign(columns, 0.0);
     columnLoad.assign(columns, 0.0);

@@ -1,0 +1,517 @@
+// Vector kernels of the grid sweep (see SweepKernels.h). A grid point's
+// load, weight and contact measure depend on its row i and its column j;
+// the kernels run down a column, a vector of rows at a time, and the rows a
+// vector does not fill take the same operations one at a time. No multiply
+// and add is fused (the file is compiled with contraction off), so a lane
+// rounds as the point-by-point code does.
+
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "discrete/SweepKernels.cpp"
+#include <hwy/foreach_target.h>  // IWYU pragma: keep
+
+#include <hwy/highway.h>
+
+#include <array>
+#include <cmath>
+#include <cstddef>
+
+#include "core/Numbers.h"
+#include "discrete/DiscreteModel.h"
+#include "discrete/PointLaws.h"
+#include "discrete/SweepKernels.h"
+#include "discrete/SweepScratch.h"
+
+HWY_BEFORE_NAMESPACE();
+namespace grip {
+namespace HWY_NAMESPACE {
+namespace hn = hwy::HWY_NAMESPACE;
+
+/// Columns a pass down the rows takes at once: the row accumulators and the
+/// row values stay in registers across them.
+constexpr std::size_t kColumnBlock = 4;
+
+/// Adds the forces of columns j0 .. j0 + kColumns - 1 into the row
+/// accumulators: every row's sums take the columns in order.
+template <bool kLimited, std::size_t kColumns>
+HWY_INLINE void sweepColumnBlock(const PointSweep& s, std::size_t j0) {
+  const hn::ScalableTag<double> d;
+  using V = hn::Vec<decltype(d)>;
+  const std::size_t lanes = hn::Lanes(d);
+  std::array<const double*, kColumns> load{};
+  std::array<double, kColumns> factor{};
+  std::array<double, kColumns> y{};
+  for (std::size_t c = 0; c < kColumns; ++c) {
+    load[c] = s.load + (j0 + c) * s.loadStride;
+    factor[c] = s.factor[(j0 + c) * s.factorStride];
+    y[c] = s.y[j0 + c];
+  }
+  const V adhesionFactor = hn::Set(d, s.adhesionFactor);
+  std::size_t i = 0;
+  for (; i + lanes <= s.rows; i += lanes) {
+    const V fxElastic = hn::LoadU(d, s.fxElastic + i);
+    const V fyElastic = hn::LoadU(d, s.fyElastic + i);
+    V sumFx = hn::LoadU(d, s.sumFx + i);
+    V sumFy = hn::LoadU(d, s.sumFy + i);
+    V sumYFx = hn::LoadU(d, s.sumYFx + i);
+    for (std::size_t c = 0; c < kColumns; ++c) {
+      V fx = fxElastic;
+      V fy = fyElastic;
+      if constexpr (kLimited) {
+        // A load that is no number fails the comparison and slides.
+        const V pz = hn::Mul(hn::LoadU(d, load[c] + i), hn::Set(d, factor[c]));
+        const auto adhesion = hn::Ge(hn::Mul(adhesionFactor, pz), hn::LoadU(d, s.adhesionLimit + i));
+        fx = hn::IfThenElse(adhesion, fxElastic, hn::Mul(pz, hn::LoadU(d, s.slideFx + i)));
+        fy = hn::IfThenElse(adhesion, fyElastic, hn::Mul(pz, hn::LoadU(d, s.slideFy + i)));
+      }
+      sumFx = hn::Add(sumFx, fx);
+      sumFy = hn::Add(sumFy, fy);
+      sumYFx = hn::Add(sumYFx, hn::Mul(hn::Set(d, y[c]), fx));
+    }
+    hn::StoreU(sumFx, d, s.sumFx + i);
+    hn::StoreU(sumFy, d, s.sumFy + i);
+    hn::StoreU(sumYFx, d, s.sumYFx + i);
+  }
+  for (; i < s.rows; ++i) {
+    for (std::size_t c = 0; c < kColumns; ++c) {
+      double fx = s.fxElastic[i];
+      double fy = s.fyElastic[i];
+      if constexpr (kLimited) {
+        const double pz = load[c][i] * factor[c];
+        if (!(s.adhesionFactor * pz >= s.adhesionLimit[i])) {
+          fx = pz * s.slideFx[i];
+          fy = pz * s.slideFy[i];
+        }
+      }
+      s.sumFx[i] += fx;
+      s.sumFy[i] += fy;
+      s.sumYFx[i] += y[c] * fx;
+    }
+  }
+}
+
+template <bool kLimited>
+HWY_INLINE void sweepColumns(const PointSweep& s) {
+  std::size_t j = 0;
+  for (; j + kColumnBlock <= s.columns; j += kColumnBlock) sweepColumnBlock<kLimited, kColumnBlock>(s, j);
+  for (; j < s.columns; ++j) sweepColumnBlock<kLimited, 1>(s, j);
+}
+
+void sweepGridPoints(const PointSweep& s) {
+  if (s.frictionLimited) {
+    sweepColumns<true>(s);
+  } else {
+    sweepColumns<false>(s);
+  }
+}
+
+/// Friction values of every row from its sliding speed, one row at a time:
+/// a row that slides as fast as the row before, with the same friction
+/// pairs, takes its values over (they are the same to the bit).
+void rowFrictionValues(const DiscreteModel& m, const RowInputs& in, SweepScratch& s) {
+  const bool tableLaw = m.sliding >= 4;
+  const double vsx = in.speed * m.sx;
+  const double mue1x = vsx > 0.0 ? m.mue1xp : m.mue1xn;
+  const double cmuex = vsx > 0.0 ? m.cmuexp : m.cmuexn;
+  const double mu0 = in.g * m.mue0;
+  double earlierSpeed = 0.0;
+  double earlierMue1y = 0.0;
+  double earlierCmuey = 0.0;
+  for (std::size_t i = 0; i < in.rows; ++i) {
+    const double speed = s.slideSpeed[i];
+    if (tableLaw) {
+      if (i > 0 && speed == earlierSpeed) {
+        s.muex[i] = s.muex[i - 1];
+      } else {
+        s.muex[i] = speedTableFriction(m, speed) * in.pf * in.g;
+      }
+      earlierSpeed = speed;
+      continue;
+    }
+    const bool positive = s.vsy[i] > 0.0;
+    const double mue1y = positive ? m.mue1yp : m.mue1yn;
+    const double cmuey = positive ? m.cmueyp : m.cmueyn;
+    if (i > 0 && speed == earlierSpeed && mue1y == earlierMue1y && cmuey == earlierCmuey) {
+      s.muex[i] = s.muex[i - 1];
+      s.muey[i] = s.muey[i - 1];
+    } else {
+      // Friction decays with the sliding speed from the static value to the
+      // sliding value; the difference term carries the load factor once more.
+      s.muex[i] = mu0 + in.g * (1.0 - std::exp(-speed / (in.g * cmuex))) * (in.g * mue1x - mu0);
+      s.muey[i] = mu0 + in.g * (1.0 - std::exp(-speed / (in.g * cmuey))) * (in.g * mue1y - mu0);
+    }
+    earlierSpeed = speed;
+    earlierMue1y = mue1y;
+    earlierCmuey = cmuey;
+  }
+}
+
+void sweepRows(const DiscreteModel& m, const RowInputs& in, SweepScratch& s) {
+  const hn::ScalableTag<double> d;
+  using V = hn::Vec<decltype(d)>;
+  const std::size_t lanes = hn::Lanes(d);
+  const std::size_t rows = in.rows;
+  const bool tableLaw = m.sliding >= 4;
+  const double h2 = m.h * m.h;
+  const double vsx = in.speed * m.sx;
+  const double weightedVsx = m.Vmuexy * vsx;
+
+  // One row as the point-by-point laws have it, for the rows a vector does
+  // not fill.
+  const auto magnitude = [](double a, double b) {
+    const double r = std::sqrt(a * a + b * b);
+    return r < 1e-10 ? 1.0 : r;  // a vanishing magnitude counts as 1
+  };
+  const auto rowOne = [&](std::size_t i) {
+    const double x = m.h - static_cast<double>(i) * m.dx;
+    const double xr = x / m.h;
+    const double L = in.fromFront ? m.h * (1.0 - xr) : m.h * (1.0 + xr);
+    const double ux = L * m.sx;
+    const double uy = (1.0 - xr * xr) * h2 * m.camberCurv * 0.5 + L * m.tanAlpha;
+    const double fx = ux * in.Wx;
+    const double fy = uy * in.Wy;
+    const double vsy = in.speed * (m.tanAlpha + m.camberCurv * x);
+    s.x[i] = x;
+    s.ux[i] = ux;
+    s.uy[i] = uy;
+    s.fxElastic[i] = fx;
+    s.fyElastic[i] = fy;
+    s.vsy[i] = vsy;
+    if (tableLaw) {
+      s.slideSpeed[i] = std::sqrt(weightedVsx * weightedVsx + vsy * vsy);
+      s.adhesionLimit[i] = std::sqrt(fx * fx + fy * fy);
+    } else {
+      s.slideSpeed[i] = magnitude(vsx, vsy);
+      s.adhesionLimit[i] = magnitude(fx, fy);
+      s.deflection[i] = magnitude(ux, uy);
+    }
+    s.rowLoad[i] = analyticRowLoad(m, xr * xr);
+    s.sumFx[i] = 0.0;
+    s.sumFy[i] = 0.0;
+    s.sumYFx[i] = 0.0;
+  };
+
+  const V zero = hn::Zero(d);
+  const V one = hn::Set(d, 1.0);
+  const V tiny = hn::Set(d, 1e-10);
+  const V h = hn::Set(d, m.h);
+  const V dx = hn::Set(d, m.dx);
+  const V sx = hn::Set(d, m.sx);
+  const V tanAlpha = hn::Set(d, m.tanAlpha);
+  const V camberCurv = hn::Set(d, m.camberCurv);
+  const V wx = hn::Set(d, in.Wx);
+  const V wy = hn::Set(d, in.Wy);
+  const V speed = hn::Set(d, in.speed);
+  const V vVsx = hn::Set(d, vsx);
+  const V vWeightedVsx = hn::Set(d, weightedVsx);
+  const auto vMagnitude = [&](V a, V b) {
+    const V r = hn::Sqrt(hn::Add(hn::Mul(a, a), hn::Mul(b, b)));
+    return hn::IfThenElse(hn::Lt(r, tiny), one, r);
+  };
+  std::size_t i = 0;
+  for (; i + lanes <= rows; i += lanes) {
+    const V x = hn::Sub(h, hn::Mul(hn::Iota(d, static_cast<double>(i)), dx));
+    const V xr = hn::Div(x, h);
+    const V L = hn::Mul(h, in.fromFront ? hn::Sub(one, xr) : hn::Add(one, xr));
+    const V ux = hn::Mul(L, sx);
+    const V uy = hn::Add(hn::Mul(hn::Mul(hn::Mul(hn::Sub(one, hn::Mul(xr, xr)), hn::Set(d, h2)), camberCurv),
+                                 hn::Set(d, 0.5)),
+                         hn::Mul(L, tanAlpha));
+    const V fx = hn::Mul(ux, wx);
+    const V fy = hn::Mul(uy, wy);
+    const V vsy = hn::Mul(speed, hn::Add(tanAlpha, hn::Mul(camberCurv, x)));
+    hn::StoreU(x, d, s.x.data() + i);
+    hn::StoreU(ux, d, s.ux.data() + i);
+    hn::StoreU(uy, d, s.uy.data() + i);
+    hn::StoreU(fx, d, s.fxElastic.data() + i);
+    hn::StoreU(fy, d, s.fyElastic.data() + i);
+    hn::StoreU(vsy, d, s.vsy.data() + i);
+    if (tableLaw) {
+      hn::StoreU(hn::Sqrt(hn::Add(hn::Mul(vWeightedVsx, vWeightedVsx), hn::Mul(vsy, vsy))), d,
+                 s.slideSpeed.data() + i);
+      hn::StoreU(hn::Sqrt(hn::Add(hn::Mul(fx, fx), hn::Mul(fy, fy))), d, s.adhesionLimit.data() + i);
+    } else {
+      hn::StoreU(vMagnitude(vVsx, vsy), d, s.slideSpeed.data() + i);
+      hn::StoreU(vMagnitude(fx, fy), d, s.adhesionLimit.data() + i);
+      hn::StoreU(vMagnitude(ux, uy), d, s.deflection.data() + i);
+    }
+    // The analytic row factors, as analyticRowLoad has them: u^2 and u^4
+    // by repeated squaring.
+    const V u = hn::Mul(xr, xr);
+    const V u2 = hn::Mul(u, u);
+    V rowLoad = one;
+    switch (m.pressure) {
+      case 1: rowLoad = hn::Div(hn::Mul(hn::Sub(one, u2), hn::Set(d, m.pscale1)), hn::Set(d, m.ncell)); break;
+      case 2:
+      case 3: rowLoad = hn::Sub(one, hn::Mul(u2, u2)); break;
+      default: break;
+    }
+    hn::StoreU(rowLoad, d, s.rowLoad.data() + i);
+    hn::StoreU(zero, d, s.sumFx.data() + i);
+    hn::StoreU(zero, d, s.sumFy.data() + i);
+    hn::StoreU(zero, d, s.sumYFx.data() + i);
+  }
+  for (; i < rows; ++i) rowOne(i);
+
+  rowFrictionValues(m, in, s);
+
+  // Sliding force per unit load: the direction of the speed (1), the
+  // deflection (2) or the elastic force (3) times the friction values; the
+  // table law keeps the direction of the elastic force and muexy scales its
+  // longitudinal part. Any other selector gives 0.
+  const int law = tableLaw ? 4 : (m.sliding >= 1 && m.sliding <= 3 ? m.sliding : 0);
+  const auto slideOne = [&](std::size_t r) {
+    double perX = 0.0;
+    double perY = 0.0;
+    switch (law) {
+      case 1: perX = s.muex[r] * vsx / s.slideSpeed[r]; perY = s.muey[r] * s.vsy[r] / s.slideSpeed[r]; break;
+      case 2: perX = s.muex[r] * s.ux[r] / s.deflection[r]; perY = s.muey[r] * s.uy[r] / s.deflection[r]; break;
+      case 3:
+        perX = s.muex[r] * s.fxElastic[r] / s.adhesionLimit[r];
+        perY = s.muey[r] * s.fyElastic[r] / s.adhesionLimit[r];
+        break;
+      case 4:
+        perX = m.muexy * s.muex[r] * s.fxElastic[r] / s.adhesionLimit[r];
+        perY = s.muex[r] * s.fyElastic[r] / s.adhesionLimit[r];
+        break;
+      default: break;
+    }
+    s.slideFx[r] = perX;
+    s.slideFy[r] = perY;
+  };
+  const V muexy = hn::Set(d, m.muexy);
+  i = 0;
+  for (; i + lanes <= rows; i += lanes) {
+    const V muex = hn::LoadU(d, s.muex.data() + i);
+    V perX = zero;
+    V perY = zero;
+    switch (law) {
+      case 1: {
+        const V Vs = hn::LoadU(d, s.slideSpeed.data() + i);
+        perX = hn::Div(hn::Mul(muex, vVsx), Vs);
+        perY = hn::Div(hn::Mul(hn::LoadU(d, s.muey.data() + i), hn::LoadU(d, s.vsy.data() + i)), Vs);
+        break;
+      }
+      case 2: {
+        const V Us = hn::LoadU(d, s.deflection.data() + i);
+        perX = hn::Div(hn::Mul(muex, hn::LoadU(d, s.ux.data() + i)), Us);
+        perY = hn::Div(hn::Mul(hn::LoadU(d, s.muey.data() + i), hn::LoadU(d, s.uy.data() + i)), Us);
+        break;
+      }
+      case 3: {
+        const V Fs = hn::LoadU(d, s.adhesionLimit.data() + i);
+        perX = hn::Div(hn::Mul(muex, hn::LoadU(d, s.fxElastic.data() + i)), Fs);
+        perY = hn::Div(hn::Mul(hn::LoadU(d, s.muey.data() + i), hn::LoadU(d, s.fyElastic.data() + i)), Fs);
+        break;
+      }
+      case 4: {
+        const V Fs = hn::LoadU(d, s.adhesionLimit.data() + i);
+        perX = hn::Div(hn::Mul(hn::Mul(muexy, muex), hn::LoadU(d, s.fxElastic.data() + i)), Fs);
+        perY = hn::Div(hn::Mul(muex, hn::LoadU(d, s.fyElastic.data() + i)), Fs);
+        break;
+      }
+      default: break;
+    }
+    hn::StoreU(perX, d, s.slideFx.data() + i);
+    hn::StoreU(perY, d, s.slideFy.data() + i);
+  }
+  for (; i < rows; ++i) slideOne(i);
+}
+
+// The weight of a point as geometricWeight gives it, with the divisions
+// taken out of the point loop: 1/L per column, 1/width per row. Where a
+// weight is exactly 0 in geometricWeight it stays so, because the trace and
+// the contact area count the loaded points: at a row bound (y = ymax or
+// ymin, eta = +-1) eta is the row's quotient worked out once, and the edge
+// rows x = +-h, where x/L may be exactly 1, take geometricWeight itself.
+double geometricWeights(const DiscreteModel& m, SweepScratch& scratch) {
+  const hn::ScalableTag<double> d;
+  using V = hn::Vec<decltype(d)>;
+  const std::size_t lanes = hn::Lanes(d);
+  const std::size_t rows = sweptCount(m.lastRow());
+  const int lastColumn = m.lastColumn();
+  const auto stride = static_cast<std::size_t>(m.gridRows());
+  const double sinCamber = std::sin(m.camberRad);
+  const double camberBias = 5.0 * sinCamber;
+  const double* const top = m.ymax.data();
+  const double* const bottom = m.ymin.data();
+  double* const boundSum = scratch.boundSum.data();
+  double* const boundWidth = scratch.boundWidth.data();
+  double* const inverseWidth = scratch.inverseWidth.data();
+  double* const etaTop = scratch.etaTop.data();
+  double* const etaBottom = scratch.etaBottom.data();
+  double* const sumWeight = scratch.sumWeight.data();
+  const double* const x = scratch.x.data();
+  for (std::size_t i = 0; i < rows; ++i) {
+    boundSum[i] = top[i] + bottom[i];
+    boundWidth[i] = std::fabs(top[i] - bottom[i]);
+    inverseWidth[i] = 1.0 / boundWidth[i];
+    etaTop[i] = (2.0 * top[i] - boundSum[i]) / boundWidth[i];
+    etaBottom[i] = (2.0 * bottom[i] - boundSum[i]) / boundWidth[i];
+    sumWeight[i] = 0.0;
+  }
+
+  // One point: the same operations as the vector lanes below.
+  const auto weightAt = [&](std::size_t i, double inverseL, double y, const double* gap) {
+    const double xr = x[i] * inverseL;
+    const double q = xr * xr;
+    const double q2 = q * q;
+    const double inside = (2.0 * y - boundSum[i]) * inverseWidth[i];
+    const double eta = y == top[i] ? etaTop[i] : (y == bottom[i] ? etaBottom[i] : inside);
+    const double eta2 = eta * eta;
+    const double eta4 = eta2 * eta2;
+    double k = 1.0 - camberBias * eta;  // camber moves load towards negative eta
+    k = k < 0.0 ? 0.0 : k;
+    const double w = (1.0 - q2 * q2) * (1.0 + 2.0 * eta * eta - 3.0 * (eta2 * eta4)) * k;
+    const bool loaded = (gap[i] <= 0.0) & !(boundWidth[i] <= 0.0);
+    return loaded ? w : 0.0;
+  };
+
+  const V zero = hn::Zero(d);
+  const V one = hn::Set(d, 1.0);
+  const V two = hn::Set(d, 2.0);
+  const V three = hn::Set(d, 3.0);
+  const V bias = hn::Set(d, camberBias);
+  for (int j = 0; j <= lastColumn; ++j) {
+    double* const weight = scratch.weight.data() + static_cast<std::size_t>(j) * stride;
+    const double L = m.xhalf[static_cast<std::size_t>(j)];
+    if (L <= 0.0) {  // the column does not reach the road
+      for (std::size_t i = 0; i < rows; ++i) weight[i] = 0.0;
+      continue;
+    }
+    const double inverseL = 1.0 / L;
+    const double y = m.b - j * m.dy;
+    const double* const gap = m.gap.data() + static_cast<std::size_t>(j) * stride;
+    const V vInverseL = hn::Set(d, inverseL);
+    const V vy = hn::Set(d, y);
+    const V twoY = hn::Set(d, 2.0 * y);
+    std::size_t i = 0;
+    for (; i + lanes <= rows; i += lanes) {
+      const V xr = hn::Mul(hn::LoadU(d, x + i), vInverseL);
+      const V q = hn::Mul(xr, xr);
+      const V q2 = hn::Mul(q, q);
+      const V inside = hn::Mul(hn::Sub(twoY, hn::LoadU(d, boundSum + i)), hn::LoadU(d, inverseWidth + i));
+      const V belowTop = hn::IfThenElse(hn::Eq(vy, hn::LoadU(d, bottom + i)), hn::LoadU(d, etaBottom + i), inside);
+      const V eta = hn::IfThenElse(hn::Eq(vy, hn::LoadU(d, top + i)), hn::LoadU(d, etaTop + i), belowTop);
+      const V eta2 = hn::Mul(eta, eta);
+      const V eta4 = hn::Mul(eta2, eta2);
+      V k = hn::Sub(one, hn::Mul(bias, eta));
+      k = hn::IfThenElse(hn::Lt(k, zero), zero, k);
+      const V shape = hn::Sub(hn::Add(one, hn::Mul(hn::Mul(two, eta), eta)), hn::Mul(three, hn::Mul(eta2, eta4)));
+      const V w = hn::Mul(hn::Mul(hn::Sub(one, hn::Mul(q2, q2)), shape), k);
+      const auto loaded = hn::And(hn::Le(hn::LoadU(d, gap + i), zero), hn::Not(hn::Le(hn::LoadU(d, boundWidth + i), zero)));
+      hn::StoreU(hn::IfThenElseZero(loaded, w), d, weight + i);
+    }
+    for (; i < rows; ++i) weight[i] = weightAt(i, inverseL, y, gap);
+    if (rows > 0) {
+      geometricWeight(m, x[0], y, 0, j, sinCamber, weight[0]);
+      geometricWeight(m, x[rows - 1], y, static_cast<int>(rows - 1), j, sinCamber, weight[rows - 1]);
+    }
+    // Row by row, so that the points of a column stay independent.
+    i = 0;
+    for (; i + lanes <= rows; i += lanes)
+      hn::StoreU(hn::Add(hn::LoadU(d, sumWeight + i), hn::LoadU(d, weight + i)), d, sumWeight + i);
+    for (; i < rows; ++i) sumWeight[i] += weight[i];
+  }
+  double sum = 0.0;
+  for (std::size_t i = 0; i < rows; ++i) sum += sumWeight[i];
+  return sum;
+}
+
+void contactMeasures(DiscreteModel& m, SweepScratch& scratch) {
+  const hn::ScalableTag<double> d;
+  using V = hn::Vec<decltype(d)>;
+  const std::size_t lanes = hn::Lanes(d);
+  const double cosgam = m.cosgam;
+  const double singam = m.singam;
+  const double R2 = m.R * m.R;
+  const std::size_t rows = sweptCount(m.lastRow());
+  const int lastColumn = m.lastColumn();
+  const double* const x = scratch.x.data();
+  double* const top = m.ymax.data();
+  double* const bottom = m.ymin.data();
+
+  // A row starts with the empty range top -b, bottom +b.
+  if (lastColumn >= 0) {
+    const double y0 = m.b - 0 * m.dy;
+    for (std::size_t i = 0; i < rows; ++i) {
+      top[i] = -y0;
+      bottom[i] = y0;
+    }
+  }
+  const bool facingRoad = cosgam > 0.0;
+  const double roadOffset = m.Rl / cosgam;
+  const V zero = hn::Zero(d);
+  for (int j = 0; j <= lastColumn; ++j) {
+    const double y = m.b - j * m.dy;
+    const double P = integerPower(y * cosgam / m.Ry, m.ny);
+    const double crown = R2 * (1.0 - P);  // the radicand A at x = 0
+    const auto gapOf = [&](double xi) { return cosgam * (y * singam - std::sqrt(crown - xi * xi)) + m.Rl; };
+    double* const gap = &m.gapAt(0, j);
+    if (facingRoad) {
+      const double c = y * singam + roadOffset;
+      const double reach = c <= 0.0 ? 0.0 : c;  // a negative c: any real root reaches; not a number stays
+      const double reach2 = reach * reach;
+      const V vReach2 = hn::Set(d, reach2);
+      const V vCrown = hn::Set(d, crown);
+      std::size_t i = 0;
+      for (; i + lanes <= rows; i += lanes) {
+        const V xi = hn::LoadU(d, x + i);
+        hn::StoreU(hn::Sub(vReach2, hn::Sub(vCrown, hn::Mul(xi, xi))), d, gap + i);
+      }
+      for (; i < rows; ++i) gap[i] = reach2 - (crown - x[i] * x[i]);
+      // On the edge rows x = +-h the longest column meets the grid exactly
+      // and its point lies on the contour: there the gap itself decides, as
+      // its rounding does, whether it is in contact.
+      if (rows > 0) {
+        gap[0] = gapOf(x[0]);
+        gap[rows - 1] = gapOf(x[rows - 1]);
+      }
+    } else {
+      // Camber at or beyond 90 degrees, or not a number: the gap itself.
+      for (std::size_t i = 0; i < rows; ++i) gap[i] = gapOf(x[i]);
+    }
+    const V vy = hn::Set(d, y);
+    std::size_t i = 0;
+    for (; i + lanes <= rows; i += lanes) {
+      const auto inContact = hn::Le(hn::LoadU(d, gap + i), zero);
+      const V t = hn::LoadU(d, top + i);
+      const V u = hn::LoadU(d, bottom + i);
+      hn::StoreU(hn::IfThenElse(hn::And(inContact, hn::Gt(vy, t)), vy, t), d, top + i);
+      hn::StoreU(hn::IfThenElse(hn::And(inContact, hn::Lt(vy, u)), vy, u), d, bottom + i);
+    }
+    for (; i < rows; ++i) {
+      const bool inContact = gap[i] <= 0.0;
+      top[i] = inContact & (y > top[i]) ? y : top[i];
+      bottom[i] = inContact & (y < bottom[i]) ? y : bottom[i];
+    }
+  }
+}
+
+}  // namespace HWY_NAMESPACE
+}  // namespace grip
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+namespace grip {
+
+HWY_EXPORT(sweepGridPoints);
+HWY_EXPORT(sweepRows);
+HWY_EXPORT(geometricWeights);
+HWY_EXPORT(contactMeasures);
+
+void sweepGridPoints(const PointSweep& sweep) { HWY_DYNAMIC_DISPATCH(sweepGridPoints)(sweep); }
+
+void sweepRows(const DiscreteModel& model, const RowInputs& in, SweepScratch& scratch) {
+  HWY_DYNAMIC_DISPATCH(sweepRows)(model, in, scratch);
+}
+
+double geometricWeights(const DiscreteModel& model, SweepScratch& scratch) {
+  return HWY_DYNAMIC_DISPATCH(geometricWeights)(model, scratch);
+}
+
+void contactMeasures(DiscreteModel& model, SweepScratch& scratch) {
+  HWY_DYNAMIC_DISPATCH(contactMeasures)(model, scratch);
+}
+
+}  // namespace grip
+#endif  // HWY_ONCE
