@@ -1,0 +1,101 @@
+// The vector kernels of the sweep against the point-by-point laws. With the
+// trace on, the model takes the point-by-point path for the rows and the
+// points; without it, the vector kernels. Both must give the same forces and
+// the same record of the last point to the bit, on every instruction set
+// the kernels are compiled for that this CPU runs.
+
+#include <gtest/gtest.h>
+#include <hwy/highway.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "DiscreteTyre.h"
+#include "core/Console.h"
+#include "discrete/DiscreteModel.h"
+
+namespace grip {
+namespace {
+
+/// Equal bits, or both not a number (whose payload no law promises).
+::testing::AssertionResult sameBits(const char* what, const char* /*pointwiseText*/, double kernel,
+                                    double pointwise) {
+  if (std::bit_cast<std::uint64_t>(kernel) == std::bit_cast<std::uint64_t>(pointwise) ||
+      (std::isnan(kernel) && std::isnan(pointwise)))
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << what << ": kernel " << kernel << ", point by point " << pointwise
+                                       << " (they differ by " << kernel - pointwise << ")";
+}
+
+/// Operating points across every regime: adhesion, partial and full
+/// sliding, both signs of slip, slip angle, camber and speed, zero slip,
+/// standstill, light and heavy loads and a load too small to carry.
+std::vector<OperatingPoint> operatingPoints() {
+  std::vector<OperatingPoint> points;
+  for (double slip : {0.0, 0.004, -0.03, 0.25})
+    for (double angle : {0.0, 0.7, -6.0, 14.0})
+      for (double camber : {0.0, 3.5, -6.0})
+        for (double load : {1e-12, 800.0, 4100.0, 9000.0})
+          for (double speed : {20000.0, -15000.0, 0.0}) points.push_back({slip, angle, camber, load, speed});
+  return points;
+}
+
+struct Grid {
+  int cells = 0;    // ni
+  int columns = 0;  // nj
+};
+
+class SweepKernelTest : public ::testing::TestWithParam<std::int64_t> {
+ protected:
+  void SetUp() override { hwy::SetSupportedTargetsForTest(GetParam()); }
+  void TearDown() override { hwy::SetSupportedTargetsForTest(0); }
+};
+
+TEST_P(SweepKernelTest, ForcesAndRecordEqualThePointByPointLawsToTheBit) {
+  // Grids whose rows fill no vector, fill some and leave a rest, and whose
+  // columns leave a rest of the four-column passes.
+  const std::vector<Grid> grids{{1, 1}, {2, 5}, {6, 9}, {13, 4}, {20, 20}};
+  const std::vector<OperatingPoint> points = operatingPoints();
+  ScopedMessageSink quiet([](std::string_view) {});  // edge warnings of extreme camber
+  for (int pressure : {0, 1, 2, 3, 4, 5})
+    for (int sliding : {0, 1, 2, 3, 4})
+      for (const Grid& grid : grids) {
+        ParameterSet p = test::discreteTyre(sliding, pressure);
+        p[par::ni] = grid.cells;
+        p[par::nj] = grid.columns;
+        p[par::mueFz] = 2e-5;  // a friction load factor other than 1
+        p[par::mue1xn] = 0.8;  // unequal pairs: the sign of the sliding speed chooses
+        p[par::cmueyp] = 4000.0;
+        DiscreteModel kernel, pointwise;
+        ASSERT_EQ(kernel.setUp(p), 0);
+        ASSERT_EQ(pointwise.setUp(p), 0);
+        pointwise.setTrace(1, nullptr);  // trace on, no stream: the point-by-point path
+        for (const OperatingPoint& point : points) {
+          TyreForces a, b;
+          kernel.evaluate(point, a);
+          pointwise.evaluate(point, b);
+          SCOPED_TRACE("pressure " + std::to_string(pressure) + ", sliding " + std::to_string(sliding) + ", grid " +
+                       std::to_string(grid.cells) + " x " + std::to_string(grid.columns) + ", slip " +
+                       std::to_string(point.longitudinalSlip) + ", angle " + std::to_string(point.slipAngle) +
+                       ", camber " + std::to_string(point.camber) + ", load " + std::to_string(point.verticalLoad) +
+                       ", speed " + std::to_string(point.speed));
+          ASSERT_PRED_FORMAT2(sameBits, a.Fx, b.Fx);
+          ASSERT_PRED_FORMAT2(sameBits, a.Fy, b.Fy);
+          ASSERT_PRED_FORMAT2(sameBits, a.Mz, b.Mz);
+          for (auto field : {&DiscreteModel::ux, &DiscreteModel::uy, &DiscreteModel::vsx, &DiscreteModel::vsy,
+                             &DiscreteModel::fx, &DiscreteModel::fy, &DiscreteModel::pz, &DiscreteModel::muex,
+                             &DiscreteModel::muey, &DiscreteModel::h, &DiscreteModel::b, &DiscreteModel::psum})
+            ASSERT_PRED_FORMAT2(sameBits, kernel.*field, pointwise.*field);
+        }
+      }
+}
+
+INSTANTIATE_TEST_SUITE_P(InstructionSets, SweepKernelTest, ::testing::ValuesIn(hwy::SupportedAndGeneratedTargets()),
+                         [](const auto& info) { return std::string(hwy::TargetName(info.param)); });
+
+}  // namespace
+}  // namespace grip
