@@ -30,6 +30,20 @@ namespace hn = hwy::HWY_NAMESPACE;
 /// row values stay in registers across them.
 constexpr std::size_t kColumnBlock = 4;
 
+/// base^exponent lane by lane, by the same repeated squaring as
+/// integerPower, so that every lane rounds as it does.
+template <class D, class V = hn::Vec<D>>
+HWY_INLINE V integerPowerLanes(D d, V base, int exponent) {
+  unsigned int n = exponent < 0 ? 0u - static_cast<unsigned int>(exponent) : static_cast<unsigned int>(exponent);
+  V result = hn::Set(d, 1.0);
+  while (n != 0) {
+    if (n & 1u) result = hn::Mul(result, base);
+    base = hn::Mul(base, base);
+    n >>= 1u;
+  }
+  return exponent < 0 ? hn::Div(hn::Set(d, 1.0), result) : result;
+}
+
 /// Adds the forces of columns j0 .. j0 + kColumns - 1 into the row
 /// accumulators: every row's sums take the columns in order.
 template <bool kLimited, std::size_t kColumns>
@@ -371,6 +385,7 @@ double geometricWeights(const DiscreteModel& m, SweepScratch& scratch) {
   const V two = hn::Set(d, 2.0);
   const V three = hn::Set(d, 3.0);
   const V bias = hn::Set(d, camberBias);
+  if (rows == 0) return 0.0;
   for (int j = 0; j <= lastColumn; ++j) {
     double* const weight = scratch.weight.data() + static_cast<std::size_t>(j) * stride;
     const double L = m.xhalf[static_cast<std::size_t>(j)];
@@ -384,6 +399,14 @@ double geometricWeights(const DiscreteModel& m, SweepScratch& scratch) {
     const V vInverseL = hn::Set(d, inverseL);
     const V vy = hn::Set(d, y);
     const V twoY = hn::Set(d, 2.0 * y);
+    // The edge rows first; their weights go into the vectors that hold
+    // them. The sums go row by row, so that the points of a column stay
+    // independent.
+    const std::size_t lastRow = rows - 1;
+    double weightFirst = 0.0;
+    double weightLast = 0.0;
+    geometricWeight(m, x[0], y, 0, j, sinCamber, weightFirst);
+    geometricWeight(m, x[lastRow], y, static_cast<int>(lastRow), j, sinCamber, weightLast);
     std::size_t i = 0;
     for (; i + lanes <= rows; i += lanes) {
       const V xr = hn::Mul(hn::LoadU(d, x + i), vInverseL);
@@ -398,19 +421,20 @@ double geometricWeights(const DiscreteModel& m, SweepScratch& scratch) {
       k = hn::IfThenElse(hn::Lt(k, zero), zero, k);
       const V shape = hn::Sub(hn::Add(one, hn::Mul(hn::Mul(two, eta), eta)), hn::Mul(three, hn::Mul(eta2, eta4)));
       const V w = hn::Mul(hn::Mul(hn::Sub(one, hn::Mul(q2, q2)), shape), k);
-      const auto loaded = hn::And(hn::Le(hn::LoadU(d, gap + i), zero), hn::Not(hn::Le(hn::LoadU(d, boundWidth + i), zero)));
-      hn::StoreU(hn::IfThenElseZero(loaded, w), d, weight + i);
+      const auto loaded =
+          hn::And(hn::Le(hn::LoadU(d, gap + i), zero), hn::Not(hn::Le(hn::LoadU(d, boundWidth + i), zero)));
+      V weighed = hn::IfThenElseZero(loaded, w);
+      if (i == 0) weighed = hn::IfThenElse(hn::FirstN(d, 1), hn::Set(d, weightFirst), weighed);
+      if (lastRow < i + lanes)
+        weighed = hn::IfThenElse(hn::Eq(hn::Iota(d, static_cast<double>(i)), hn::Set(d, static_cast<double>(lastRow))),
+                                 hn::Set(d, weightLast), weighed);
+      hn::StoreU(weighed, d, weight + i);
+      hn::StoreU(hn::Add(hn::LoadU(d, sumWeight + i), weighed), d, sumWeight + i);
     }
-    for (; i < rows; ++i) weight[i] = weightAt(i, inverseL, y, gap);
-    if (rows > 0) {
-      geometricWeight(m, x[0], y, 0, j, sinCamber, weight[0]);
-      geometricWeight(m, x[rows - 1], y, static_cast<int>(rows - 1), j, sinCamber, weight[rows - 1]);
+    for (; i < rows; ++i) {
+      weight[i] = i == 0 ? weightFirst : (i == lastRow ? weightLast : weightAt(i, inverseL, y, gap));
+      sumWeight[i] += weight[i];
     }
-    // Row by row, so that the points of a column stay independent.
-    i = 0;
-    for (; i + lanes <= rows; i += lanes)
-      hn::StoreU(hn::Add(hn::LoadU(d, sumWeight + i), hn::LoadU(d, weight + i)), d, sumWeight + i);
-    for (; i < rows; ++i) sumWeight[i] += weight[i];
   }
   double sum = 0.0;
   for (std::size_t i = 0; i < rows; ++i) sum += sumWeight[i];
@@ -441,48 +465,101 @@ void contactMeasures(DiscreteModel& m, SweepScratch& scratch) {
   const bool facingRoad = cosgam > 0.0;
   const double roadOffset = m.Rl / cosgam;
   const V zero = hn::Zero(d);
-  for (int j = 0; j <= lastColumn; ++j) {
-    const double y = m.b - j * m.dy;
+  if (rows == 0) return;
+  const std::size_t columns = sweptCount(lastColumn);
+  const std::size_t lastRow = rows - 1;
+
+  // What depends on the column alone, for all columns first: the crown
+  // power, the reach and the gaps of the edge rows, whose roots would
+  // otherwise hold up each column's pass down the rows.
+  double* const crownOf = scratch.crown.data();
+  double* const reach2Of = scratch.reach2.data();
+  double* const gapFirstOf = scratch.gapFirst.data();
+  double* const gapLastOf = scratch.gapLast.data();
+  const auto columnOne = [&](std::size_t j) {
+    const double y = m.b - static_cast<double>(j) * m.dy;
     const double P = integerPower(y * cosgam / m.Ry, m.ny);
     const double crown = R2 * (1.0 - P);  // the radicand A at x = 0
-    const auto gapOf = [&](double xi) { return cosgam * (y * singam - std::sqrt(crown - xi * xi)) + m.Rl; };
-    double* const gap = &m.gapAt(0, j);
-    if (facingRoad) {
-      const double c = y * singam + roadOffset;
-      const double reach = c <= 0.0 ? 0.0 : c;  // a negative c: any real root reaches; not a number stays
-      const double reach2 = reach * reach;
-      const V vReach2 = hn::Set(d, reach2);
-      const V vCrown = hn::Set(d, crown);
-      std::size_t i = 0;
-      for (; i + lanes <= rows; i += lanes) {
-        const V xi = hn::LoadU(d, x + i);
-        hn::StoreU(hn::Sub(vReach2, hn::Sub(vCrown, hn::Mul(xi, xi))), d, gap + i);
-      }
-      for (; i < rows; ++i) gap[i] = reach2 - (crown - x[i] * x[i]);
-      // On the edge rows x = +-h the longest column meets the grid exactly
-      // and its point lies on the contour: there the gap itself decides, as
-      // its rounding does, whether it is in contact.
-      if (rows > 0) {
-        gap[0] = gapOf(x[0]);
-        gap[rows - 1] = gapOf(x[rows - 1]);
-      }
-    } else {
-      // Camber at or beyond 90 degrees, or not a number: the gap itself.
-      for (std::size_t i = 0; i < rows; ++i) gap[i] = gapOf(x[i]);
+    const double c = y * singam + roadOffset;
+    const double reach = c <= 0.0 ? 0.0 : c;  // a negative c: any real root reaches; not a number stays
+    crownOf[j] = crown;
+    reach2Of[j] = reach * reach;
+    gapFirstOf[j] = cosgam * (y * singam - std::sqrt(crown - x[0] * x[0])) + m.Rl;
+    gapLastOf[j] = cosgam * (y * singam - std::sqrt(crown - x[lastRow] * x[lastRow])) + m.Rl;
+  };
+  {
+    const V b = hn::Set(d, m.b);
+    const V dy = hn::Set(d, m.dy);
+    const V vCosgam = hn::Set(d, cosgam);
+    const V vSingam = hn::Set(d, singam);
+    const V Ry = hn::Set(d, m.Ry);
+    const V vR2 = hn::Set(d, R2);
+    const V one = hn::Set(d, 1.0);
+    const V offset = hn::Set(d, roadOffset);
+    const V Rl = hn::Set(d, m.Rl);
+    const V xFirst2 = hn::Set(d, x[0] * x[0]);
+    const V xLast2 = hn::Set(d, x[lastRow] * x[lastRow]);
+    std::size_t j = 0;
+    for (; j + lanes <= columns; j += lanes) {
+      const V y = hn::Sub(b, hn::Mul(hn::Iota(d, static_cast<double>(j)), dy));
+      const V P = integerPowerLanes(d, hn::Div(hn::Mul(y, vCosgam), Ry), m.ny);
+      const V crown = hn::Mul(vR2, hn::Sub(one, P));
+      const V c = hn::Add(hn::Mul(y, vSingam), offset);
+      const V reach = hn::IfThenElse(hn::Le(c, zero), zero, c);
+      const V ySin = hn::Mul(y, vSingam);
+      hn::StoreU(crown, d, crownOf + j);
+      hn::StoreU(hn::Mul(reach, reach), d, reach2Of + j);
+      hn::StoreU(hn::Add(hn::Mul(vCosgam, hn::Sub(ySin, hn::Sqrt(hn::Sub(crown, xFirst2)))), Rl), d, gapFirstOf + j);
+      hn::StoreU(hn::Add(hn::Mul(vCosgam, hn::Sub(ySin, hn::Sqrt(hn::Sub(crown, xLast2)))), Rl), d, gapLastOf + j);
     }
+    for (; j < columns; ++j) columnOne(j);
+  }
+
+  for (std::size_t j = 0; j < columns; ++j) {
+    const double y = m.b - static_cast<double>(j) * m.dy;
+    const double crown = crownOf[j];
+    const auto gapOf = [&](double xi) { return cosgam * (y * singam - std::sqrt(crown - xi * xi)) + m.Rl; };
+    double* const gap = &m.gapAt(0, static_cast<int>(j));
+    const auto bound = [&](std::size_t i) {
+      const bool inContact = gap[i] <= 0.0;
+      top[i] = inContact & (y > top[i]) ? y : top[i];
+      bottom[i] = inContact & (y < bottom[i]) ? y : bottom[i];
+    };
+    if (!facingRoad) {
+      // Camber at or beyond 90 degrees, or not a number: the gap itself.
+      for (std::size_t i = 0; i < rows; ++i) {
+        gap[i] = gapOf(x[i]);
+        bound(i);
+      }
+      continue;
+    }
+    const double reach2 = reach2Of[j];
+    // On the edge rows x = +-h the longest column meets the grid exactly
+    // and its point lies on the contour: there the gap itself decides, as
+    // its rounding does, whether it is in contact. Their values go into the
+    // vectors that hold them, so that nothing is read back just after it
+    // was stored.
+    const double gapFirst = gapFirstOf[j];
+    const double gapLast = gapLastOf[j];
+    const V vReach2 = hn::Set(d, reach2);
+    const V vCrown = hn::Set(d, crown);
     const V vy = hn::Set(d, y);
     std::size_t i = 0;
     for (; i + lanes <= rows; i += lanes) {
-      const auto inContact = hn::Le(hn::LoadU(d, gap + i), zero);
+      const V xi = hn::LoadU(d, x + i);
+      V g = hn::Sub(vReach2, hn::Sub(vCrown, hn::Mul(xi, xi)));
+      if (i == 0) g = hn::IfThenElse(hn::FirstN(d, 1), hn::Set(d, gapFirst), g);
+      if (lastRow < i + lanes) g = hn::IfThenElse(hn::Eq(hn::Iota(d, static_cast<double>(i)), hn::Set(d, static_cast<double>(lastRow))), hn::Set(d, gapLast), g);
+      hn::StoreU(g, d, gap + i);
+      const auto inContact = hn::Le(g, zero);
       const V t = hn::LoadU(d, top + i);
       const V u = hn::LoadU(d, bottom + i);
       hn::StoreU(hn::IfThenElse(hn::And(inContact, hn::Gt(vy, t)), vy, t), d, top + i);
       hn::StoreU(hn::IfThenElse(hn::And(inContact, hn::Lt(vy, u)), vy, u), d, bottom + i);
     }
     for (; i < rows; ++i) {
-      const bool inContact = gap[i] <= 0.0;
-      top[i] = inContact & (y > top[i]) ? y : top[i];
-      bottom[i] = inContact & (y < bottom[i]) ? y : bottom[i];
+      gap[i] = i == 0 ? gapFirst : (i == lastRow ? gapLast : reach2 - (crown - x[i] * x[i]));
+      bound(i);
     }
   }
 }
