@@ -183,6 +183,11 @@ class DiscreteModel final : public TyreVariant {
 /// by a damped Newton iteration from start; warns when it does not converge.
 double solveContactEdge(double start, const DiscreteModel& model);
 
+/// solveContactEdge from two starts, the searches side by side: the same
+/// edges and warnings as two calls one after the other.
+void solveContactEdges(double first, double second, const DiscreteModel& model, double& firstEdge,
+                       double& secondEdge);
+
 /// Load [N] of the grid point at (x, y) by the analytic pressure law 1 to 3;
 /// stored in pz. Any other selector gives 0 and leaves pz unchanged.
 double analyticPressure(double x, double y, DiscreteModel& model);

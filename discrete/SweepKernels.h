@@ -64,6 +64,11 @@ struct RowInputs {
 /// point-by-point friction laws give.
 void sweepRows(const DiscreteModel& model, const RowInputs& in, SweepScratch& scratch);
 
+/// Half length of every lateral column (model.xhalf) on the crown geometry
+/// and the patch width that contactGeometry has set, and the longest of
+/// them as the patch's half length (model.h).
+void columnHalfLengths(DiscreteModel& model);
+
 /// Contact measure of every grid point (model.gap) and the lateral contact
 /// bounds of every row (model.ymax, model.ymin), on the patch and the row
 /// positions scratch.x that contactGeometry has set.

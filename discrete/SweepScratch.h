@@ -44,13 +44,16 @@ struct SweepScratch {
   std::vector<double> reach2;         ///< geometric pressure: square of the reach the radicand's root must have [mm^2]
   std::vector<double> gapFirst;       ///< geometric pressure: gap of the edge row x = +h [mm]
   std::vector<double> gapLast;        ///< geometric pressure: gap of the edge row x = -h [mm]
+  std::vector<double> inverseHalf;    ///< geometric pressure: 1 / the column's half length [1/mm]
+  std::vector<double> weightFirst;    ///< geometric pressure: weight of the edge row x = +h [-]
+  std::vector<double> weightLast;     ///< geometric pressure: weight of the edge row x = -h [-]
   // Per grid point, at [j * rows + i]: a column is contiguous.
   std::vector<double> weight;         ///< geometric pressure: weight of the point, 0 out of contact [-]
 
   /// Arrays of doubles per row, per column and per grid point, for the
   /// memory estimate before anything is allocated.
   static constexpr std::size_t kPerRow = 23;
-  static constexpr std::size_t kPerColumn = 6;
+  static constexpr std::size_t kPerColumn = 9;
   static constexpr std::size_t kPerPoint = 1;
 
   /// Sizes every array to the grid (values 0); throws std::bad_alloc or
@@ -60,7 +63,8 @@ struct SweepScratch {
                                      &boundWidth, &inverseWidth, &etaTop, &etaBottom, &sumFx, &sumFy, &sumYFx,
                                      &sumWeight, &ux, &uy, &vsy, &slideSpeed, &deflection, &muex, &muey})
       row->assign(rows, 0.0);
-    for (std::vector<double>* column : {&y, &columnLoad, &crown, &reach2, &gapFirst, &gapLast})
+    for (std::vector<double>* column : {&y, &columnLoad, &crown, &reach2, &gapFirst, &gapLast, &inverseHalf, &weightFirst,
+                                        &weightLast})
       column->assign(columns, 0.0);
     weight.assign(rows * columns, 0.0);
   }

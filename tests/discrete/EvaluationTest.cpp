@@ -64,6 +64,31 @@ TEST(ContactEdgeSolver, FindsTheEdgeOrWarnsOnceAndReturnsTheLastIterate) {
   }
 }
 
+// The two searches side by side take the passes each takes alone: the same
+// edges to the bit and the same warnings, whichever of them converges.
+TEST(ContactEdgeSolver, SearchesSideBySideEqualTwoSingleSearches) {
+  struct Case {
+    int ny;
+    double Ryny, first, second;
+  };
+  for (const Case& c : {Case{4, 1e8, -80.0, 80.0}, Case{4, 1e8, 1e-3, 80.0}, Case{4, 1e8, -1e4, 1e-3},
+                        Case{0, 1.0, 50.0, -50.0}}) {
+    SCOPED_TRACE(testing::Message() << "ny " << c.ny << " starts " << c.first << ", " << c.second);
+    const DiscreteModel m = uprightCrown(c.ny, c.Ryny);
+    testing::internal::CaptureStdout();
+    const double first = solveContactEdge(c.first, m);
+    const double second = solveContactEdge(c.second, m);
+    const std::string alone = testing::internal::GetCapturedStdout();
+    double sideFirst = 0.0;
+    double sideSecond = 0.0;
+    testing::internal::CaptureStdout();
+    solveContactEdges(c.first, c.second, m, sideFirst, sideSecond);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), alone);
+    EXPECT_EQ(sideFirst, first);
+    EXPECT_EQ(sideSecond, second);
+  }
+}
+
 double loadAt(const DiscreteModel& m, int i, int j) {
   return geometricPressure(m.h - i * m.dx, m.b - j * m.dy, i, j, m);
 }
