@@ -565,6 +565,61 @@ void columnHalfLengths(DiscreteModel& m) {
   m.h = h;
 }
 
+/// Contact measures of the points of columns j0 .. j0 + kColumns - 1 and
+/// the rows' contact bounds, taken in column order; the bounds stay in
+/// registers across the columns. The edge rows x = +-h take the gap itself:
+/// there the longest column meets the grid exactly and its point lies on
+/// the contour, so the gap's own rounding decides whether it is in contact.
+template <std::size_t kColumns>
+HWY_INLINE void measureColumnBlock(DiscreteModel& m, const SweepScratch& s, std::size_t j0) {
+  const hn::ScalableTag<double> d;
+  using V = hn::Vec<decltype(d)>;
+  const std::size_t lanes = hn::Lanes(d);
+  const std::size_t rows = sweptCount(m.lastRow());
+  const std::size_t lastRow = rows - 1;
+  const double* const x = s.x.data();
+  double* const top = m.ymax.data();
+  double* const bottom = m.ymin.data();
+  std::array<double, kColumns> y{};
+  std::array<double*, kColumns> gap{};
+  for (std::size_t c = 0; c < kColumns; ++c) {
+    y[c] = m.b - static_cast<double>(j0 + c) * m.dy;
+    gap[c] = &m.gapAt(0, static_cast<int>(j0 + c));
+  }
+  const V zero = hn::Zero(d);
+  std::size_t i = 0;
+  for (; i + lanes <= rows; i += lanes) {
+    const V xi = hn::LoadU(d, x + i);
+    const V x2 = hn::Mul(xi, xi);
+    V t = hn::LoadU(d, top + i);
+    V u = hn::LoadU(d, bottom + i);
+    for (std::size_t c = 0; c < kColumns; ++c) {
+      const std::size_t j = j0 + c;
+      V g = hn::Sub(hn::Set(d, s.reach2[j]), hn::Sub(hn::Set(d, s.crown[j]), x2));
+      if (i == 0) g = hn::IfThenElse(hn::FirstN(d, 1), hn::Set(d, s.gapFirst[j]), g);
+      if (lastRow < i + lanes) g = hn::IfThenElse(rowMask(d, i, lastRow), hn::Set(d, s.gapLast[j]), g);
+      hn::StoreU(g, d, gap[c] + i);
+      const auto inContact = hn::Le(g, zero);
+      const V vy = hn::Set(d, y[c]);
+      t = hn::IfThenElse(hn::And(inContact, hn::Gt(vy, t)), vy, t);
+      u = hn::IfThenElse(hn::And(inContact, hn::Lt(vy, u)), vy, u);
+    }
+    hn::StoreU(t, d, top + i);
+    hn::StoreU(u, d, bottom + i);
+  }
+  // The rows a vector does not fill: the same operations one at a time.
+  for (; i < rows; ++i) {
+    for (std::size_t c = 0; c < kColumns; ++c) {
+      const std::size_t j = j0 + c;
+      const double g = i == 0 ? s.gapFirst[j] : (i == lastRow ? s.gapLast[j] : s.reach2[j] - (s.crown[j] - x[i] * x[i]));
+      gap[c][i] = g;
+      const bool inContact = g <= 0.0;
+      top[i] = inContact & (y[c] > top[i]) ? y[c] : top[i];
+      bottom[i] = inContact & (y[c] < bottom[i]) ? y[c] : bottom[i];
+    }
+  }
+}
+
 void contactMeasures(DiscreteModel& m, SweepScratch& scratch) {
   const hn::ScalableTag<double> d;
   using V = hn::Vec<decltype(d)>;
@@ -639,53 +694,23 @@ void contactMeasures(DiscreteModel& m, SweepScratch& scratch) {
     for (; j < columns; ++j) columnOne(j);
   }
 
-  for (std::size_t j = 0; j < columns; ++j) {
-    const double y = m.b - static_cast<double>(j) * m.dy;
-    const double crown = crownOf[j];
-    const auto gapOf = [&](double xi) { return cosgam * (y * singam - std::sqrt(crown - xi * xi)) + m.Rl; };
-    double* const gap = &m.gapAt(0, static_cast<int>(j));
-    const auto bound = [&](std::size_t i) {
-      const bool inContact = gap[i] <= 0.0;
-      top[i] = inContact & (y > top[i]) ? y : top[i];
-      bottom[i] = inContact & (y < bottom[i]) ? y : bottom[i];
-    };
-    if (!facingRoad) {
-      // Camber at or beyond 90 degrees, or not a number: the gap itself.
+  if (!facingRoad) {
+    // Camber at or beyond 90 degrees, or not a number: the gap itself.
+    for (std::size_t j = 0; j < columns; ++j) {
+      const double y = m.b - static_cast<double>(j) * m.dy;
+      double* const gap = &m.gapAt(0, static_cast<int>(j));
       for (std::size_t i = 0; i < rows; ++i) {
-        gap[i] = gapOf(x[i]);
-        bound(i);
+        gap[i] = cosgam * (y * singam - std::sqrt(crownOf[j] - x[i] * x[i])) + m.Rl;
+        const bool inContact = gap[i] <= 0.0;
+        top[i] = inContact & (y > top[i]) ? y : top[i];
+        bottom[i] = inContact & (y < bottom[i]) ? y : bottom[i];
       }
-      continue;
     }
-    const double reach2 = reach2Of[j];
-    // On the edge rows x = +-h the longest column meets the grid exactly
-    // and its point lies on the contour: there the gap itself decides, as
-    // its rounding does, whether it is in contact. Their values go into the
-    // vectors that hold them, so that nothing is read back just after it
-    // was stored.
-    const double gapFirst = gapFirstOf[j];
-    const double gapLast = gapLastOf[j];
-    const V vReach2 = hn::Set(d, reach2);
-    const V vCrown = hn::Set(d, crown);
-    const V vy = hn::Set(d, y);
-    std::size_t i = 0;
-    for (; i + lanes <= rows; i += lanes) {
-      const V xi = hn::LoadU(d, x + i);
-      V g = hn::Sub(vReach2, hn::Sub(vCrown, hn::Mul(xi, xi)));
-      if (i == 0) g = hn::IfThenElse(hn::FirstN(d, 1), hn::Set(d, gapFirst), g);
-      if (lastRow < i + lanes) g = hn::IfThenElse(hn::Eq(hn::Iota(d, static_cast<double>(i)), hn::Set(d, static_cast<double>(lastRow))), hn::Set(d, gapLast), g);
-      hn::StoreU(g, d, gap + i);
-      const auto inContact = hn::Le(g, zero);
-      const V t = hn::LoadU(d, top + i);
-      const V u = hn::LoadU(d, bottom + i);
-      hn::StoreU(hn::IfThenElse(hn::And(inContact, hn::Gt(vy, t)), vy, t), d, top + i);
-      hn::StoreU(hn::IfThenElse(hn::And(inContact, hn::Lt(vy, u)), vy, u), d, bottom + i);
-    }
-    for (; i < rows; ++i) {
-      gap[i] = i == 0 ? gapFirst : (i == lastRow ? gapLast : reach2 - (crown - x[i] * x[i]));
-      bound(i);
-    }
+    return;
   }
+  std::size_t j = 0;
+  for (; j + kColumnBlock <= columns; j += kColumnBlock) measureColumnBlock<kColumnBlock>(m, scratch, j);
+  for (; j < columns; ++j) measureColumnBlock<1>(m, scratch, j);
 }
 
 }  // namespace HWY_NAMESPACE
