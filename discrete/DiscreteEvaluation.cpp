@@ -305,7 +305,7 @@ void DiscreteModel::evaluate(const OperatingPoint& input, TyreForces& forces) {
   // the sweep's arrays; the row records, which the trace and the record of
   // the last point read, come from the point-by-point laws (the same
   // values to the bit).
-  const auto rowRecord = [&](int i, bool afterRow) {
+  const auto rowRecord = [&](int i, const FrictionChoice* earlier, double earlierVs) {
     const auto at = static_cast<std::size_t>(i);
     RowState& row = rows_[at];
     const double x = h - i * dx;
@@ -331,12 +331,7 @@ void DiscreteModel::evaluate(const OperatingPoint& input, TyreForces& forces) {
     } else {
       // Without camber every row slides alike: the friction values of the
       // row before serve again.
-      if (afterRow) {
-        const RowState& before = rows_[at - 1];
-        row.choice = frictionCoefficients(*this, g, e, row.magnitude, &before.choice, before.magnitude.Vs);
-      } else {
-        row.choice = frictionCoefficients(*this, g, e, row.magnitude);
-      }
+      row.choice = frictionCoefficients(*this, g, e, row.magnitude, earlier, earlierVs);
       s.adhesionLimit[at] = row.magnitude.Fs;
       slidingDirection(sliding, row.choice, row.magnitude, e, s.slideFx[at], s.slideFy[at]);
     }
@@ -347,10 +342,23 @@ void DiscreteModel::evaluate(const OperatingPoint& input, TyreForces& forces) {
   };
   const bool tracing = draw3d == 1;
   if (tracing) {
-    for (int i = 0; i <= lastI; ++i) rowRecord(i, i > 0);
+    for (int i = 0; i <= lastI; ++i) {
+      const RowState* before = i > 0 ? &rows_[static_cast<std::size_t>(i) - 1] : nullptr;
+      rowRecord(i, before != nullptr ? &before->choice : nullptr, before != nullptr ? before->magnitude.Vs : 0.0);
+    }
   } else {
     sweepRows(*this, RowInputs{sweptCount(lastI), Wx, Wy, speed, g, pf, fromFront}, s);
-    if (lastI >= 0) rowRecord(fromFront ? lastI : 0, false);
+    if (lastI >= 0) {
+      // The row stage has the friction values of this row already: the
+      // record takes them over.
+      const auto at = static_cast<std::size_t>(fromFront ? lastI : 0);
+      const bool positiveX = speed * sx > 0.0;
+      const bool positiveY = s.vsy[at] > 0.0;
+      const FrictionChoice known{positiveX ? mue1xp : mue1xn, positiveX ? cmuexp : cmuexn,
+                                 positiveY ? mue1yp : mue1yn, positiveY ? cmueyp : cmueyn,
+                                 s.muex[at],                  s.muey[at]};
+      rowRecord(static_cast<int>(at), &known, s.slideSpeed[at]);
+    }
   }
   for (int j = 0; j <= lastJ; ++j) {
     const double y = b - j * dy;
