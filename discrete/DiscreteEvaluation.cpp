@@ -360,12 +360,7 @@ void DiscreteModel::evaluate(const OperatingPoint& input, TyreForces& forces) {
       rowRecord(static_cast<int>(at), &known, s.slideSpeed[at]);
     }
   }
-  for (int j = 0; j <= lastJ; ++j) {
-    const double y = b - j * dy;
-    const double yr = y / b;
-    s.y[static_cast<std::size_t>(j)] = y;
-    s.columnLoad[static_cast<std::size_t>(j)] = analyticColumnLoad(*this, yr * yr, loadBefore);
-  }
+  columnFactors(*this, loadBefore, sweptCount(lastJ), s);
 
   // The load law and the friction law are chosen here, once: the point loop
   // of each pair is its own instance.

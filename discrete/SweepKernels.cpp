@@ -332,6 +332,48 @@ void sweepRows(const DiscreteModel& m, const RowInputs& in, SweepScratch& s) {
   for (; i < rows; ++i) slideOne(i);
 }
 
+void columnFactors(const DiscreteModel& m, double loadBefore, std::size_t columns, SweepScratch& s) {
+  const hn::ScalableTag<double> d;
+  using V = hn::Vec<decltype(d)>;
+  const std::size_t lanes = hn::Lanes(d);
+  const bool analytic = m.pressure < 4;  // the geometric pressure has loads of its own
+  const auto columnOne = [&](std::size_t j) {
+    const double y = m.b - static_cast<double>(j) * m.dy;
+    s.y[j] = y;
+    if (analytic) {
+      const double yr = y / m.b;
+      s.columnLoad[j] = analyticColumnLoad(m, yr * yr, loadBefore);
+    }
+  };
+  const V b = hn::Set(d, m.b);
+  const V dy = hn::Set(d, m.dy);
+  const V one = hn::Set(d, 1.0);
+  std::size_t j = 0;
+  for (; j + lanes <= columns; j += lanes) {
+    const V y = hn::Sub(b, hn::Mul(hn::Iota(d, static_cast<double>(j)), dy));
+    hn::StoreU(y, d, s.y.data() + j);
+    if (!analytic) continue;
+    // The analytic column factors, as analyticColumnLoad has them: v^4 by
+    // repeated squaring.
+    const V yr = hn::Div(y, b);
+    const V v = hn::Mul(yr, yr);
+    const V v2 = hn::Mul(v, v);
+    V load = hn::Set(d, loadBefore);
+    switch (m.pressure) {
+      case 1: load = one; break;
+      case 2: load = hn::Div(hn::Mul(hn::Add(one, v), hn::Set(d, m.pscale2)), hn::Set(d, m.ncell)); break;
+      case 3: {
+        const V shape = hn::Sub(hn::Add(one, hn::Mul(hn::Set(d, 2.0), v)), hn::Mul(hn::Set(d, 3.0), hn::Mul(v2, v2)));
+        load = hn::Div(hn::Mul(shape, hn::Set(d, m.pscale3)), hn::Set(d, m.ncell));
+        break;
+      }
+      default: break;
+    }
+    hn::StoreU(load, d, s.columnLoad.data() + j);
+  }
+  for (; j < columns; ++j) columnOne(j);
+}
+
 /// A lane mask of the rows i .. i + lanes - 1 that are the row r.
 template <class D>
 HWY_INLINE auto rowMask(D d, std::size_t i, std::size_t r) {
@@ -722,6 +764,7 @@ namespace grip {
 
 HWY_EXPORT(sweepGridPoints);
 HWY_EXPORT(sweepRows);
+HWY_EXPORT(columnFactors);
 HWY_EXPORT(geometricWeights);
 HWY_EXPORT(contactMeasures);
 HWY_EXPORT(columnHalfLengths);
@@ -730,6 +773,10 @@ void sweepGridPoints(const PointSweep& sweep) { HWY_DYNAMIC_DISPATCH(sweepGridPo
 
 void sweepRows(const DiscreteModel& model, const RowInputs& in, SweepScratch& scratch) {
   HWY_DYNAMIC_DISPATCH(sweepRows)(model, in, scratch);
+}
+
+void columnFactors(const DiscreteModel& model, double loadBefore, std::size_t columns, SweepScratch& scratch) {
+  HWY_DYNAMIC_DISPATCH(columnFactors)(model, loadBefore, columns, scratch);
 }
 
 double geometricWeights(const DiscreteModel& model, SweepScratch& scratch) {

@@ -64,6 +64,11 @@ struct RowInputs {
 /// point-by-point friction laws give.
 void sweepRows(const DiscreteModel& model, const RowInputs& in, SweepScratch& scratch);
 
+/// Lateral position of every column and, for the analytic pressure laws
+/// and the selectors that keep the load (below 1), the column's load factor:
+/// the same values, to the bit, as analyticColumnLoad gives.
+void columnFactors(const DiscreteModel& model, double loadBefore, std::size_t columns, SweepScratch& scratch);
+
 /// Half length of every lateral column (model.xhalf) on the crown geometry
 /// and the patch width that contactGeometry has set, and the longest of
 /// them as the patch's half length (model.h).
