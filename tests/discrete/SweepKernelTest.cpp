@@ -36,10 +36,10 @@ namespace {
 /// standstill, light and heavy loads and a load too small to carry.
 std::vector<OperatingPoint> operatingPoints() {
   std::vector<OperatingPoint> points;
-  for (double slip : {0.0, 0.004, -0.03, 0.25})
-    for (double angle : {0.0, 0.7, -6.0, 14.0})
+  for (double slip : {0.0, 0.004, -0.25})
+    for (double angle : {0.0, -0.7, 14.0})
       for (double camber : {0.0, 3.5, -6.0})
-        for (double load : {1e-12, 800.0, 4100.0, 9000.0})
+        for (double load : {1e-12, 800.0, 9000.0})
           for (double speed : {20000.0, -15000.0, 0.0}) points.push_back({slip, angle, camber, load, speed});
   return points;
 }
@@ -58,7 +58,7 @@ class SweepKernelTest : public ::testing::TestWithParam<std::int64_t> {
 TEST_P(SweepKernelTest, ForcesAndRecordEqualThePointByPointLawsToTheBit) {
   // Grids whose rows fill no vector, fill some and leave a rest, and whose
   // columns leave a rest of the four-column passes.
-  const std::vector<Grid> grids{{1, 1}, {2, 5}, {6, 9}, {13, 4}, {20, 20}};
+  const std::vector<Grid> grids{{1, 1}, {2, 5}, {6, 9}, {13, 4}};
   const std::vector<OperatingPoint> points = operatingPoints();
   ScopedMessageSink quiet([](std::string_view) {});  // edge warnings of extreme camber
   for (int pressure : {0, 1, 2, 3, 4, 5})
