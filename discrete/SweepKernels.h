@@ -12,6 +12,10 @@
 
 namespace grip {
 
+/// Columns a kernel's pass down the rows takes at once: the row values and
+/// accumulators stay in registers across them.
+inline constexpr std::size_t kSweepColumnBlock = 4;
+
 class DiscreteModel;
 struct SweepScratch;
 
