@@ -1,12 +1,13 @@
 #pragma once
 
-// The point loops of the discrete model's grid sweep as vector kernels: the
-// forces of every grid point into the row accumulators, the geometric
-// weights, and the contact measure with the row bounds. Each is compiled
-// once per instruction set and the best one the CPU supports is chosen at
-// run time. They work lane by lane with the same operations, in the same
-// order, as the point-by-point laws, so every result is the same to the bit
-// on any instruction set.
+// The loops of the discrete model's grid sweep as vector kernels: the row
+// and column stages, the forces of every grid point into the row
+// accumulators (SweepKernels.cpp), and the contact geometry's column half
+// lengths, contact measures with the row bounds and geometric weights
+// (GeometryKernels.cpp). Each is compiled once per instruction set and the
+// best one the CPU supports is chosen at run time. They work lane by lane
+// with the same operations, in the same order, as the point-by-point laws,
+// so every result is the same to the bit on any instruction set.
 
 #include <cstddef>
 
