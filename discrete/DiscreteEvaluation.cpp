@@ -302,10 +302,10 @@ void DiscreteModel::evaluate(const OperatingPoint& input, TyreForces& forces) {
   // Everything but the load depends on the row alone: deflection, elastic
   // force, sliding speed, the friction values and the sliding force per
   // unit load, worked out once for all columns. The vector row stage fills
-  // the sweep's arrays; the row records, which the trace and the record of
-  // the last point read, come from the point-by-point laws (the same
-  // values to the bit).
-  const auto rowRecord = [&](int i, const FrictionChoice* earlier, double earlierVs) {
+  // the sweep's arrays; with the trace on, which reads every row's record,
+  // the rows go by the point-by-point laws instead (the same values to the
+  // bit).
+  const auto rowRecord = [&](int i, const RowState* before) {
     const auto at = static_cast<std::size_t>(i);
     RowState& row = rows_[at];
     const double x = h - i * dx;
@@ -331,7 +331,9 @@ void DiscreteModel::evaluate(const OperatingPoint& input, TyreForces& forces) {
     } else {
       // Without camber every row slides alike: the friction values of the
       // row before serve again.
-      row.choice = frictionCoefficients(*this, g, e, row.magnitude, earlier, earlierVs);
+      row.choice = before != nullptr
+                       ? frictionCoefficients(*this, g, e, row.magnitude, &before->choice, before->magnitude.Vs)
+                       : frictionCoefficients(*this, g, e, row.magnitude);
       s.adhesionLimit[at] = row.magnitude.Fs;
       slidingDirection(sliding, row.choice, row.magnitude, e, s.slideFx[at], s.slideFy[at]);
     }
@@ -342,22 +344,26 @@ void DiscreteModel::evaluate(const OperatingPoint& input, TyreForces& forces) {
   };
   const bool tracing = draw3d == 1;
   if (tracing) {
-    for (int i = 0; i <= lastI; ++i) {
-      const RowState* before = i > 0 ? &rows_[static_cast<std::size_t>(i) - 1] : nullptr;
-      rowRecord(i, before != nullptr ? &before->choice : nullptr, before != nullptr ? before->magnitude.Vs : 0.0);
-    }
+    for (int i = 0; i <= lastI; ++i) rowRecord(i, i > 0 ? &rows_[static_cast<std::size_t>(i) - 1] : nullptr);
   } else {
     sweepRows(*this, RowInputs{sweptCount(lastI), Wx, Wy, speed, g, pf, fromFront}, s);
     if (lastI >= 0) {
-      // The row stage has the friction values of this row already: the
-      // record takes them over.
+      // The record of the last point reads its row's state: the row stage
+      // has it, the same values the point-by-point laws give.
       const auto at = static_cast<std::size_t>(fromFront ? lastI : 0);
-      const bool positiveX = speed * sx > 0.0;
-      const bool positiveY = s.vsy[at] > 0.0;
-      const FrictionChoice known{positiveX ? mue1xp : mue1xn, positiveX ? cmuexp : cmuexn,
-                                 positiveY ? mue1yp : mue1yn, positiveY ? cmueyp : cmueyn,
-                                 s.muex[at],                  s.muey[at]};
-      rowRecord(static_cast<int>(at), &known, s.slideSpeed[at]);
+      RowState& row = rows_[at];
+      row.x = s.x[at];
+      row.elastic.ux = s.ux[at];
+      row.elastic.uy = s.uy[at];
+      row.elastic.fx = s.fxElastic[at];
+      row.elastic.fy = s.fyElastic[at];
+      row.elastic.vsx = speed * sx;
+      row.elastic.vsy = s.vsy[at];
+      const bool positiveX = row.elastic.vsx > 0.0;
+      const bool positiveY = row.elastic.vsy > 0.0;
+      row.choice = FrictionChoice{positiveX ? mue1xp : mue1xn, positiveX ? cmuexp : cmuexn,
+                                  positiveY ? mue1yp : mue1yn, positiveY ? cmueyp : cmueyn,
+                                  s.muex[at],                  s.muey[at]};
     }
   }
   columnFactors(*this, loadBefore, sweptCount(lastJ), s);
