@@ -11,13 +11,13 @@
 // this file's own (below): one range reduction each, then a rational
 // approximation (tan) or a fitted polynomial (exp), evaluated in pairs
 // (Estrin's scheme) rather than as one long chain, tan within a few units
-// in the last place of std::tan, exp within 2e-14 of std::exp (see
-// exponentialLessOne); they use fused multiply-add
-// where the CPU has it, as does the slip magnitude S, taken from the
-// tangent's numerator and denominator. The model's other formulas fuse none
-// (Mul then Add, and the file is compiled with contraction off), as in the
-// scalar code. Batch and scalar forces agree to about 1e-14 of the force
-// scale (the tests allow 1e-12).
+// in the last place of std::tan and exp within 2e-14 of std::exp (see
+// exponentialLessOne); they use fused multiply-add where the CPU has it,
+// as does the slip magnitude S, taken from the tangent's numerator and
+// denominator. The model's other formulas fuse none (Mul then Add, and the
+// file is compiled with contraction off), as in the scalar code. Batch and
+// scalar forces agree to about 1e-14 of the force scale (the tests allow
+// 1e-12).
 
 #undef HWY_TARGET_INCLUDE
 #define HWY_TARGET_INCLUDE "continuous/ContinuousBatch.cpp"
@@ -162,8 +162,8 @@ enum SlipColumn : std::size_t {
   kKyT,     ///< ky T [1/mm^2]
   kEx,      ///< sx / S
   kEy,      ///< T / S
-  kArgX,    ///< exponent of the longitudinal decay
-  kArgY,    ///< exponent of the lateral decay
+  kArgX,    ///< exponent of the longitudinal decay, then mux
+  kArgY,    ///< exponent of the lateral decay, then muy
   kMue0Fz,  ///< static friction at the load
   kDropX,   ///< static less sliding friction, longitudinal
   kDropY,   ///< static less sliding friction, lateral
@@ -172,10 +172,17 @@ enum SlipColumn : std::size_t {
   kSx,      ///< sx with its offsets
   kNum,     ///< numerator of T
   kDen,     ///< denominator of T
-  kSlipColumns
+  kH,       ///< half length of the patch [mm]
+  kB,       ///< b [N/mm^3]
+  kInvhh,   ///< 1 / h^2 [1/mm^2]
+  kX,       ///< transition point [mm]
+  kColumns
 };
 
-/// Slip and the tangent's quotient.
+/// Slip, the tangent's quotient and what depends on the load alone (g and
+/// the contact patch): the divisions and the square root of the latter run
+/// beside the tangent's multiply-adds (measured faster than in a stage of
+/// their own, or beside the exponentials).
 template <class D, class V = hn::Vec<D>>
 HWY_INLINE void tangentStage(D d, const BatchConstants& m, V sxIn, V alphaIn, V FzIn, double* column,
                              std::size_t stride) {
@@ -186,7 +193,26 @@ HWY_INLINE void tangentStage(D d, const BatchConstants& m, V sxIn, V alphaIn, V 
   const V angle = hn::Mul(hn::Add(hn::Add(alphaIn, hn::Set(d, m.sy0)), offset), hn::Set(d, m.radPerDeg));
   V num, den;
   tangentQuotient(d, angle, num, den);
+
+  const V one = hn::Set(d, 1.0);
+  const V g = hn::Add(one, hn::Mul(dF, hn::Set(d, m.mueFz)));
+  const V mue0Fz = hn::Mul(g, hn::Set(d, m.mue0));
+  const V m1x = hn::IfThenElse(hn::Gt(sx, hn::Zero(d)), hn::Set(d, m.mue1xp), hn::Set(d, m.mue1xn));
+  const V kx = hn::Add(hn::Set(d, m.cx0), hn::Mul(hn::Set(d, m.cx1), hn::Add(one, dF)));
+  hn::Store(hn::Div(one, g), d, column + kInvg * stride);
+  hn::Store(mue0Fz, d, column + kMue0Fz * stride);
+  hn::Store(hn::Sub(mue0Fz, hn::Mul(m1x, g)), d, column + kDropX * stride);
+  hn::Store(hn::Mul(kx, sx), d, column + kKxsx * stride);
   hn::Store(sx, d, column + kSx * stride);
+
+  // Contact patch of the flattened tyre.
+  const V R = hn::Set(d, m.R);
+  const V RMinusD = hn::Sub(R, hn::Mul(Fz, hn::Set(d, m.invCR)));
+  const V h = hn::Sqrt(hn::Sub(hn::Mul(R, R), hn::Mul(RMinusD, RMinusD)));
+  const V invh = hn::Div(one, h);
+  hn::Store(h, d, column + kH * stride);
+  hn::Store(hn::Mul(invh, invh), d, column + kInvhh * stride);
+  hn::Store(hn::Mul(hn::Mul(Fz, invh), hn::Set(d, m.inv4pin)), d, column + kB * stride);
   hn::Store(num, d, column + kNum * stride);
   hn::Store(den, d, column + kDen * stride);
 }
@@ -202,9 +228,7 @@ HWY_INLINE void slipStage(D d, const BatchConstants& m, V FzIn, V speed, double*
   const V Fz = hn::IfThenElse(hn::Eq(FzIn, zero), one, FzIn);
   const V dF = hn::Sub(hn::Set(d, m.Fzbar), Fz);
 
-  const V onePlusdF = hn::Add(one, dF);
-  const V kx = hn::Add(hn::Set(d, m.cx0), hn::Mul(hn::Set(d, m.cx1), onePlusdF));
-  const V ky = hn::Add(hn::Set(d, m.cy0), hn::Mul(hn::Set(d, m.cy1), onePlusdF));
+  const V ky = hn::Add(hn::Set(d, m.cy0), hn::Mul(hn::Set(d, m.cy1), hn::Add(one, dF)));
 
   const V sx = hn::Load(d, column + kSx * stride);
   const V num = hn::Load(d, column + kNum * stride);
@@ -222,14 +246,13 @@ HWY_INLINE void slipStage(D d, const BatchConstants& m, V FzIn, V speed, double*
   // constants' reciprocals come negated (exactly) for the exponent.
   const auto sxPositive = hn::Gt(sx, zero);
   const auto TPositive = hn::Gt(T, zero);
-  const V m1x = hn::IfThenElse(sxPositive, hn::Set(d, m.mue1xp), hn::Set(d, m.mue1xn));
   const V negInvCmx = hn::IfThenElse(sxPositive, hn::Set(d, -m.invCmuexp), hn::Set(d, -m.invCmuexn));
   const V m1y = hn::IfThenElse(TPositive, hn::Set(d, m.mue1yp), hn::Set(d, m.mue1yn));
   const V negInvCmy = hn::IfThenElse(TPositive, hn::Set(d, -m.invCmueyp), hn::Set(d, -m.invCmueyn));
 
   const V g = hn::Add(one, hn::Mul(dF, hn::Set(d, m.mueFz)));
-  const V invg = hn::Div(one, g);
-  const V mue0Fz = hn::Mul(g, hn::Set(d, m.mue0));
+  const V invg = hn::Load(d, column + kInvg * stride);
+  const V mue0Fz = hn::Load(d, column + kMue0Fz * stride);
 
   const V tiny = hn::Set(d, 1e-9);
   const auto noSlip = hn::And(hn::Lt(hn::Abs(T), tiny), hn::Lt(hn::Abs(sx), tiny));
@@ -237,62 +260,53 @@ HWY_INLINE void slipStage(D d, const BatchConstants& m, V FzIn, V speed, double*
   const V invS = hn::Div(one, S);
   const V vsByg = hn::Mul(hn::Abs(hn::Mul(S, speed)), invg);
 
-  hn::Store(hn::Mul(kx, sx), d, column + kKxsx * stride);
   hn::Store(hn::Mul(ky, T), d, column + kKyT * stride);
   hn::Store(hn::Mul(sx, invS), d, column + kEx * stride);
   hn::Store(hn::Mul(T, invS), d, column + kEy * stride);
   hn::Store(hn::Mul(vsByg, negInvCmx), d, column + kArgX * stride);
   hn::Store(hn::Mul(vsByg, negInvCmy), d, column + kArgY * stride);
-  hn::Store(mue0Fz, d, column + kMue0Fz * stride);
-  hn::Store(hn::Sub(mue0Fz, hn::Mul(m1x, g)), d, column + kDropX * stride);
   hn::Store(hn::Sub(mue0Fz, hn::Mul(m1y, g)), d, column + kDropY * stride);
-  hn::Store(invg, d, column + kInvg * stride);
   hn::Store(hn::IfThenElse(TPositive, hn::Set(d, m.MzScaleP), hn::Set(d, m.MzScaleN)), d,
             column + kMzScale * stride);
 }
 
-/// Friction values in place of the exponents.
+/// Friction values in place of the exponents, and the transition point.
 template <class D, class V = hn::Vec<D>>
-HWY_INLINE void frictionStage(D d, double* column, std::size_t stride) {
+HWY_INLINE void frictionStage(D d, const BatchConstants& m, double* column, std::size_t stride) {
   const V mue0Fz = hn::Load(d, column + kMue0Fz * stride);
   const V decayX = exponentialLessOne(d, hn::Load(d, column + kArgX * stride));
   const V decayY = exponentialLessOne(d, hn::Load(d, column + kArgY * stride));
   hn::Store(hn::Add(mue0Fz, hn::Mul(decayX, hn::Load(d, column + kDropX * stride))), d, column + kArgX * stride);
   hn::Store(hn::Add(mue0Fz, hn::Mul(decayY, hn::Load(d, column + kDropY * stride))), d, column + kArgY * stride);
+
+  const V h = hn::Load(d, column + kH * stride);
+
+  const V kxsx = hn::Load(d, column + kKxsx * stride);
+  const V kyT = hn::Load(d, column + kKyT * stride);
+  const V invg = hn::Load(d, column + kInvg * stride);
+  const V Q = hn::Sqrt(hn::Add(hn::Mul(kyT, kyT), hn::Mul(kxsx, kxsx)));
+  const V X = hn::Sub(hn::Mul(hn::Mul(hn::Mul(Q, h), h), hn::Mul(invg, hn::Set(d, m.invPmaxMue0))), h);
+  hn::Store(hn::IfThenElse(hn::Gt(X, h), h, X), d, column + kX * stride);
 }
 
-/// Contact patch and forces of Lanes(d) points from what the stages before
-/// left.
+/// Forces of Lanes(d) points from what the stages before left.
 template <class D, class V = hn::Vec<D>>
 HWY_INLINE void forceStage(D d, const BatchConstants& m, V FzIn, const double* column, std::size_t stride,
                             V& FxOut, V& FyOut, V& MzOut) {
-  const V zero = hn::Zero(d);
-  const V one = hn::Set(d, 1.0);
   // Zero load gives zero forces. Such lanes compute with a load of 1 N so
   // that no infinity or NaN runs through the vector math; the mask discards
   // what they give.
-  const auto unloaded = hn::Eq(FzIn, zero);
-  const V Fz = hn::IfThenElse(unloaded, one, FzIn);
-
+  const auto unloaded = hn::Eq(FzIn, hn::Zero(d));
   const V kxsx = hn::Load(d, column + kKxsx * stride);
   const V kyT = hn::Load(d, column + kKyT * stride);
   const V ex = hn::Load(d, column + kEx * stride);
   const V ey = hn::Load(d, column + kEy * stride);
-  const V invg = hn::Load(d, column + kInvg * stride);
-
   const V mux = hn::Load(d, column + kArgX * stride);
   const V muy = hn::Load(d, column + kArgY * stride);
-
-  const V R = hn::Set(d, m.R);
-  const V RMinusD = hn::Sub(R, hn::Mul(Fz, hn::Set(d, m.invCR)));
-  const V h = hn::Sqrt(hn::Sub(hn::Mul(R, R), hn::Mul(RMinusD, RMinusD)));
-  const V invh = hn::Div(one, h);
-  const V invhh = hn::Mul(invh, invh);
-  const V b = hn::Mul(hn::Mul(Fz, invh), hn::Set(d, m.inv4pin));
-
-  const V Q = hn::Sqrt(hn::Add(hn::Mul(kyT, kyT), hn::Mul(kxsx, kxsx)));
-  V X = hn::Sub(hn::Mul(hn::Mul(hn::Mul(Q, h), h), hn::Mul(invg, hn::Set(d, m.invPmaxMue0))), h);
-  X = hn::IfThenElse(hn::Gt(X, h), h, X);
+  const V h = hn::Load(d, column + kH * stride);
+  const V b = hn::Load(d, column + kB * stride);
+  const V invhh = hn::Load(d, column + kInvhh * stride);
+  const V X = hn::Load(d, column + kX * stride);
 
   const V hPlusX = hn::Add(h, X);
   const V XMinush = hn::Sub(X, h);
@@ -321,15 +335,15 @@ HWY_INLINE void forceStage(D d, const BatchConstants& m, V FzIn, const double* c
 /// over the whole block before the next. A stage's chain of dependent
 /// steps is a part of the whole, so the CPU overlaps the steps of more
 /// points at a time (measured faster than all in one loop: 9.8 against
-/// 12.2 ns a point). The block's columns (14 KB) stay in the level-1
-/// cache.
+/// 12.2 ns a point, same formulas). The block's columns (18 KB) stay in the
+/// level-1 cache.
 constexpr std::size_t kBlock = 128;
 
 /// Forces of n operating points, n a multiple of the vector length.
 template <class D>
 HWY_INLINE void evaluateWhole(D d, const BatchConstants& m, const BatchColumns& c, std::size_t n) {
   const std::size_t lanes = hn::Lanes(d);
-  HWY_ALIGN double column[kSlipColumns * kBlock];
+  HWY_ALIGN double column[kColumns * kBlock];
   for (std::size_t start = 0; start < n; start += kBlock) {
     const std::size_t count = std::min(kBlock, n - start);
     for (std::size_t j = 0; j < count; j += lanes) {
@@ -341,7 +355,7 @@ HWY_INLINE void evaluateWhole(D d, const BatchConstants& m, const BatchColumns& 
       const std::size_t k = start + j;
       slipStage(d, m, hn::LoadU(d, c.Fz + k), hn::LoadU(d, c.V + k), column + j, kBlock);
     }
-    for (std::size_t j = 0; j < count; j += lanes) frictionStage(d, column + j, kBlock);
+    for (std::size_t j = 0; j < count; j += lanes) frictionStage(d, m, column + j, kBlock);
     for (std::size_t j = 0; j < count; j += lanes) {
       const std::size_t k = start + j;
       hn::Vec<D> Fx, Fy, Mz;
