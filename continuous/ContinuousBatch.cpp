@@ -96,10 +96,15 @@ HWY_INLINE void tangentQuotient(D d, V x, V& num, V& den) {
   const V magic = hn::Set(d, 6755399441055744.0);  // 1.5 2^52
   const V shifted = hn::MulAdd(x, hn::Set(d, 0.63661977236758134308), magic);  // 2/pi
   const V j = hn::Sub(shifted, magic);
+#if HWY_NATIVE_FMA
+  // x - j pi/2, pi/2 in two parts: the fused steps round once each.
+  const V r = hn::NegMulAdd(j, hn::Set(d, 6.123233995736766e-17), hn::NegMulAdd(j, hn::Set(d, 1.5707963267948966), x));
+#else
   // x - j pi/2: the first part exact, the two small ones summed aside.
   const V r = hn::Sub(hn::NegMulAdd(j, hn::Set(d, 1.570796310901641845703125), x),
                       hn::MulAdd(j, hn::Set(d, 1.589325471229585673428e-8),
                                  hn::Mul(j, hn::Set(d, 6.12323399573676588614e-17))));
+#endif
   const V z = hn::Mul(r, r);
 
   // Estrin's scheme: the pairs side by side, not one long chain.
@@ -175,13 +180,16 @@ enum SlipColumn : std::size_t {
   kB,       ///< b [N/mm^3]
   kInvhh,   ///< 1 / h^2 [1/mm^2]
   kX,       ///< transition point [mm]
+  kKy,      ///< ky [1/mm^2]
+  kG,       ///< g
   kColumns
 };
 
-/// Slip, the tangent's quotient and what depends on the load alone (g and
-/// the contact patch): the divisions and the square root of the latter run
-/// beside the tangent's multiply-adds (measured faster than in a stage of
-/// their own, or beside the exponentials).
+/// Slip, the tangent's quotient and what depends on the load alone
+/// (stiffnesses, g and the contact patch): the divisions and the square
+/// root of the latter run beside the tangent's multiply-adds (measured
+/// faster than in a stage of their own, or beside the exponentials), and
+/// the slip stage need not read the load.
 template <class D, class V = hn::Vec<D>>
 HWY_INLINE void tangentStage(D d, const BatchConstants& m, V sxIn, V alphaIn, V FzIn, double* column,
                              std::size_t stride) {
@@ -197,7 +205,10 @@ HWY_INLINE void tangentStage(D d, const BatchConstants& m, V sxIn, V alphaIn, V 
   const V g = hn::Add(one, hn::Mul(dF, hn::Set(d, m.mueFz)));
   const V mue0Fz = hn::Mul(g, hn::Set(d, m.mue0));
   const V m1x = hn::IfThenElse(hn::Gt(sx, hn::Zero(d)), hn::Set(d, m.mue1xp), hn::Set(d, m.mue1xn));
-  const V kx = hn::Add(hn::Set(d, m.cx0), hn::Mul(hn::Set(d, m.cx1), hn::Add(one, dF)));
+  const V onePlusdF = hn::Add(one, dF);
+  const V kx = hn::Add(hn::Set(d, m.cx0), hn::Mul(hn::Set(d, m.cx1), onePlusdF));
+  hn::Store(hn::Add(hn::Set(d, m.cy0), hn::Mul(hn::Set(d, m.cy1), onePlusdF)), d, column + kKy * stride);
+  hn::Store(g, d, column + kG * stride);
   hn::Store(hn::Div(one, g), d, column + kInvg * stride);
   hn::Store(mue0Fz, d, column + kMue0Fz * stride);
   hn::Store(hn::Sub(mue0Fz, hn::Mul(m1x, g)), d, column + kDropX * stride);
@@ -205,9 +216,9 @@ HWY_INLINE void tangentStage(D d, const BatchConstants& m, V sxIn, V alphaIn, V 
   hn::Store(sx, d, column + kSx * stride);
 
   // Contact patch of the flattened tyre.
-  const V R = hn::Set(d, m.R);
-  const V RMinusD = hn::Sub(R, hn::Mul(Fz, hn::Set(d, m.invCR)));
-  const V h = hn::Sqrt(hn::Sub(hn::Mul(R, R), hn::Mul(RMinusD, RMinusD)));
+  // R^2 - (R - d)^2 as d (2R - d), d the deflection.
+  const V deflection = hn::Mul(Fz, hn::Set(d, m.invCR));
+  const V h = hn::Sqrt(hn::Mul(deflection, hn::Sub(hn::Set(d, 2.0 * m.R), deflection)));
   const V invh = hn::Div(one, h);
   hn::Store(h, d, column + kH * stride);
   hn::Store(hn::Mul(invh, invh), d, column + kInvhh * stride);
@@ -217,17 +228,14 @@ HWY_INLINE void tangentStage(D d, const BatchConstants& m, V sxIn, V alphaIn, V 
 }
 
 /// Slip magnitude, directions and the exponents of the friction decay of
-/// Lanes(d) operating points. Zero load lanes compute with a load of 1 N
-/// (see forceStage).
+/// Lanes(d) operating points, from what the tangent stage left (which takes
+/// zero load lanes as 1 N: see forceStage).
 template <class D, class V = hn::Vec<D>>
-HWY_INLINE void slipStage(D d, const BatchConstants& m, V FzIn, V speed, double* column,
+HWY_INLINE void slipStage(D d, const BatchConstants& m, V speed, double* column,
                            std::size_t stride) {
   const V zero = hn::Zero(d);
   const V one = hn::Set(d, 1.0);
-  const V Fz = hn::IfThenElse(hn::Eq(FzIn, zero), one, FzIn);
-  const V dF = hn::Sub(hn::Set(d, m.Fzbar), Fz);
-
-  const V ky = hn::Add(hn::Set(d, m.cy0), hn::Mul(hn::Set(d, m.cy1), hn::Add(one, dF)));
+  const V ky = hn::Load(d, column + kKy * stride);
 
   const V sx = hn::Load(d, column + kSx * stride);
   const V num = hn::Load(d, column + kNum * stride);
@@ -249,7 +257,7 @@ HWY_INLINE void slipStage(D d, const BatchConstants& m, V FzIn, V speed, double*
   const V m1y = hn::IfThenElse(TPositive, hn::Set(d, m.mue1yp), hn::Set(d, m.mue1yn));
   const V negInvCmy = hn::IfThenElse(TPositive, hn::Set(d, -m.invCmueyp), hn::Set(d, -m.invCmueyn));
 
-  const V g = hn::Add(one, hn::Mul(dF, hn::Set(d, m.mueFz)));
+  const V g = hn::Load(d, column + kG * stride);
   const V invg = hn::Load(d, column + kInvg * stride);
   const V mue0Fz = hn::Load(d, column + kMue0Fz * stride);
 
@@ -352,7 +360,7 @@ HWY_INLINE void evaluateWhole(D d, const BatchConstants& m, const BatchColumns& 
     }
     for (std::size_t j = 0; j < count; j += lanes) {
       const std::size_t k = start + j;
-      slipStage(d, m, hn::LoadU(d, c.Fz + k), hn::LoadU(d, c.V + k), column + j, kBlock);
+      slipStage(d, m, hn::LoadU(d, c.V + k), column + j, kBlock);
     }
     for (std::size_t j = 0; j < count; j += lanes) frictionStage(d, m, column + j, kBlock);
     for (std::size_t j = 0; j < count; j += lanes) {
