@@ -20,9 +20,9 @@
 
 namespace grip {
 
-void contactGeometry(DiscreteModel& m, SweepScratch& scratch) {
+void contactGeometry(DiscreteModel& m, SweepScratch& scratch, double sinCamber) {
   m.cosgam = std::cos(m.camberRad);
-  m.singam = std::sin(m.camberRad);
+  m.singam = sinCamber;
   m.Ryny = integerPower(m.Ry, m.ny);
   m.Rl = m.R - m.Fz / m.cR;
   const int lastRow = m.lastRow();
@@ -48,7 +48,7 @@ void contactGeometry(DiscreteModel& m, SweepScratch& scratch) {
   contactMeasures(m, scratch);
 
   // The weights of all points in contact sum up to psum (over ni*nj cells).
-  m.psum = geometricWeights(m, scratch) / m.ncell;
+  m.psum = geometricWeights(m, scratch, sinCamber) / m.ncell;
 }
 
 }  // namespace grip

@@ -277,12 +277,13 @@ void DiscreteModel::evaluate(const OperatingPoint& input, TyreForces& forces) {
   tanAlpha = std::tan((input.slipAngle + sy0 + dF * soff) * pi / 180.0);
   camberRad = input.camber * pi / 180.0;
   camberCurv = std::sin(input.camber * pi / (180.0 * R));
+  const double sinCamber = std::sin(camberRad);
   Area = 0.0;
 
   SweepScratch& s = scratch_;
   if (pressure == 4) {
     pnorm = 1.0;
-    contactGeometry(*this, s);
+    contactGeometry(*this, s, sinCamber);
     pnorm = Fz / psum;  // the loads of all points in contact add up to Fz
   }
 
@@ -295,7 +296,6 @@ void DiscreteModel::evaluate(const OperatingPoint& input, TyreForces& forces) {
   const double g = frictionLoadFactor(*this);
   const bool tableLaw = sliding >= 4;
   const double pf = tableLaw ? cellLoadFactor(*this) : 0.0;
-  const double sinCamber = std::sin(camberRad);
   const double h2 = h * h;
   const double loadBefore = pz;  // pressure selectors below 1 keep this load at every point
 
@@ -374,7 +374,7 @@ void DiscreteModel::evaluate(const OperatingPoint& input, TyreForces& forces) {
   const double adhesionFactor = tableLaw ? mue0 * pf * g : mue0;
   LastPoint last;
   if (pressure >= 4) {
-    if (pressure != 4 && lastI >= 0) geometricWeights(*this, s);  // on the geometry an earlier evaluation left
+    if (pressure != 4 && lastI >= 0) geometricWeights(*this, s, sinCamber);  // on the geometry an earlier evaluation left
     const double scale = pnorm / ncell;
     if (std::isfinite(scale)) {
       last = sweepWithFriction(WeightedLoad{s.weight.data(), static_cast<std::size_t>(gridRows_), scale}, frame,

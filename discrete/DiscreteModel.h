@@ -205,13 +205,14 @@ void tableFriction(DiscreteModel& model);
 
 /// Contact patch from the crown geometry: half width, column half lengths,
 /// contact measures, row bounds, the geometric weights (into scratch) and
-/// their sum psum.
-void contactGeometry(DiscreteModel& model, SweepScratch& scratch);
+/// their sum psum; sinCamber is sin(model.camberRad).
+void contactGeometry(DiscreteModel& model, SweepScratch& scratch, double sinCamber);
 
 /// Geometric weight of every grid point (into scratch.weight) from the
 /// contact measures, half lengths and row bounds that the model holds, at
 /// the row positions scratch.x and the column positions b - j dy; returns
-/// the sum of the weights of the columns with a positive half length.
-double geometricWeights(const DiscreteModel& model, SweepScratch& scratch);
+/// the sum of the weights of the columns with a positive half length;
+/// sinCamber is sin(model.camberRad).
+double geometricWeights(const DiscreteModel& model, SweepScratch& scratch, double sinCamber);
 
 }  // namespace grip

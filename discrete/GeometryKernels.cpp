@@ -167,13 +167,12 @@ HWY_INLINE void weighColumnBlock(const DiscreteModel& m, const WeightRows& r, Sw
   }
 }
 
-double geometricWeights(const DiscreteModel& m, SweepScratch& scratch) {
+double geometricWeights(const DiscreteModel& m, SweepScratch& scratch, double sinCamber) {
   const hn::ScalableTag<double> d;
   using V = hn::Vec<decltype(d)>;
   const std::size_t lanes = hn::Lanes(d);
   const std::size_t rows = sweptCount(m.lastRow());
   const std::size_t columns = sweptCount(m.lastColumn());
-  const double sinCamber = std::sin(m.camberRad);
   SweepScratch& s = scratch;
   const WeightRows r{s.x.data(),         m.ymax.data(),     m.ymin.data(),     s.boundSum.data(),
                      s.boundWidth.data(), s.inverseWidth.data(), s.etaTop.data(), s.etaBottom.data(),
@@ -435,8 +434,8 @@ HWY_EXPORT(geometricWeights);
 HWY_EXPORT(contactMeasures);
 HWY_EXPORT(columnHalfLengths);
 
-double geometricWeights(const DiscreteModel& model, SweepScratch& scratch) {
-  return HWY_DYNAMIC_DISPATCH(geometricWeights)(model, scratch);
+double geometricWeights(const DiscreteModel& model, SweepScratch& scratch, double sinCamber) {
+  return HWY_DYNAMIC_DISPATCH(geometricWeights)(model, scratch, sinCamber);
 }
 
 void contactMeasures(DiscreteModel& model, SweepScratch& scratch) {
