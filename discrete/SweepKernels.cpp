@@ -99,44 +99,83 @@ void sweepGridPoints(const PointSweep& s) {
   }
 }
 
-/// Friction values of every row from its sliding speed, one row at a time:
-/// a row that slides as fast as the row before, with the same friction
-/// pairs, takes its values over (they are the same to the bit).
-void rowFrictionValues(const DiscreteModel& m, const RowInputs& in, SweepScratch& s) {
-  const bool tableLaw = m.sliding >= 4;
+/// Friction values of every row from its sliding speed. The speed table
+/// goes one row at a time; a row that slides as fast as the row before
+/// takes its value over.
+void tableFrictionValues(const DiscreteModel& m, const RowInputs& in, SweepScratch& s) {
+  for (std::size_t i = 0; i < in.rows; ++i) {
+    const double speed = s.slideSpeed[i];
+    s.muex[i] = i > 0 && speed == s.slideSpeed[i - 1] ? s.muex[i - 1] : speedTableFriction(m, speed) * in.pf * in.g;
+  }
+}
+
+/// Friction values of every row from its sliding speed: friction decays
+/// with the sliding speed from the static value to the sliding value, the
+/// difference term carrying the load factor once more. The exponents and
+/// the values around the exponentials go by vector; the exponentials one
+/// row at a time, a row with the exponent of the row before taking its
+/// value over (the same to the bit).
+void directionFrictionValues(const DiscreteModel& m, const RowInputs& in, SweepScratch& s) {
+  const hn::ScalableTag<double> d;
+  using V = hn::Vec<decltype(d)>;
+  const std::size_t lanes = hn::Lanes(d);
+  const std::size_t rows = in.rows;
+  const double g = in.g;
   const double vsx = in.speed * m.sx;
   const double mue1x = vsx > 0.0 ? m.mue1xp : m.mue1xn;
   const double cmuex = vsx > 0.0 ? m.cmuexp : m.cmuexn;
-  const double mu0 = in.g * m.mue0;
-  double earlierSpeed = 0.0;
-  double earlierMue1y = 0.0;
-  double earlierCmuey = 0.0;
-  for (std::size_t i = 0; i < in.rows; ++i) {
-    const double speed = s.slideSpeed[i];
-    if (tableLaw) {
-      if (i > 0 && speed == earlierSpeed) {
-        s.muex[i] = s.muex[i - 1];
-      } else {
-        s.muex[i] = speedTableFriction(m, speed) * in.pf * in.g;
-      }
-      earlierSpeed = speed;
-      continue;
+  const double mu0 = g * m.mue0;
+  double* const muex = s.muex.data();
+  double* const muey = s.muey.data();
+  const double* const speed = s.slideSpeed.data();
+  const double* const vsy = s.vsy.data();
+
+  // The exponents, into muex and muey.
+  const V gCmuex = hn::Set(d, g * cmuex);
+  const V vg = hn::Set(d, g);
+  const V zero = hn::Zero(d);
+  std::size_t i = 0;
+  for (; i + lanes <= rows; i += lanes) {
+    const V negativeSpeed = hn::Neg(hn::LoadU(d, speed + i));
+    const auto positive = hn::Gt(hn::LoadU(d, vsy + i), zero);
+    const V cmuey = hn::IfThenElse(positive, hn::Set(d, m.cmueyp), hn::Set(d, m.cmueyn));
+    hn::StoreU(hn::Div(negativeSpeed, gCmuex), d, muex + i);
+    hn::StoreU(hn::Div(negativeSpeed, hn::Mul(vg, cmuey)), d, muey + i);
+  }
+  for (; i < rows; ++i) {
+    muex[i] = -speed[i] / (g * cmuex);
+    muey[i] = -speed[i] / (g * (vsy[i] > 0.0 ? m.cmueyp : m.cmueyn));
+  }
+
+  // The exponentials.
+  for (double* exponent : {muex, muey}) {
+    double earlierExponent = 0.0;
+    double earlier = 0.0;
+    for (std::size_t r = 0; r < rows; ++r) {
+      const double x = exponent[r];
+      const double e = r > 0 && x == earlierExponent ? earlier : std::exp(x);
+      earlierExponent = x;
+      earlier = e;
+      exponent[r] = e;
     }
-    const bool positive = s.vsy[i] > 0.0;
-    const double mue1y = positive ? m.mue1yp : m.mue1yn;
-    const double cmuey = positive ? m.cmueyp : m.cmueyn;
-    if (i > 0 && speed == earlierSpeed && mue1y == earlierMue1y && cmuey == earlierCmuey) {
-      s.muex[i] = s.muex[i - 1];
-      s.muey[i] = s.muey[i - 1];
-    } else {
-      // Friction decays with the sliding speed from the static value to the
-      // sliding value; the difference term carries the load factor once more.
-      s.muex[i] = mu0 + in.g * (1.0 - std::exp(-speed / (in.g * cmuex))) * (in.g * mue1x - mu0);
-      s.muey[i] = mu0 + in.g * (1.0 - std::exp(-speed / (in.g * cmuey))) * (in.g * mue1y - mu0);
-    }
-    earlierSpeed = speed;
-    earlierMue1y = mue1y;
-    earlierCmuey = cmuey;
+  }
+
+  // The friction values.
+  const V one = hn::Set(d, 1.0);
+  const V vMu0 = hn::Set(d, mu0);
+  const V rangeX = hn::Set(d, g * mue1x - mu0);
+  i = 0;
+  for (; i + lanes <= rows; i += lanes) {
+    const auto positive = hn::Gt(hn::LoadU(d, vsy + i), zero);
+    const V mue1y = hn::IfThenElse(positive, hn::Set(d, m.mue1yp), hn::Set(d, m.mue1yn));
+    const V rangeY = hn::Sub(hn::Mul(vg, mue1y), vMu0);
+    hn::StoreU(hn::Add(vMu0, hn::Mul(hn::Mul(vg, hn::Sub(one, hn::LoadU(d, muex + i))), rangeX)), d, muex + i);
+    hn::StoreU(hn::Add(vMu0, hn::Mul(hn::Mul(vg, hn::Sub(one, hn::LoadU(d, muey + i))), rangeY)), d, muey + i);
+  }
+  for (; i < rows; ++i) {
+    const double mue1y = vsy[i] > 0.0 ? m.mue1yp : m.mue1yn;
+    muex[i] = mu0 + g * (1.0 - muex[i]) * (g * mue1x - mu0);
+    muey[i] = mu0 + g * (1.0 - muey[i]) * (g * mue1y - mu0);
   }
 }
 
@@ -247,7 +286,11 @@ void sweepRows(const DiscreteModel& m, const RowInputs& in, SweepScratch& s) {
   }
   for (; i < rows; ++i) rowOne(i);
 
-  rowFrictionValues(m, in, s);
+  if (tableLaw) {
+    tableFrictionValues(m, in, s);
+  } else {
+    directionFrictionValues(m, in, s);
+  }
 
   // Sliding force per unit load: the direction of the speed (1), the
   // deflection (2) or the elastic force (3) times the friction values; the
