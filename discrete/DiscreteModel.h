@@ -71,6 +71,8 @@ class DiscreteModel final : public TyreVariant {
   /// sweep goes beyond them, whatever ni and nj hold.
   int gridRows() const { return gridRows_; }
   int gridColumns() const { return gridColumns_; }
+  /// The sweep's working arrays as the last evaluation left them, to inspect.
+  const SweepScratch& sweepScratch() const { return scratch_; }
 
   std::FILE* traceFile = nullptr;  ///< trace stream, the caller's; none until attached
   int ni = 0;                      ///< cells along the contact length (x) [-]

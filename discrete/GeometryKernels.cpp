@@ -167,6 +167,54 @@ HWY_INLINE void weighColumnBlock(const DiscreteModel& m, const WeightRows& r, Sw
   }
 }
 
+/// Weights of the points of the edge row i at x of every column, by vector
+/// across the columns: the same operations as geometricWeight, which the
+/// columns a vector does not fill take; the reciprocal half lengths beside.
+void edgeWeights(const DiscreteModel& m, SweepScratch& s, std::size_t columns, double x, std::size_t i,
+                 const double* gap, double* weight, double sinCamber) {
+  const hn::ScalableTag<double> d;
+  using V = hn::Vec<decltype(d)>;
+  const std::size_t lanes = hn::Lanes(d);
+  const double top = m.ymax[i];
+  const double bottom = m.ymin[i];
+  const double width = std::fabs(top - bottom);
+  const V zero = hn::Zero(d);
+  const V one = hn::Set(d, 1.0);
+  const V vx = hn::Set(d, x);
+  const V boundSum = hn::Set(d, top + bottom);
+  const V vWidth = hn::Set(d, width);
+  const V bias = hn::Set(d, 5.0 * sinCamber);
+  const bool hasWidth = !(width <= 0.0);
+  std::size_t j = 0;
+  for (; j + lanes <= columns; j += lanes) {
+    const V L = hn::LoadU(d, m.xhalf.data() + j);
+    hn::StoreU(hn::Div(one, L), d, s.inverseHalf.data() + j);
+    if (!hasWidth) {
+      hn::StoreU(zero, d, weight + j);
+      continue;
+    }
+    const V y = hn::Sub(hn::Set(d, m.b), hn::Mul(hn::Iota(d, static_cast<double>(j)), hn::Set(d, m.dy)));
+    const V xr = hn::Div(vx, L);
+    const V q = hn::Mul(xr, xr);
+    const V q2 = hn::Mul(q, q);
+    const V eta = hn::Div(hn::Sub(hn::Mul(hn::Set(d, 2.0), y), boundSum), vWidth);
+    const V eta2 = hn::Mul(eta, eta);
+    const V eta4 = hn::Mul(eta2, eta2);
+    V k = hn::Sub(one, hn::Mul(bias, eta));  // camber moves load towards negative eta
+    k = hn::IfThenElse(hn::Lt(k, zero), zero, k);
+    const V shape =
+        hn::Sub(hn::Add(one, hn::Mul(hn::Mul(hn::Set(d, 2.0), eta), eta)), hn::Mul(hn::Set(d, 3.0), hn::Mul(eta2, eta4)));
+    const V w = hn::Mul(hn::Mul(hn::Sub(one, hn::Mul(q2, q2)), shape), k);
+    const auto loaded = hn::And(hn::Le(hn::LoadU(d, gap + j), zero), hn::Not(hn::Le(L, zero)));
+    hn::StoreU(hn::IfThenElseZero(loaded, w), d, weight + j);
+  }
+  for (; j < columns; ++j) {
+    s.inverseHalf[j] = 1.0 / m.xhalf[j];
+    geometricWeight(m, x, m.b - static_cast<double>(j) * m.dy, static_cast<int>(i), static_cast<int>(j), sinCamber,
+                    weight[j]);
+  }
+}
+
 double geometricWeights(const DiscreteModel& m, SweepScratch& scratch, double sinCamber) {
   const hn::ScalableTag<double> d;
   using V = hn::Vec<decltype(d)>;
@@ -205,17 +253,15 @@ double geometricWeights(const DiscreteModel& m, SweepScratch& scratch, double si
   }
   for (; i < rows; ++i) rowOne(i);
 
-  // The columns' half lengths and the weights of their edge rows.
+  // The columns' half lengths and the weights of their edge rows, as
+  // geometricWeight has them, by vector across the columns.
   const std::size_t lastRow = rows - 1;
   for (std::size_t j = 0; j < columns; ++j) {
-    const double L = m.xhalf[j];
-    if (L <= 0.0) continue;  // the column does not reach the road
-    const double y = m.b - static_cast<double>(j) * m.dy;
-    const int column = static_cast<int>(j);
-    s.inverseHalf[j] = 1.0 / L;
-    geometricWeight(m, r.x[0], y, 0, column, sinCamber, s.weightFirst[j]);
-    geometricWeight(m, r.x[lastRow], y, static_cast<int>(lastRow), column, sinCamber, s.weightLast[j]);
+    s.gapFirst[j] = m.gapAt(0, static_cast<int>(j));
+    s.gapLast[j] = m.gapAt(static_cast<int>(lastRow), static_cast<int>(j));
   }
+  edgeWeights(m, s, columns, r.x[0], 0, s.gapFirst.data(), s.weightFirst.data(), sinCamber);
+  edgeWeights(m, s, columns, r.x[lastRow], lastRow, s.gapLast.data(), s.weightLast.data(), sinCamber);
 
   std::size_t j = 0;
   for (; j + kSweepColumnBlock <= columns; j += kSweepColumnBlock) weighColumnBlock<kSweepColumnBlock>(m, r, s, j);

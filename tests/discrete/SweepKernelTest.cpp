@@ -17,6 +17,8 @@
 #include "DiscreteTyre.h"
 #include "core/Console.h"
 #include "discrete/DiscreteModel.h"
+#include "discrete/PointLaws.h"
+#include "discrete/SweepScratch.h"
 
 namespace grip {
 namespace {
@@ -91,6 +93,48 @@ TEST_P(SweepKernelTest, ForcesAndRecordEqualThePointByPointLawsToTheBit) {
                              &DiscreteModel::muey, &DiscreteModel::h, &DiscreteModel::b, &DiscreteModel::psum})
             ASSERT_PRED_FORMAT2(sameBits, kernel.*field, pointwise.*field);
         }
+      }
+}
+
+// The weights of the geometric pressure, which the kernels work out with
+// reciprocals of the column half lengths and row widths, against
+// geometricWeight point by point: a weight is 0 exactly where
+// geometricWeight gives 0 (the trace and the contact area count the loaded
+// points), the edge rows x = +-h, where x/L may be exactly 1, are equal to
+// the bit, and the rest agree to a few units in the last place.
+TEST_P(SweepKernelTest, GeometricWeightsAreThoseOfThePointByPointLaw) {
+  // Tolerance: a product by a reciprocal instead of a quotient, twice,
+  // moves a weight of order 1 by a few 1e-16; 1e-13 fails on any formula
+  // that differs.
+  constexpr double kRelative = 1e-13;
+  ScopedMessageSink quiet([](std::string_view) {});  // edge warnings of extreme camber
+  for (const Grid& grid : {Grid{6, 9}, Grid{13, 4}, Grid{20, 20}})
+    for (double camber : {0.0, 3.0, -7.5, 60.0, 120.0})
+      for (double load : {900.0, 4100.0, 9000.0}) {
+        ParameterSet p = test::discreteTyre(1, 4);
+        p[par::ni] = grid.cells;
+        p[par::nj] = grid.columns;
+        DiscreteModel m;
+        ASSERT_EQ(m.setUp(p), 0);
+        TyreForces forces;
+        m.evaluate({0.05, 2.0, camber, load, 20000.0}, forces);
+        SCOPED_TRACE(testing::Message() << "grid " << grid.cells << " x " << grid.columns << ", camber " << camber
+                                        << ", load " << load);
+        const SweepScratch& s = m.sweepScratch();
+        const double sinCamber = std::sin(m.camberRad);
+        const auto stride = static_cast<std::size_t>(m.gridRows());
+        for (int j = 0; j <= m.lastColumn(); ++j)
+          for (int i = 0; i <= m.lastRow(); ++i) {
+            const double kernel = s.weight[static_cast<std::size_t>(j) * stride + static_cast<std::size_t>(i)];
+            double pointwise = 0.0;
+            const bool loaded = geometricWeight(m, m.h - i * m.dx, m.b - j * m.dy, i, j, sinCamber, pointwise);
+            SCOPED_TRACE(testing::Message() << "point " << i << ", " << j);
+            if (!loaded || pointwise == 0.0 || i == 0 || i == m.lastRow()) {
+              ASSERT_PRED_FORMAT2(sameBits, kernel, pointwise);
+            } else {
+              ASSERT_NEAR(kernel, pointwise, kRelative * std::fabs(pointwise));
+            }
+          }
       }
 }
 
