@@ -56,7 +56,7 @@ struct BatchConstants {
       : cx0(m.cx0), cx1(m.cx1), cy0(m.cy0), cy1(m.cy1), soff(m.soff), sx0(m.sx0), sy0(m.sy0), radPerDeg(m.pi / 180.0),
         mueFz(m.mueFz), mue0(m.mue0), mue1xp(m.mue1xp), mue1xn(m.mue1xn), mue1yp(m.mue1yp), mue1yn(m.mue1yn),
         invCmuexp(1.0 / m.cmuexp), invCmuexn(1.0 / m.cmuexn), invCmueyp(1.0 / m.cmueyp), invCmueyn(1.0 / m.cmueyn),
-        R(m.R), invCR(1.0 / m.cR), inv4pin(1.0 / (4.0 * m.pin)), invPmaxMue0(1.0 / (m.pin * 1.5 * m.mue0)),
+        R(m.R), cR(m.cR), inv4pin(1.0 / (4.0 * m.pin)), invPmaxMue0(1.0 / (m.pin * 1.5 * m.mue0)),
         slidingFactor(2.0 * (m.pin * 1.5) / 3.0), momentFactor(m.pin * 1.5 * 0.5), Fzbar(m.Fzbar),
         MzScaleP(m.MzScaleP), MzScaleN(m.MzScaleN) {}
   double cx0, cx1, cy0, cy1, soff, sx0, sy0;
@@ -64,7 +64,7 @@ struct BatchConstants {
   double mueFz, mue0, mue1xp, mue1xn, mue1yp, mue1yn;
   double invCmuexp, invCmuexn, invCmueyp, invCmueyn;  ///< [s/mm]
   double R;            ///< [mm]
-  double invCR;        ///< [mm/N]
+  double cR;           ///< [N/mm]
   double inv4pin;      ///< 1 / (4 pin) [mm^2/N]
   double invPmaxMue0;  ///< 1 / (pmax mue0) [mm^2/N]
   double slidingFactor;  ///< 2 pmax / 3 [N/mm^2]
@@ -120,7 +120,8 @@ HWY_INLINE void tangentQuotient(D d, V x, V& num, V& den) {
   den = hn::IfThenElse(odd, tanNum, Q);
 }
 
-/// exp x - 1 for x <= 0 (here minus a sliding speed over a decay constant).
+/// exp x - 1 (here minus a sliding speed over a decay constant, times the
+/// sign of the load factor).
 /// x = k ln2 + r with |r| <= ln2/2 (ln2 in two parts); e^r as
 /// 1 + r + r^2 P(r), P of degree 7 fitted to it (least squares reweighted
 /// towards the largest error), short of it by less than 2e-14 of it: the
@@ -128,7 +129,9 @@ HWY_INLINE void tangentQuotient(D d, V x, V& num, V& den) {
 /// forces move by less than 1e-14 of their scale. 2^k written straight
 /// into the exponent bits (k + 1.5 2^52 holds k in its low bits). x below
 /// -708 is taken as -708, where e^x - 1 rounds to -1 as std::exp's would
-/// (and 2^k stays a normal number); NaN stays NaN. x = 0 gives exactly 0.
+/// (and 2^k stays a normal number), above 709 it is infinite (a negative
+/// load factor at loads far above the reference); NaN stays NaN. x = 0
+/// gives exactly 0.
 /// The 1 is taken off before the last multiply-add, which spares a step.
 template <class D, class V = hn::Vec<D>>
 HWY_INLINE V exponentialLessOne(D d, V x) {
@@ -156,7 +159,8 @@ HWY_INLINE V exponentialLessOne(D d, V x) {
 
   const V scale = hn::BitCast(d, hn::ShiftLeft<52>(hn::Add(hn::BitCast(di, shifted), hn::Set(di, 1023))));
   // 2^k e^r - 1 = 2^k (e^r - 1) + (2^k - 1), the last exact or -1.
-  return hn::MulAdd(q, scale, hn::Sub(scale, hn::Set(d, 1.0)));
+  const V y = hn::MulAdd(q, scale, hn::Sub(scale, hn::Set(d, 1.0)));
+  return hn::IfThenElse(hn::Gt(x, hn::Set(d, 709.0)), hn::Set(d, HUGE_VAL), y);
 }
 
 /// What a stage leaves for the next ones, one column each, a block of
@@ -215,10 +219,13 @@ HWY_INLINE void tangentStage(D d, const BatchConstants& m, V sxIn, V alphaIn, V 
   hn::Store(hn::Mul(kx, sx), d, column + kKxsx * stride);
   hn::Store(sx, d, column + kSx * stride);
 
-  // Contact patch of the flattened tyre.
-  // R^2 - (R - d)^2 as d (2R - d), d the deflection.
-  const V deflection = hn::Mul(Fz, hn::Set(d, m.invCR));
-  const V h = hn::Sqrt(hn::Mul(deflection, hn::Sub(hn::Set(d, 2.0 * m.R), deflection)));
+  // Contact patch of the flattened tyre: the chord at the deflection
+  // Fz/cR, worked out as the scalar code does. R^2 - (R - d)^2 loses digits
+  // to cancellation at light loads (d(2R - d) would not), and so does the
+  // scalar code: the same steps keep the two equal there too.
+  const V R = hn::Set(d, m.R);
+  const V loaded = hn::Sub(R, hn::Div(Fz, hn::Set(d, m.cR)));
+  const V h = hn::Sqrt(hn::Sub(hn::Mul(R, R), hn::Mul(loaded, loaded)));
   const V invh = hn::Div(one, h);
   hn::Store(h, d, column + kH * stride);
   hn::Store(hn::Mul(invh, invh), d, column + kInvhh * stride);
@@ -342,7 +349,7 @@ HWY_INLINE void forceStage(D d, const BatchConstants& m, V FzIn, const double* c
 /// over the whole block before the next. A stage's chain of dependent
 /// steps is a part of the whole, so the CPU overlaps the steps of more
 /// points at a time (measured faster than all in one loop: 9.8 against
-/// 12.2 ns a point, same formulas). The block's columns (18 KB) stay in the
+/// 12.2 ns a point, same formulas). The block's columns (20 KB) stay in the
 /// level-1 cache.
 constexpr std::size_t kBlock = 128;
 

@@ -374,7 +374,8 @@ void DiscreteModel::evaluate(const OperatingPoint& input, TyreForces& forces) {
   const double adhesionFactor = tableLaw ? mue0 * pf * g : mue0;
   LastPoint last;
   if (pressure >= 4) {
-    if (pressure != 4 && lastI >= 0) geometricWeights(*this, s, sinCamber);  // on the geometry an earlier evaluation left
+    // Pressure 5 and above: on the geometry an earlier evaluation left.
+    if (pressure != 4 && lastI >= 0) geometricWeights(*this, s, sinCamber);
     const double scale = pnorm / ncell;
     if (std::isfinite(scale)) {
       last = sweepWithFriction(WeightedLoad{s.weight.data(), static_cast<std::size_t>(gridRows_), scale}, frame,

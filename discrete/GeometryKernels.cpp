@@ -80,13 +80,15 @@ HWY_INLINE void weighColumnBlock(const DiscreteModel& m, const WeightRows& r, Sw
   using V = hn::Vec<decltype(d)>;
   const std::size_t lanes = hn::Lanes(d);
   const std::size_t lastRow = r.rows - 1;
-  std::array<bool, kColumns> reaches{};  // the column reaches the road
+  std::array<bool, kColumns> reaches{};  // the column has weights: its half length is not 0 or below
+  std::array<bool, kColumns> counts{};   // they count in the sum: its half length is above 0 (not a non-number)
   std::array<double, kColumns> y{};
   std::array<double*, kColumns> weight{};
   std::array<const double*, kColumns> gap{};
   for (std::size_t c = 0; c < kColumns; ++c) {
     const std::size_t j = j0 + c;
     reaches[c] = !(m.xhalf[j] <= 0.0);
+    counts[c] = m.xhalf[j] > 0.0;
     y[c] = m.b - static_cast<double>(j) * m.dy;
     weight[c] = s.weight.data() + j * r.stride;
     gap[c] = m.gap.data() + j * r.stride;
@@ -107,6 +109,8 @@ HWY_INLINE void weighColumnBlock(const DiscreteModel& m, const WeightRows& r, Sw
     const V etaBottom = hn::LoadU(d, r.etaBottom + i);
     const auto hasWidth = hn::Not(hn::Le(hn::LoadU(d, r.boundWidth + i), zero));
     V sum = hn::LoadU(d, r.sumWeight + i);
+    const bool hasLast = lastRow < i + lanes;  // the vector holds the edge row x = -h
+    const auto lastLane = rowMask(d, i, lastRow);
     for (std::size_t c = 0; c < kColumns; ++c) {
       if (!reaches[c]) {
         hn::StoreU(zero, d, weight[c] + i);
@@ -128,9 +132,9 @@ HWY_INLINE void weighColumnBlock(const DiscreteModel& m, const WeightRows& r, Sw
       const V w = hn::Mul(hn::Mul(hn::Sub(one, hn::Mul(q2, q2)), shape), k);
       V weighed = hn::IfThenElseZero(hn::And(hn::Le(hn::LoadU(d, gap[c] + i), zero), hasWidth), w);
       if (i == 0) weighed = hn::IfThenElse(hn::FirstN(d, 1), hn::Set(d, s.weightFirst[j]), weighed);
-      if (lastRow < i + lanes) weighed = hn::IfThenElse(rowMask(d, i, lastRow), hn::Set(d, s.weightLast[j]), weighed);
+      if (hasLast) weighed = hn::IfThenElse(lastLane, hn::Set(d, s.weightLast[j]), weighed);
       hn::StoreU(weighed, d, weight[c] + i);
-      sum = hn::Add(sum, weighed);
+      if (counts[c]) sum = hn::Add(sum, weighed);
     }
     hn::StoreU(sum, d, r.sumWeight + i);
   }
@@ -162,15 +166,15 @@ HWY_INLINE void weighColumnBlock(const DiscreteModel& m, const WeightRows& r, Sw
         w = loaded ? (1.0 - q2 * q2) * shape * k : 0.0;
       }
       weight[c][i] = w;
-      r.sumWeight[i] += w;
+      if (counts[c]) r.sumWeight[i] += w;
     }
   }
 }
 
 /// Weights of the points of the edge row i at x of every column, by vector
 /// across the columns: the same operations as geometricWeight, which the
-/// columns a vector does not fill take; the reciprocal half lengths beside.
-void edgeWeights(const DiscreteModel& m, SweepScratch& s, std::size_t columns, double x, std::size_t i,
+/// columns a vector does not fill take.
+void edgeWeights(const DiscreteModel& m, std::size_t columns, double x, std::size_t i,
                  const double* gap, double* weight, double sinCamber) {
   const hn::ScalableTag<double> d;
   using V = hn::Vec<decltype(d)>;
@@ -188,7 +192,6 @@ void edgeWeights(const DiscreteModel& m, SweepScratch& s, std::size_t columns, d
   std::size_t j = 0;
   for (; j + lanes <= columns; j += lanes) {
     const V L = hn::LoadU(d, m.xhalf.data() + j);
-    hn::StoreU(hn::Div(one, L), d, s.inverseHalf.data() + j);
     if (!hasWidth) {
       hn::StoreU(zero, d, weight + j);
       continue;
@@ -202,14 +205,13 @@ void edgeWeights(const DiscreteModel& m, SweepScratch& s, std::size_t columns, d
     const V eta4 = hn::Mul(eta2, eta2);
     V k = hn::Sub(one, hn::Mul(bias, eta));  // camber moves load towards negative eta
     k = hn::IfThenElse(hn::Lt(k, zero), zero, k);
-    const V shape =
-        hn::Sub(hn::Add(one, hn::Mul(hn::Mul(hn::Set(d, 2.0), eta), eta)), hn::Mul(hn::Set(d, 3.0), hn::Mul(eta2, eta4)));
+    const V twoEta2 = hn::Mul(hn::Mul(hn::Set(d, 2.0), eta), eta);
+    const V shape = hn::Sub(hn::Add(one, twoEta2), hn::Mul(hn::Set(d, 3.0), hn::Mul(eta2, eta4)));
     const V w = hn::Mul(hn::Mul(hn::Sub(one, hn::Mul(q2, q2)), shape), k);
     const auto loaded = hn::And(hn::Le(hn::LoadU(d, gap + j), zero), hn::Not(hn::Le(L, zero)));
     hn::StoreU(hn::IfThenElseZero(loaded, w), d, weight + j);
   }
   for (; j < columns; ++j) {
-    s.inverseHalf[j] = 1.0 / m.xhalf[j];
     geometricWeight(m, x, m.b - static_cast<double>(j) * m.dy, static_cast<int>(i), static_cast<int>(j), sinCamber,
                     weight[j]);
   }
@@ -260,10 +262,14 @@ double geometricWeights(const DiscreteModel& m, SweepScratch& scratch, double si
     s.gapFirst[j] = m.gapAt(0, static_cast<int>(j));
     s.gapLast[j] = m.gapAt(static_cast<int>(lastRow), static_cast<int>(j));
   }
-  edgeWeights(m, s, columns, r.x[0], 0, s.gapFirst.data(), s.weightFirst.data(), sinCamber);
-  edgeWeights(m, s, columns, r.x[lastRow], lastRow, s.gapLast.data(), s.weightLast.data(), sinCamber);
-
   std::size_t j = 0;
+  for (; j + lanes <= columns; j += lanes)
+    hn::StoreU(hn::Div(hn::Set(d, 1.0), hn::LoadU(d, m.xhalf.data() + j)), d, s.inverseHalf.data() + j);
+  for (; j < columns; ++j) s.inverseHalf[j] = 1.0 / m.xhalf[j];
+  edgeWeights(m, columns, r.x[0], 0, s.gapFirst.data(), s.weightFirst.data(), sinCamber);
+  edgeWeights(m, columns, r.x[lastRow], lastRow, s.gapLast.data(), s.weightLast.data(), sinCamber);
+
+  j = 0;
   for (; j + kSweepColumnBlock <= columns; j += kSweepColumnBlock) weighColumnBlock<kSweepColumnBlock>(m, r, s, j);
   for (; j < columns; ++j) weighColumnBlock<1>(m, r, s, j);
   double sum = 0.0;
@@ -349,11 +355,13 @@ HWY_INLINE void measureColumnBlock(DiscreteModel& m, const SweepScratch& s, std:
     const V x2 = hn::Mul(xi, xi);
     V t = hn::LoadU(d, top + i);
     V u = hn::LoadU(d, bottom + i);
+    const bool hasLast = lastRow < i + lanes;  // the vector holds the edge row x = -h
+    const auto lastLane = rowMask(d, i, lastRow);
     for (std::size_t c = 0; c < kColumns; ++c) {
       const std::size_t j = j0 + c;
       V g = hn::Sub(hn::Set(d, s.reach2[j]), hn::Sub(hn::Set(d, s.crown[j]), x2));
       if (i == 0) g = hn::IfThenElse(hn::FirstN(d, 1), hn::Set(d, s.gapFirst[j]), g);
-      if (lastRow < i + lanes) g = hn::IfThenElse(rowMask(d, i, lastRow), hn::Set(d, s.gapLast[j]), g);
+      if (hasLast) g = hn::IfThenElse(lastLane, hn::Set(d, s.gapLast[j]), g);
       hn::StoreU(g, d, gap[c] + i);
       const auto inContact = hn::Le(g, zero);
       const V vy = hn::Set(d, y[c]);
@@ -367,7 +375,8 @@ HWY_INLINE void measureColumnBlock(DiscreteModel& m, const SweepScratch& s, std:
   for (; i < rows; ++i) {
     for (std::size_t c = 0; c < kColumns; ++c) {
       const std::size_t j = j0 + c;
-      const double g = i == 0 ? s.gapFirst[j] : (i == lastRow ? s.gapLast[j] : s.reach2[j] - (s.crown[j] - x[i] * x[i]));
+      const double inner = s.reach2[j] - (s.crown[j] - x[i] * x[i]);
+      const double g = i == 0 ? s.gapFirst[j] : (i == lastRow ? s.gapLast[j] : inner);
       gap[c][i] = g;
       const bool inContact = g <= 0.0;
       top[i] = inContact & (y[c] > top[i]) ? y[c] : top[i];

@@ -87,7 +87,8 @@ HWY_INLINE void sweepColumnBlock(const PointSweep& s, std::size_t j0) {
 template <bool kLimited>
 HWY_INLINE void sweepColumns(const PointSweep& s) {
   std::size_t j = 0;
-  for (; j + kSweepColumnBlock <= s.columns; j += kSweepColumnBlock) sweepColumnBlock<kLimited, kSweepColumnBlock>(s, j);
+  for (; j + kSweepColumnBlock <= s.columns; j += kSweepColumnBlock)
+    sweepColumnBlock<kLimited, kSweepColumnBlock>(s, j);
   for (; j < s.columns; ++j) sweepColumnBlock<kLimited, 1>(s, j);
 }
 

@@ -59,12 +59,13 @@ struct SweepScratch {
   /// Sizes every array to the grid (values 0); throws std::bad_alloc or
   /// std::length_error as std::vector does, the caller catches.
   void allocate(std::size_t rows, std::size_t columns) {
-    for (std::vector<double>* row : {&x, &fxElastic, &fyElastic, &adhesionLimit, &slideFx, &slideFy, &rowLoad, &boundSum,
-                                     &boundWidth, &inverseWidth, &etaTop, &etaBottom, &sumFx, &sumFy, &sumYFx,
-                                     &sumWeight, &ux, &uy, &vsy, &slideSpeed, &deflection, &muex, &muey})
+    for (std::vector<double>* row :
+         {&x, &fxElastic, &fyElastic, &adhesionLimit, &slideFx, &slideFy, &rowLoad, &boundSum, &boundWidth,
+          &inverseWidth, &etaTop, &etaBottom, &sumFx, &sumFy, &sumYFx, &sumWeight, &ux, &uy, &vsy, &slideSpeed,
+          &deflection, &muex, &muey})
       row->assign(rows, 0.0);
-    for (std::vector<double>* column : {&y, &columnLoad, &crown, &reach2, &gapFirst, &gapLast, &inverseHalf, &weightFirst,
-                                        &weightLast})
+    for (std::vector<double>* column :
+         {&y, &columnLoad, &crown, &reach2, &gapFirst, &gapLast, &inverseHalf, &weightFirst, &weightLast})
       column->assign(columns, 0.0);
     weight.assign(rows * columns, 0.0);
   }

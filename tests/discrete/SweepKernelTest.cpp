@@ -10,6 +10,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -136,6 +137,29 @@ TEST_P(SweepKernelTest, GeometricWeightsAreThoseOfThePointByPointLaw) {
             }
           }
       }
+}
+
+// Only columns with a half length above 0 count in the sum of the weights:
+// a column whose half length is no number keeps weights of its own, but
+// the sum is the one without it, as for a column that does not reach the
+// road.
+TEST_P(SweepKernelTest, ColumnsWithoutAHalfLengthCountForNoLoad) {
+  ParameterSet p = test::discreteTyre(1, 4);
+  p[par::ni] = 6;
+  p[par::nj] = 9;
+  DiscreteModel m;
+  ASSERT_EQ(m.setUp(p), 0);
+  TyreForces forces;
+  m.evaluate({0.05, 2.0, 3.0, 4000.0, 20000.0}, forces);
+  SweepScratch scratch = m.sweepScratch();
+  const double sinCamber = std::sin(m.camberRad);
+  ASSERT_GT(m.xhalf[3], 0.0);
+  m.xhalf[3] = 0.0;
+  const double withoutColumn = geometricWeights(m, scratch, sinCamber);
+  m.xhalf[3] = std::numeric_limits<double>::quiet_NaN();
+  const double noNumber = geometricWeights(m, scratch, sinCamber);
+  EXPECT_TRUE(std::isfinite(withoutColumn));
+  EXPECT_PRED_FORMAT2(sameBits, noNumber, withoutColumn);
 }
 
 INSTANTIATE_TEST_SUITE_P(InstructionSets, SweepKernelTest, ::testing::ValuesIn(hwy::SupportedAndGeneratedTargets()),
