@@ -110,7 +110,6 @@ HWY_INLINE void weighColumnBlock(const DiscreteModel& m, const WeightRows& r, Sw
     const auto hasWidth = hn::Not(hn::Le(hn::LoadU(d, r.boundWidth + i), zero));
     V sum = hn::LoadU(d, r.sumWeight + i);
     const bool hasLast = lastRow < i + lanes;  // the vector holds the edge row x = -h
-    const auto lastLane = rowMask(d, i, lastRow);
     for (std::size_t c = 0; c < kColumns; ++c) {
       if (!reaches[c]) {
         hn::StoreU(zero, d, weight[c] + i);
@@ -132,7 +131,7 @@ HWY_INLINE void weighColumnBlock(const DiscreteModel& m, const WeightRows& r, Sw
       const V w = hn::Mul(hn::Mul(hn::Sub(one, hn::Mul(q2, q2)), shape), k);
       V weighed = hn::IfThenElseZero(hn::And(hn::Le(hn::LoadU(d, gap[c] + i), zero), hasWidth), w);
       if (i == 0) weighed = hn::IfThenElse(hn::FirstN(d, 1), hn::Set(d, s.weightFirst[j]), weighed);
-      if (hasLast) weighed = hn::IfThenElse(lastLane, hn::Set(d, s.weightLast[j]), weighed);
+      if (hasLast) weighed = hn::IfThenElse(rowMask(d, i, lastRow), hn::Set(d, s.weightLast[j]), weighed);
       hn::StoreU(weighed, d, weight[c] + i);
       if (counts[c]) sum = hn::Add(sum, weighed);
     }
@@ -356,12 +355,11 @@ HWY_INLINE void measureColumnBlock(DiscreteModel& m, const SweepScratch& s, std:
     V t = hn::LoadU(d, top + i);
     V u = hn::LoadU(d, bottom + i);
     const bool hasLast = lastRow < i + lanes;  // the vector holds the edge row x = -h
-    const auto lastLane = rowMask(d, i, lastRow);
     for (std::size_t c = 0; c < kColumns; ++c) {
       const std::size_t j = j0 + c;
       V g = hn::Sub(hn::Set(d, s.reach2[j]), hn::Sub(hn::Set(d, s.crown[j]), x2));
       if (i == 0) g = hn::IfThenElse(hn::FirstN(d, 1), hn::Set(d, s.gapFirst[j]), g);
-      if (hasLast) g = hn::IfThenElse(lastLane, hn::Set(d, s.gapLast[j]), g);
+      if (hasLast) g = hn::IfThenElse(rowMask(d, i, lastRow), hn::Set(d, s.gapLast[j]), g);
       hn::StoreU(g, d, gap[c] + i);
       const auto inContact = hn::Le(g, zero);
       const V vy = hn::Set(d, y[c]);
