@@ -359,11 +359,9 @@ void DiscreteModel::evaluate(const OperatingPoint& input, TyreForces& forces) {
       row.elastic.fy = s.fyElastic[at];
       row.elastic.vsx = speed * sx;
       row.elastic.vsy = s.vsy[at];
-      const bool positiveX = row.elastic.vsx > 0.0;
-      const bool positiveY = row.elastic.vsy > 0.0;
-      row.choice = FrictionChoice{positiveX ? mue1xp : mue1xn, positiveX ? cmuexp : cmuexn,
-                                  positiveY ? mue1yp : mue1yn, positiveY ? cmueyp : cmueyn,
-                                  s.muex[at],                  s.muey[at]};
+      row.choice = frictionPairs(*this, row.elastic.vsx, row.elastic.vsy);
+      row.choice.muex = s.muex[at];
+      row.choice.muey = s.muey[at];
     }
   }
   columnFactors(*this, loadBefore, sweptCount(lastJ), s);

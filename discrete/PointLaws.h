@@ -91,6 +91,28 @@ inline double geometricLoad(const DiscreteModel& m, double x, double y, int i, i
   return weight * m.pnorm / m.ncell;
 }
 
+/// The sliding friction pairs of a point by the signs of its sliding
+/// speeds: a speed of exactly 0 takes the negative side. The friction
+/// values themselves are left 0.
+inline FrictionChoice frictionPairs(const DiscreteModel& m, double vsx, double vsy) {
+  FrictionChoice c;
+  if (vsx > 0.0) {
+    c.mue1x = m.mue1xp;
+    c.cmuex = m.cmuexp;
+  } else {
+    c.mue1x = m.mue1xn;
+    c.cmuex = m.cmuexn;
+  }
+  if (vsy > 0.0) {
+    c.mue1y = m.mue1yp;
+    c.cmuey = m.cmueyp;
+  } else {
+    c.mue1y = m.mue1yn;
+    c.cmuey = m.cmueyn;
+  }
+  return c;
+}
+
 /// Friction law at one point, the part that does not depend on its load:
 /// chooses the sliding pairs by the signs of the sliding speeds and computes
 /// the coefficients and magnitudes. When earlier holds the values of a point
@@ -99,21 +121,7 @@ inline double geometricLoad(const DiscreteModel& m, double x, double y, int i, i
 inline FrictionChoice frictionCoefficients(const DiscreteModel& m, double g, const GridPoint& p,
                                            PointMagnitudes& magnitude, const FrictionChoice* earlier = nullptr,
                                            double earlierVs = 0.0) {
-  FrictionChoice c;
-  if (p.vsx > 0.0) {
-    c.mue1x = m.mue1xp;
-    c.cmuex = m.cmuexp;
-  } else {
-    c.mue1x = m.mue1xn;
-    c.cmuex = m.cmuexn;
-  }
-  if (p.vsy > 0.0) {
-    c.mue1y = m.mue1yp;
-    c.cmuey = m.cmueyp;
-  } else {
-    c.mue1y = m.mue1yn;
-    c.cmuey = m.cmueyn;
-  }
+  FrictionChoice c = frictionPairs(m, p.vsx, p.vsy);
   // Vanishing magnitudes count as 1, so that the directions below stay finite.
   magnitude.Vs = std::sqrt(p.vsx * p.vsx + p.vsy * p.vsy);
   magnitude.Fs = std::sqrt(p.fx * p.fx + p.fy * p.fy);
