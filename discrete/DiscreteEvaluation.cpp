@@ -1,10 +1,10 @@
-// Evaluation of the discrete model: the grid sweep and its trace.
+// Evaluation of the discrete model: the patch, the row and column stages,
+// the grid sweep and the record of its points.
 
 #include <cmath>
 #include <cstddef>
-#include <cstdio>
 
-#include "discrete/DiscreteMessages.h"
+#include "discrete/ContactGeometry.h"
 #include "discrete/DiscreteModel.h"
 #include "discrete/PointLaws.h"
 #include "discrete/SweepKernels.h"
@@ -14,6 +14,7 @@ namespace grip {
 namespace {
 
 constexpr double kLeastLoad = 1e-10;  // below this load [N] the tyre carries nothing
+const double kPi = 4.0 * std::atan(1.0);
 
 /// Load of the points of one column from a row factor times a column
 /// factor: the analytic laws, and a load kept from before (row factor 1).
@@ -58,19 +59,19 @@ struct WeightedLoad {
 /// number (no weight in contact): a point out of contact then still carries
 /// exactly 0, one in contact no number, as geometricLoad has it.
 struct PointwiseGeometricLoad {
-  const DiscreteModel* model;
+  const DiscretePatch* patch;
   const double* x;
   const double* y;
   double sinCamber;
   struct Column {
-    const DiscreteModel* model;
+    const DiscretePatch* patch;
     const double* x;
     double y;
     int j;
     double sinCamber;
-    double operator()(std::size_t i) const { return geometricLoad(*model, x[i], y, static_cast<int>(i), j, sinCamber); }
+    double operator()(std::size_t i) const { return geometricLoad(*patch, x[i], y, static_cast<int>(i), j, sinCamber); }
   };
-  Column at(std::size_t j) const { return {model, x, y[j], static_cast<int>(j), sinCamber}; }
+  Column at(std::size_t j) const { return {patch, x, y[j], static_cast<int>(j), sinCamber}; }
 };
 
 /// No friction law (sliding below 1): every point keeps its elastic force.
@@ -121,10 +122,10 @@ struct SweepFrame {
   int lastI;             ///< last row swept
   int lastJ;             ///< last column swept
   bool fromFront;        ///< the sweep runs from i = 0 (x = +h) to i = lastI
-  bool tracing;          ///< draw3d is 1: trace lines and the area
-  std::FILE* stream;     ///< trace stream, none when not tracing or not attached
+  bool tracing;          ///< the trace flag is 1: every point recorded, and the area
   double cellArea;       ///< dx dy [mm^2]
   const RowState* rows;  ///< the rows' deflections and friction values
+  DiscreteTrace* trace;  ///< the record of every point while tracing
 };
 
 /// The last point of the sweep, which the record keeps, and the area.
@@ -160,32 +161,39 @@ void sweepPoints(const Load& load, const Friction& friction, const SweepFrame& f
 }
 
 /// The same sweep in the order of the trace: each column from its entry
-/// edge, one trace line per point and a closing line per column, and the
-/// area of the loaded cells. Every row accumulator takes its columns in the
-/// same order as in sweepPoints, so the forces are the same to the last bit.
+/// edge, every point into the record, and the area of the loaded cells.
+/// Every row accumulator takes its columns in the same order as in
+/// sweepPoints, so the forces are the same to the last bit.
 template <class Load, class Friction>
 double sweepTraced(const Load& load, const Friction& friction, const SweepFrame& f) {
   double area = 0.0;
+  DiscreteTrace& t = *f.trace;
+  std::size_t k = 0;  // the point's place in the record
   for (int j = 0; j <= f.lastJ; ++j) {
     const auto column = load.at(static_cast<std::size_t>(j));
     const double y = f.s.y[static_cast<std::size_t>(j)];
-    for (int n = 0; n <= f.lastI; ++n) {
+    for (int n = 0; n <= f.lastI; ++n, ++k) {
       const auto i = static_cast<std::size_t>(f.fromFront ? n : f.lastI - n);
       const double pz = column(i);
       double fx = 0.0;
       double fy = 0.0;
       friction(i, pz, fx, fy);
-      if (f.stream != nullptr) {
-        const GridPoint& e = f.rows[i].elastic;
-        std::fprintf(f.stream, trace::kPointLine, f.s.x[i], y, e.ux, e.uy, pz, fx, fy);
-      }
+      const GridPoint& e = f.rows[i].elastic;
+      t.x[k] = f.s.x[i];
+      t.y[k] = y;
+      t.ux[k] = e.ux;
+      t.uy[k] = e.uy;
+      t.pz[k] = pz;
+      t.fx[k] = fx;
+      t.fy[k] = fy;
       if (pz > 0.0) area += f.cellArea;
       f.s.sumFx[i] += fx;
       f.s.sumFy[i] += fy;
       f.s.sumYFx[i] += y * fx;
     }
-    if (f.stream != nullptr) std::fputs(trace::kBlockEnd, f.stream);
   }
+  t.rows = sweptCount(f.lastI);
+  t.columns = sweptCount(f.lastJ);
   return area;
 }
 
@@ -230,200 +238,217 @@ LastPoint sweepWithFriction(const Load& load, const SweepFrame& f, int sliding, 
   return sweep(load, ElasticOnly{s.fxElastic.data(), s.fyElastic.data()}, f);
 }
 
-}  // namespace
 
-void DiscreteModel::evaluate(const OperatingPoint& input, TyreForces& forces) {
-  sx = input.longitudinalSlip;
-  tanAlpha = input.slipAngle;
-  camberCurv = input.camber;
-  Fz = input.verticalLoad;
-  V = input.speed;
-  if (Fz < kLeastLoad) {  // the patch of the evaluation before stays
-    forces = TyreForces{};
-    return;
-  }
+/// Rectangular patch of the flattened tyre: the chord at the radial
+/// deflection Fz/cR, as wide as the mean pressure needs, and its cells.
+void rectangularPatch(const DiscreteProperties& t, DiscretePatch& p) {
+  p.ncell = static_cast<double>(t.ni) * static_cast<double>(t.nj);
+  const double deflected = t.R - p.Fz / t.cR;
+  p.h = std::sqrt(t.R * t.R - deflected * deflected);
+  p.b = p.Fz / (4.0 * t.pin * p.h);
+  p.dx = 2.0 * p.h / t.ni;
+  p.dy = 2.0 * p.b / t.nj;
+}
 
-  // Rectangular patch of the flattened tyre: the chord at the radial
-  // deflection Fz/cR, as wide as the mean pressure needs.
-  ncell = static_cast<double>(ni) * static_cast<double>(nj);
-  const double deflected = R - Fz / cR;
-  h = std::sqrt(R * R - deflected * deflected);
-  b = Fz / (4.0 * pin * h);
-  dx = 2.0 * h / ni;
-  dy = 2.0 * b / nj;
-
-  // Cell stiffnesses from the rectangular cells, also when the geometry
-  // replaces the patch below. The load factor is 1 + dF, not dF.
-  const double dF = Fzbar - Fz;
-  const double Wx = (cx0 + cx1 * (1.0 + dF)) * dx * dy;
-  const double Wy = (cy0 + cy1 * (1.0 + dF)) * dx * dy;
-
-  // Scales of the analytic pressure laws over ni*nj cells.
-  const double I = ni;
-  const double J = nj;
+/// Scales of the analytic pressure laws over ni*nj cells.
+void pressureScales(const DiscreteProperties& t, DiscretePatch& p) {
+  const double I = t.ni;
+  const double J = t.nj;
   const double I2 = I * I;
   const double I4 = I2 * I2;
   const double J2 = J * J;
   const double J4 = J2 * J2;
-  pscale1 = Fz * 3.0 * 0.5;
-  pscale2 = 45.0 * Fz * J2 * I4 / ((48.0 * J2 - 12.0) * I4 + (40.0 * J2 - 10.0) * I2 - 28.0 * J2 + 7.0);
-  pscale3 = 225.0 * Fz * J4 * I4 /
-            ((216.0 * J4 + 300.0 * J2 - 336.0) * I4 + (180.0 * J4 + 250.0 * J2 - 280.0) * I2 - 126.0 * J4 -
-             175.0 * J2 + 196.0);
+  p.pscale1 = p.Fz * 3.0 * 0.5;
+  p.pscale2 = 45.0 * p.Fz * J2 * I4 / ((48.0 * J2 - 12.0) * I4 + (40.0 * J2 - 10.0) * I2 - 28.0 * J2 + 7.0);
+  p.pscale3 = 225.0 * p.Fz * J4 * I4 /
+              ((216.0 * J4 + 300.0 * J2 - 336.0) * I4 + (180.0 * J4 + 250.0 * J2 - 280.0) * I2 - 126.0 * J4 -
+               175.0 * J2 + 196.0);
+}
 
-  // Total slip and slip angle with their load-dependent offsets; the camber
-  // acts as the curvature sin(gamma/R) of the lateral deflection.
-  sx = input.longitudinalSlip + sx0 + dF * soff;
-  tanAlpha = std::tan((input.slipAngle + sy0 + dF * soff) * pi / 180.0);
-  camberRad = input.camber * pi / 180.0;
-  camberCurv = std::sin(input.camber * pi / (180.0 * R));
-  const double sinCamber = std::sin(camberRad);
-  Area = 0.0;
+/// Total slip and slip angle with their load-dependent offsets; the camber
+/// acts as the curvature sin(gamma/R) of the lateral deflection.
+void slipAndCamber(const DiscreteProperties& t, const OperatingPoint& input, DiscretePatch& p) {
+  const double dF = t.Fzbar - p.Fz;
+  p.sx = input.longitudinalSlip + t.sx0 + dF * t.soff;
+  p.tanAlpha = std::tan((input.slipAngle + t.sy0 + dF * t.soff) * kPi / 180.0);
+  p.camberRad = input.camber * kPi / 180.0;
+  p.camberCurv = std::sin(input.camber * kPi / (180.0 * t.R));
+}
 
-  SweepScratch& s = scratch_;
-  if (pressure == 4) {
-    pnorm = 1.0;
-    contactGeometry(*this, s, sinCamber);
-    pnorm = Fz / psum;  // the loads of all points in contact add up to Fz
+/// Cell stiffnesses [N/mm] from the rectangular cells, also when the
+/// geometry replaces the patch. The load factor is 1 + dF, not dF.
+void cellStiffness(const DiscreteProperties& t, const DiscretePatch& p, RowInputs& in) {
+  const double dF = t.Fzbar - p.Fz;
+  in.Wx = (t.cx0 + t.cx1 * (1.0 + dF)) * p.dx * p.dy;
+  in.Wy = (t.cy0 + t.cy1 * (1.0 + dF)) * p.dx * p.dy;
+}
+
+/// Patch from the crown geometry (pressure 4): the loads of all points in
+/// contact add up to Fz.
+void geometricPatch(const DiscreteProperties& t, DiscretePatch& p, SweepScratch& s, double sinCamber) {
+  p.pnorm = 1.0;
+  contactGeometry(t, p, s, sinCamber);
+  p.pnorm = p.Fz / p.psum;
+}
+
+/// One row by the point-by-point laws: deflection, elastic force, sliding
+/// speeds, the friction values and the sliding force per unit load into
+/// its record and the sweep's arrays. Without camber every row slides
+/// alike: the friction values of the row before (when given) serve again.
+void rowByLaws(const DiscreteProperties& t, const DiscretePatch& p, const RowInputs& in, std::size_t at,
+               RowState& row, const RowState* before, SweepScratch& s) {
+  const double x = p.h - static_cast<double>(at) * p.dx;
+  const double xr = x / p.h;
+  const double L = in.fromFront ? p.h * (1.0 - xr) : p.h * (1.0 + xr);  // distance from the entry edge
+  GridPoint& e = row.elastic;
+  // The slip part grows from the entry edge; the camber parabola is 0 at both edges.
+  e.ux = L * p.sx;
+  e.uy = (1.0 - xr * xr) * (p.h * p.h) * p.camberCurv * 0.5 + L * p.tanAlpha;
+  e.fx = e.ux * in.Wx;
+  e.fy = e.uy * in.Wy;
+  e.vsx = in.speed * p.sx;
+  e.vsy = in.speed * (p.tanAlpha + p.camberCurv * x);
+  row.x = x;
+  s.x[at] = x;
+  s.fxElastic[at] = e.fx;
+  s.fyElastic[at] = e.fy;
+  if (t.sliding >= 4) {
+    tableCoefficient(t, in.g, in.pf, e, row.muT, row.Fs);
+    s.adhesionLimit[at] = row.Fs;
+    s.slideFx[at] = t.muexy * row.muT * e.fx / row.Fs;
+    s.slideFy[at] = row.muT * e.fy / row.Fs;
+  } else {
+    row.choice = before != nullptr
+                     ? frictionCoefficients(t, in.g, e, row.magnitude, &before->choice, before->magnitude.Vs)
+                     : frictionCoefficients(t, in.g, e, row.magnitude);
+    s.adhesionLimit[at] = row.magnitude.Fs;
+    slidingDirection(t.sliding, row.choice, row.magnitude, e, s.slideFx[at], s.slideFy[at]);
   }
+  s.rowLoad[at] = analyticRowLoad(t, p, xr * xr);
+  s.sumFx[at] = 0.0;
+  s.sumFy[at] = 0.0;
+  s.sumYFx[at] = 0.0;
+}
+
+/// Everything but the load depends on the row alone and is worked out once
+/// for all columns. The vector row stage fills the sweep's arrays; with the
+/// trace on, which reads every row's record, the rows go by the
+/// point-by-point laws instead (the same values to the bit). Without the
+/// trace only the row of the last point gets its record, from the row
+/// stage's values.
+void rowStage(const DiscreteProperties& t, const DiscretePatch& p, const RowInputs& in, bool tracing,
+              RowState* rows, SweepScratch& s) {
+  if (tracing) {
+    for (std::size_t i = 0; i < in.rows; ++i) rowByLaws(t, p, in, i, rows[i], i > 0 ? &rows[i - 1] : nullptr, s);
+    return;
+  }
+  sweepRows(t, p, in, s);
+  if (in.rows == 0) return;
+  const std::size_t at = in.fromFront ? in.rows - 1 : 0;
+  RowState& row = rows[at];
+  row.x = s.x[at];
+  row.elastic.ux = s.ux[at];
+  row.elastic.uy = s.uy[at];
+  row.elastic.fx = s.fxElastic[at];
+  row.elastic.fy = s.fyElastic[at];
+  row.elastic.vsx = in.speed * p.sx;
+  row.elastic.vsy = s.vsy[at];
+  row.choice = frictionPairs(t, row.elastic.vsx, row.elastic.vsy);
+  row.choice.muex = s.muex[at];
+  row.choice.muey = s.muey[at];
+}
+
+/// The points of the grid for the load law that pressure selects, with the
+/// friction law that sliding selects; each pair's point loop is its own
+/// instance.
+LastPoint pointStage(const DiscreteProperties& t, const DiscretePatch& p, const SweepFrame& frame,
+                     double adhesionFactor, double sinCamber) {
+  SweepScratch& s = frame.s;
+  if (t.pressure < 4) {
+    return sweepWithFriction(SeparableLoad{s.rowLoad.data(), s.columnLoad.data()}, frame, t.sliding, adhesionFactor);
+  }
+  // Pressure 5 and above: on the geometry an earlier evaluation left.
+  if (t.pressure != 4 && frame.lastI >= 0) geometricWeights(p, s, sinCamber);
+  const double scale = p.pnorm / p.ncell;
+  if (std::isfinite(scale)) {
+    return sweepWithFriction(WeightedLoad{s.weight.data(), static_cast<std::size_t>(p.gridRows), scale}, frame,
+                             t.sliding, adhesionFactor);
+  }
+  // No load in contact: points out of contact carry 0, those in contact no number.
+  return sweepWithFriction(PointwiseGeometricLoad{&p, s.x.data(), s.y.data(), sinCamber}, frame, t.sliding,
+                           adhesionFactor);
+}
+
+/// Fx, Fy and the moment about the patch centre from the row accumulators.
+TyreForces rowSums(const SweepScratch& s, std::size_t rows) {
+  TyreForces sum{0.0, 0.0, 0.0};
+  for (std::size_t i = 0; i < rows; ++i) {
+    sum.Fx += s.sumFx[i];
+    sum.Fy += s.sumFy[i];
+    sum.Mz += s.x[i] * s.sumFy[i] - s.sumYFx[i];
+  }
+  return sum;
+}
+
+/// The record keeps the last point of the sweep: on the exit edge of the
+/// last column. The speed-table law chooses no friction pair.
+void keepLastPoint(const LastPoint& last, bool tableLaw, DiscreteTrace& trace) {
+  if (last.row == nullptr) return;
+  const GridPoint& e = last.row->elastic;
+  trace.last = {e.ux, e.uy, last.fx, last.fy, e.vsx, e.vsy, last.pz};
+  if (!tableLaw) trace.lastFriction = last.row->choice;
+}
+
+}  // namespace
+
+void DiscreteModel::evaluate(const OperatingPoint& input, TyreForces& forces) {
+  trace_.rows = 0;
+  trace_.columns = 0;
+  if (input.verticalLoad < kLeastLoad) {  // the patch of the evaluation before stays
+    forces = TyreForces{};
+    return;
+  }
+  const DiscreteProperties& t = tyre_;
+  DiscretePatch& p = patch_;
+  SweepScratch& s = scratch_;
+  p.Fz = input.verticalLoad;
+  p.V = input.speed;
+  p.sweep(t.ni, t.nj);
+  rectangularPatch(t, p);
+  pressureScales(t, p);
+  slipAndCamber(t, input, p);
+  RowInputs in;
+  cellStiffness(t, p, in);  // of the rectangular cells
+  const double sinCamber = std::sin(p.camberRad);
+  p.Area = 0.0;
+  if (t.pressure == 4) geometricPatch(t, p, s, sinCamber);
 
   // Sweep from the entry edge to the exit edge of each lateral column: for a
   // negative speed from x = +h (i = 0), otherwise from x = -h (i = ni).
-  const int lastI = lastRow();
-  const int lastJ = lastColumn();
-  const bool fromFront = V < 0.0;
-  const double speed = std::fabs(V);
-  const double g = frictionLoadFactor(*this);
-  const bool tableLaw = sliding >= 4;
-  const double pf = tableLaw ? cellLoadFactor(*this) : 0.0;
-  const double h2 = h * h;
-  const double loadBefore = pz;  // pressure selectors below 1 keep this load at every point
+  in.rows = sweptCount(p.lastRow);
+  in.speed = std::fabs(p.V);
+  in.g = frictionLoadFactor(t, p);
+  in.pf = t.sliding >= 4 ? cellLoadFactor(t, p) : 0.0;
+  in.fromFront = p.V < 0.0;
+  const bool tracing = draw3d_ == 1;
+  rowStage(t, p, in, tracing, rows_.data(), s);
+  // Pressure selectors below 1 keep the load of the last point before at every point.
+  columnFactors(t, p, trace_.last.pz, sweptCount(p.lastColumn), s);
 
-  // Everything but the load depends on the row alone: deflection, elastic
-  // force, sliding speed, the friction values and the sliding force per
-  // unit load, worked out once for all columns. The vector row stage fills
-  // the sweep's arrays; with the trace on, which reads every row's record,
-  // the rows go by the point-by-point laws instead (the same values to the
-  // bit).
-  const auto rowRecord = [&](int i, const RowState* before) {
-    const auto at = static_cast<std::size_t>(i);
-    RowState& row = rows_[at];
-    const double x = h - i * dx;
-    const double xr = x / h;
-    const double L = fromFront ? h * (1.0 - xr) : h * (1.0 + xr);  // distance from the entry edge
-    GridPoint& e = row.elastic;
-    // The slip part grows from the entry edge; the camber parabola is 0 at both edges.
-    e.ux = L * sx;
-    e.uy = (1.0 - xr * xr) * h2 * camberCurv * 0.5 + L * tanAlpha;
-    e.fx = e.ux * Wx;
-    e.fy = e.uy * Wy;
-    e.vsx = speed * sx;
-    e.vsy = speed * (tanAlpha + camberCurv * x);
-    row.x = x;
-    s.x[at] = x;
-    s.fxElastic[at] = e.fx;
-    s.fyElastic[at] = e.fy;
-    if (tableLaw) {
-      tableCoefficient(*this, g, pf, e, row.muT, row.Fs);
-      s.adhesionLimit[at] = row.Fs;
-      s.slideFx[at] = muexy * row.muT * e.fx / row.Fs;
-      s.slideFy[at] = row.muT * e.fy / row.Fs;
-    } else {
-      // Without camber every row slides alike: the friction values of the
-      // row before serve again.
-      row.choice = before != nullptr
-                       ? frictionCoefficients(*this, g, e, row.magnitude, &before->choice, before->magnitude.Vs)
-                       : frictionCoefficients(*this, g, e, row.magnitude);
-      s.adhesionLimit[at] = row.magnitude.Fs;
-      slidingDirection(sliding, row.choice, row.magnitude, e, s.slideFx[at], s.slideFy[at]);
-    }
-    s.rowLoad[at] = analyticRowLoad(*this, xr * xr);
-    s.sumFx[at] = 0.0;
-    s.sumFy[at] = 0.0;
-    s.sumYFx[at] = 0.0;
-  };
-  const bool tracing = draw3d == 1;
-  if (tracing) {
-    for (int i = 0; i <= lastI; ++i) rowRecord(i, i > 0 ? &rows_[static_cast<std::size_t>(i) - 1] : nullptr);
-  } else {
-    sweepRows(*this, RowInputs{sweptCount(lastI), Wx, Wy, speed, g, pf, fromFront}, s);
-    if (lastI >= 0) {
-      // The record of the last point reads its row's state: the row stage
-      // has it, the same values the point-by-point laws give.
-      const auto at = static_cast<std::size_t>(fromFront ? lastI : 0);
-      RowState& row = rows_[at];
-      row.x = s.x[at];
-      row.elastic.ux = s.ux[at];
-      row.elastic.uy = s.uy[at];
-      row.elastic.fx = s.fxElastic[at];
-      row.elastic.fy = s.fyElastic[at];
-      row.elastic.vsx = speed * sx;
-      row.elastic.vsy = s.vsy[at];
-      row.choice = frictionPairs(*this, row.elastic.vsx, row.elastic.vsy);
-      row.choice.muex = s.muex[at];
-      row.choice.muey = s.muey[at];
-    }
-  }
-  columnFactors(*this, loadBefore, sweptCount(lastJ), s);
-
-  // The load law and the friction law are chosen here, once: the point loop
-  // of each pair is its own instance.
-  const SweepFrame frame{s, lastI, lastJ, fromFront, tracing, tracing ? traceFile : nullptr, dy * dx, rows_.data()};
-  const double adhesionFactor = tableLaw ? mue0 * pf * g : mue0;
-  LastPoint last;
-  if (pressure >= 4) {
-    // Pressure 5 and above: on the geometry an earlier evaluation left.
-    if (pressure != 4 && lastI >= 0) geometricWeights(*this, s, sinCamber);
-    const double scale = pnorm / ncell;
-    if (std::isfinite(scale)) {
-      last = sweepWithFriction(WeightedLoad{s.weight.data(), static_cast<std::size_t>(gridRows_), scale}, frame,
-                               sliding, adhesionFactor);
-    } else {  // no load in contact: points out of contact carry 0, those in contact no number
-      last = sweepWithFriction(PointwiseGeometricLoad{this, s.x.data(), s.y.data(), sinCamber}, frame, sliding,
-                               adhesionFactor);
-    }
-  } else {
-    last = sweepWithFriction(SeparableLoad{s.rowLoad.data(), s.columnLoad.data()}, frame, sliding, adhesionFactor);
-  }
-
-  double sumFx = 0.0;
-  double sumFy = 0.0;
-  double sumMz = 0.0;  // moment about the patch centre
-  for (int i = 0; i <= lastI; ++i) {
-    const auto at = static_cast<std::size_t>(i);
-    sumFx += s.sumFx[at];
-    sumFy += s.sumFy[at];
-    sumMz += s.x[at] * s.sumFy[at] - s.sumYFx[at];
-  }
-
-  // The record keeps the last point of the sweep: on the exit edge of the
-  // last column.
-  if (last.row != nullptr) {
-    const GridPoint& e = last.row->elastic;
-    ux = e.ux;
-    uy = e.uy;
-    vsx = e.vsx;
-    vsy = e.vsy;
-    fx = last.fx;
-    fy = last.fy;
-    pz = last.pz;
-    if (!tableLaw) {
-      const FrictionChoice& choice = last.row->choice;
-      mue1x = choice.mue1x;
-      cmuex = choice.cmuex;
-      mue1y = choice.mue1y;
-      cmuey = choice.cmuey;
-      muex = choice.muex;
-      muey = choice.muey;
-    }
-  }
-  Area = last.area;
+  const SweepFrame frame{s, p.lastRow, p.lastColumn, in.fromFront, tracing, p.dy * p.dx, rows_.data(), &trace_};
+  const bool tableLaw = t.sliding >= 4;
+  const double adhesionFactor = tableLaw ? t.mue0 * in.pf * in.g : t.mue0;
+  const LastPoint last = pointStage(t, p, frame, adhesionFactor, sinCamber);
+  const TyreForces sum = rowSums(s, in.rows);
+  keepLastPoint(last, tableLaw, trace_);
+  p.Area = last.area;
+  if (tracing && traceFile_ != nullptr) writeTrace(traceFile_, trace_);
 
   // The scale follows the lateral sliding of the exit-edge point of the last
   // column; the moment is not negated.
-  forces.Fx = sumFx;
-  forces.Fy = sumFy;
-  forces.Mz = vsy > 0.0 ? sumMz * MzScaleP : sumMz * MzScaleN;
+  forces.Fx = sum.Fx;
+  forces.Fy = sum.Fy;
+  forces.Mz = trace_.last.vsy > 0.0 ? sum.Mz * t.MzScaleP : sum.Mz * t.MzScaleN;
 }
 
 }  // namespace grip

@@ -1,4 +1,4 @@
-// Set-up of the discrete model: parameters, grid storage and speed table.
+// Set-up of the discrete model: its properties, the grid storage and the speed table.
 
 #include "DiscreteModel.h"
 
@@ -58,9 +58,22 @@ bool allocateScratch(SweepScratch& scratch, std::uint64_t rows, std::uint64_t co
   return false;
 }
 
+/// Sizes the trace's arrays to the grid; false, all freed, when they cannot be had.
+bool allocateTrace(DiscreteTrace& trace, std::uint64_t points) noexcept {
+  trace.release();
+  try {
+    trace.allocate(static_cast<std::size_t>(points));
+    return true;
+  } catch (const std::bad_alloc&) {
+  } catch (const std::length_error&) {
+  }
+  trace.release();
+  return false;
+}
+
 }  // namespace
 
-void DiscreteModel::copyParameters(const ParameterSet& p) {
+void DiscreteProperties::take(const ParameterSet& p) {
   cx0 = p[par::cx0];
   cx1 = p[par::cx1];
   cy0 = p[par::cy0];
@@ -93,6 +106,14 @@ void DiscreteModel::copyParameters(const ParameterSet& p) {
   ny = truncateToInt(p[par::ny]);
   sliding = truncateToInt(p[par::sliding]);
   pressure = truncateToInt(p[par::pressure]);
+  ntab = kSpeedTableLength;
+  // The speed table and its friction values.
+  vtab[0] = vslide;
+  for (std::size_t k = 1; k < vtab.size(); ++k) vtab[k] = vtab[k - 1] * 10.0;
+  mutab = {std::fabs(mue1xp), std::fabs(cmuexp), std::fabs(mue1xn),
+           std::fabs(cmuexn), std::fabs(mue1yp), std::fabs(cmueyp)};
+  frica0 = mue1yn;
+  frica1 = cmueyn;
 }
 
 const char* DiscreteModel::parameterName(std::size_t parameter, const ParameterSet& parameters) const {
@@ -102,19 +123,18 @@ const char* DiscreteModel::parameterName(std::size_t parameter, const ParameterS
 }
 
 int DiscreteModel::setUp(const ParameterSet& parameters) {
-  copyParameters(parameters);
-  draw3d = truncateToInt(parameters[par::draw3d]);
-  ntab = kSpeedTableLength;
+  tyre_.take(parameters);
+  draw3d_ = truncateToInt(parameters[par::draw3d]);
 
   // The grid of an earlier set-up goes first, also when this one fails.
   freeGrid();
   bool countsOk = true;
-  if (ni < 1) {
-    say(msg::kGridCountBelowOne, "ni", ni, parameters[par::ni]);
+  if (tyre_.ni < 1) {
+    say(msg::kGridCountBelowOne, "ni", tyre_.ni, parameters[par::ni]);
     countsOk = false;
   }
-  if (nj < 1) {
-    say(msg::kGridCountBelowOne, "nj", nj, parameters[par::nj]);
+  if (tyre_.nj < 1) {
+    say(msg::kGridCountBelowOne, "nj", tyre_.nj, parameters[par::nj]);
     countsOk = false;
   }
   if (!countsOk) return kGridCountBelowOne;
@@ -124,7 +144,6 @@ int DiscreteModel::setUp(const ParameterSet& parameters) {
     freeGrid();
     return code;
   }
-  buildFrictionTables();
   return kDiscreteReady;
 }
 
@@ -133,13 +152,15 @@ int DiscreteModel::setUp(const ParameterSet& parameters) {
 // refused before anything is allocated, so that a huge grid never fills
 // memory by halves.
 int DiscreteModel::allocateGrid() {
+  const int ni = tyre_.ni;
+  const int nj = tyre_.nj;
   const std::int64_t rows = static_cast<std::int64_t>(ni) + 1;
   const std::int64_t columns = static_cast<std::int64_t>(nj) + 1;
   const auto points = static_cast<std::uint64_t>(rows) * static_cast<std::uint64_t>(columns);
-  // Per point the contact measure and the scratch; per row ymax, ymin, the
-  // row state and the scratch; per column xhalf and the scratch. With int
-  // grid counts there are at most 2^62 points: no count overflows.
-  const std::uint64_t values = points * (1u + SweepScratch::kPerPoint) +
+  // Per point the contact measure, the scratch and the trace; per row ymax,
+  // ymin, the row state and the scratch; per column xhalf and the scratch.
+  // With int grid counts there are at most 2^62 points: no count overflows.
+  const std::uint64_t values = points * (1u + SweepScratch::kPerPoint + DiscreteTrace::kPerPoint) +
                                static_cast<std::uint64_t>(rows) * (2u + SweepScratch::kPerRow) +
                                static_cast<std::uint64_t>(columns) * (1u + SweepScratch::kPerColumn);
   const std::uint64_t rowBytes = static_cast<std::uint64_t>(rows) * sizeof(RowState);
@@ -158,52 +179,43 @@ int DiscreteModel::allocateGrid() {
   }
 
   const auto rowCount = static_cast<std::uint64_t>(rows);
-  if (!allocateZeros(ymax, rowCount)) return kNoSpaceForRowBounds;
-  if (!allocateZeros(ymin, rowCount)) return kNoSpaceForRowMinima;
-  if (!allocateZeros(xhalf, static_cast<std::uint64_t>(columns))) return kNoSpaceForColumns;
-  if (!allocateZeros(gap, points) || !allocateZeros(rows_, rowCount) ||
-      !allocateScratch(scratch_, rowCount, static_cast<std::uint64_t>(columns))) {
+  if (!allocateZeros(patch_.ymax, rowCount)) return kNoSpaceForRowBounds;
+  if (!allocateZeros(patch_.ymin, rowCount)) return kNoSpaceForRowMinima;
+  if (!allocateZeros(patch_.xhalf, static_cast<std::uint64_t>(columns))) return kNoSpaceForColumns;
+  if (!allocateZeros(patch_.gap, points) || !allocateZeros(rows_, rowCount) ||
+      !allocateScratch(scratch_, rowCount, static_cast<std::uint64_t>(columns)) || !allocateTrace(trace_, points)) {
     say("%s", msg::kNoSpaceForGrid);
     return kNoSpaceForGrid;
   }
-  gridRows_ = static_cast<int>(rows);
-  gridColumns_ = static_cast<int>(columns);
+  patch_.gridRows = static_cast<int>(rows);
+  patch_.gridColumns = static_cast<int>(columns);
   return kDiscreteReady;
 }
 
-int DiscreteModel::refreshDiscreteModel(const ParameterSet& parameters) {
-  copyParameters(parameters);
+int DiscreteModel::refresh(const ParameterSet& parameters) {
+  tyre_.take(parameters);
   // The grid stays as set up; finer grid counts cannot reach it.
-  if (ni > gridRows_ - 1) ni = gridRows_ - 1;
-  if (nj > gridColumns_ - 1) nj = gridColumns_ - 1;
-  buildFrictionTables();
+  if (tyre_.ni > patch_.gridRows - 1) tyre_.ni = patch_.gridRows - 1;
+  if (tyre_.nj > patch_.gridColumns - 1) tyre_.nj = patch_.gridColumns - 1;
   return 0;
 }
 
-void DiscreteModel::buildFrictionTables() {
-  vtab[0] = vslide;
-  for (std::size_t k = 1; k < vtab.size(); ++k) vtab[k] = vtab[k - 1] * 10.0;
-  mutab = {std::fabs(mue1xp), std::fabs(cmuexp), std::fabs(mue1xn),
-           std::fabs(cmuexn), std::fabs(mue1yp), std::fabs(cmueyp)};
-  frica0 = mue1yn;
-  frica1 = cmueyn;
-}
-
 void DiscreteModel::release() {
-  if (draw3d == 1 && traceFile != nullptr) std::fflush(traceFile);
-  traceFile = nullptr;
+  if (draw3d_ == 1 && traceFile_ != nullptr) std::fflush(traceFile_);
+  traceFile_ = nullptr;
   freeGrid();
 }
 
 void DiscreteModel::freeGrid() {
-  std::vector<double>().swap(ymax);
-  std::vector<double>().swap(ymin);
-  std::vector<double>().swap(xhalf);
-  std::vector<double>().swap(gap);
+  std::vector<double>().swap(patch_.ymax);
+  std::vector<double>().swap(patch_.ymin);
+  std::vector<double>().swap(patch_.xhalf);
+  std::vector<double>().swap(patch_.gap);
   std::vector<RowState>().swap(rows_);
   scratch_.release();
-  gridRows_ = 0;
-  gridColumns_ = 0;
+  trace_.release();
+  patch_.gridRows = 0;
+  patch_.gridColumns = 0;
 }
 
 }  // namespace grip

@@ -18,7 +18,8 @@
 #include <cstddef>
 
 #include "core/Numbers.h"
-#include "discrete/DiscreteModel.h"
+#include "discrete/DiscretePatch.h"
+#include "discrete/DiscreteProperties.h"
 #include "discrete/PointLaws.h"
 #include "discrete/SweepKernels.h"
 #include "discrete/SweepScratch.h"
@@ -75,7 +76,7 @@ struct WeightRows {
 /// edge rows x = +-h, where x/L may be exactly 1, take geometricWeight
 /// itself.
 template <std::size_t kColumns>
-HWY_INLINE void weighColumnBlock(const DiscreteModel& m, const WeightRows& r, SweepScratch& s, std::size_t j0) {
+HWY_INLINE void weighColumnBlock(const DiscretePatch& p, const WeightRows& r, SweepScratch& s, std::size_t j0) {
   const hn::ScalableTag<double> d;
   using V = hn::Vec<decltype(d)>;
   const std::size_t lanes = hn::Lanes(d);
@@ -87,11 +88,11 @@ HWY_INLINE void weighColumnBlock(const DiscreteModel& m, const WeightRows& r, Sw
   std::array<const double*, kColumns> gap{};
   for (std::size_t c = 0; c < kColumns; ++c) {
     const std::size_t j = j0 + c;
-    reaches[c] = !(m.xhalf[j] <= 0.0);
-    counts[c] = m.xhalf[j] > 0.0;
-    y[c] = m.b - static_cast<double>(j) * m.dy;
+    reaches[c] = !(p.xhalf[j] <= 0.0);
+    counts[c] = p.xhalf[j] > 0.0;
+    y[c] = p.b - static_cast<double>(j) * p.dy;
     weight[c] = s.weight.data() + j * r.stride;
-    gap[c] = m.gap.data() + j * r.stride;
+    gap[c] = p.gap.data() + j * r.stride;
   }
   const V zero = hn::Zero(d);
   const V one = hn::Set(d, 1.0);
@@ -173,13 +174,13 @@ HWY_INLINE void weighColumnBlock(const DiscreteModel& m, const WeightRows& r, Sw
 /// Weights of the points of the edge row i at x of every column, by vector
 /// across the columns: the same operations as geometricWeight, which the
 /// columns a vector does not fill take.
-void edgeWeights(const DiscreteModel& m, std::size_t columns, double x, std::size_t i,
+void edgeWeights(const DiscretePatch& p, std::size_t columns, double x, std::size_t i,
                  const double* gap, double* weight, double sinCamber) {
   const hn::ScalableTag<double> d;
   using V = hn::Vec<decltype(d)>;
   const std::size_t lanes = hn::Lanes(d);
-  const double top = m.ymax[i];
-  const double bottom = m.ymin[i];
+  const double top = p.ymax[i];
+  const double bottom = p.ymin[i];
   const double width = std::fabs(top - bottom);
   const V zero = hn::Zero(d);
   const V one = hn::Set(d, 1.0);
@@ -190,12 +191,12 @@ void edgeWeights(const DiscreteModel& m, std::size_t columns, double x, std::siz
   const bool hasWidth = !(width <= 0.0);
   std::size_t j = 0;
   for (; j + lanes <= columns; j += lanes) {
-    const V L = hn::LoadU(d, m.xhalf.data() + j);
+    const V L = hn::LoadU(d, p.xhalf.data() + j);
     if (!hasWidth) {
       hn::StoreU(zero, d, weight + j);
       continue;
     }
-    const V y = hn::Sub(hn::Set(d, m.b), hn::Mul(hn::Iota(d, static_cast<double>(j)), hn::Set(d, m.dy)));
+    const V y = hn::Sub(hn::Set(d, p.b), hn::Mul(hn::Iota(d, static_cast<double>(j)), hn::Set(d, p.dy)));
     const V xr = hn::Div(vx, L);
     const V q = hn::Mul(xr, xr);
     const V q2 = hn::Mul(q, q);
@@ -211,21 +212,21 @@ void edgeWeights(const DiscreteModel& m, std::size_t columns, double x, std::siz
     hn::StoreU(hn::IfThenElseZero(loaded, w), d, weight + j);
   }
   for (; j < columns; ++j) {
-    geometricWeight(m, x, m.b - static_cast<double>(j) * m.dy, static_cast<int>(i), static_cast<int>(j), sinCamber,
+    geometricWeight(p, x, p.b - static_cast<double>(j) * p.dy, static_cast<int>(i), static_cast<int>(j), sinCamber,
                     weight[j]);
   }
 }
 
-double geometricWeights(const DiscreteModel& m, SweepScratch& scratch, double sinCamber) {
+double geometricWeights(const DiscretePatch& p, SweepScratch& scratch, double sinCamber) {
   const hn::ScalableTag<double> d;
   using V = hn::Vec<decltype(d)>;
   const std::size_t lanes = hn::Lanes(d);
-  const std::size_t rows = sweptCount(m.lastRow());
-  const std::size_t columns = sweptCount(m.lastColumn());
+  const std::size_t rows = sweptCount(p.lastRow);
+  const std::size_t columns = sweptCount(p.lastColumn);
   SweepScratch& s = scratch;
-  const WeightRows r{s.x.data(),         m.ymax.data(),     m.ymin.data(),     s.boundSum.data(),
+  const WeightRows r{s.x.data(),         p.ymax.data(),     p.ymin.data(),     s.boundSum.data(),
                      s.boundWidth.data(), s.inverseWidth.data(), s.etaTop.data(), s.etaBottom.data(),
-                     s.sumWeight.data(),  rows,              static_cast<std::size_t>(m.gridRows()), 5.0 * sinCamber};
+                     s.sumWeight.data(),  rows,              static_cast<std::size_t>(p.gridRows), 5.0 * sinCamber};
   if (rows == 0) return 0.0;
 
   // The rows' bounds: their sum, their width and its reciprocal, and the
@@ -258,43 +259,43 @@ double geometricWeights(const DiscreteModel& m, SweepScratch& scratch, double si
   // geometricWeight has them, by vector across the columns.
   const std::size_t lastRow = rows - 1;
   for (std::size_t j = 0; j < columns; ++j) {
-    s.gapFirst[j] = m.gapAt(0, static_cast<int>(j));
-    s.gapLast[j] = m.gapAt(static_cast<int>(lastRow), static_cast<int>(j));
+    s.gapFirst[j] = p.gapAt(0, static_cast<int>(j));
+    s.gapLast[j] = p.gapAt(static_cast<int>(lastRow), static_cast<int>(j));
   }
   std::size_t j = 0;
   for (; j + lanes <= columns; j += lanes)
-    hn::StoreU(hn::Div(hn::Set(d, 1.0), hn::LoadU(d, m.xhalf.data() + j)), d, s.inverseHalf.data() + j);
-  for (; j < columns; ++j) s.inverseHalf[j] = 1.0 / m.xhalf[j];
-  edgeWeights(m, columns, r.x[0], 0, s.gapFirst.data(), s.weightFirst.data(), sinCamber);
-  edgeWeights(m, columns, r.x[lastRow], lastRow, s.gapLast.data(), s.weightLast.data(), sinCamber);
+    hn::StoreU(hn::Div(hn::Set(d, 1.0), hn::LoadU(d, p.xhalf.data() + j)), d, s.inverseHalf.data() + j);
+  for (; j < columns; ++j) s.inverseHalf[j] = 1.0 / p.xhalf[j];
+  edgeWeights(p, columns, r.x[0], 0, s.gapFirst.data(), s.weightFirst.data(), sinCamber);
+  edgeWeights(p, columns, r.x[lastRow], lastRow, s.gapLast.data(), s.weightLast.data(), sinCamber);
 
   j = 0;
-  for (; j + kSweepColumnBlock <= columns; j += kSweepColumnBlock) weighColumnBlock<kSweepColumnBlock>(m, r, s, j);
-  for (; j < columns; ++j) weighColumnBlock<1>(m, r, s, j);
+  for (; j + kSweepColumnBlock <= columns; j += kSweepColumnBlock) weighColumnBlock<kSweepColumnBlock>(p, r, s, j);
+  for (; j < columns; ++j) weighColumnBlock<1>(p, r, s, j);
   double sum = 0.0;
   for (std::size_t k = 0; k < rows; ++k) sum += s.sumWeight[k];
   return sum;
 }
 
-void columnHalfLengths(DiscreteModel& m) {
+void columnHalfLengths(const DiscreteProperties& t, DiscretePatch& p) {
   const hn::ScalableTag<double> d;
   using V = hn::Vec<decltype(d)>;
   const std::size_t lanes = hn::Lanes(d);
-  const std::size_t columns = sweptCount(m.lastColumn());
-  const double cosgam = m.cosgam;
-  const double singam = m.singam;
-  const double R2 = m.R * m.R;
-  const double cosPower = m.ny <= INT_MAX - 2 ? integerPower(cosgam, m.ny + 2)
-                                              : integerPower(cosgam, m.ny) * cosgam * cosgam;
-  const double rootRyny = std::sqrt(m.Ryny);
+  const std::size_t columns = sweptCount(p.lastColumn);
+  const double cosgam = p.cosgam;
+  const double singam = p.singam;
+  const double R2 = t.R * t.R;
+  const double cosPower = t.ny <= INT_MAX - 2 ? integerPower(cosgam, t.ny + 2)
+                                              : integerPower(cosgam, t.ny) * cosgam * cosgam;
+  const double rootRyny = std::sqrt(p.Ryny);
   const double R2cos2 = R2 * (cosgam * cosgam);
   const double rootRynyCos = rootRyny * cosgam;
   // The half chord of the column's section circle at the road, 0 where the
   // circle does not reach it.
   const auto halfOne = [&](std::size_t j) {
-    const double y = m.b - static_cast<double>(j) * m.dy;
-    const double centre = m.Rl + y * cosgam * singam;
-    const double Dc = m.Ryny * (R2cos2 - centre * centre) - R2 * integerPower(y, m.ny) * cosPower;
+    const double y = p.b - static_cast<double>(j) * p.dy;
+    const double centre = p.Rl + y * cosgam * singam;
+    const double Dc = p.Ryny * (R2cos2 - centre * centre) - R2 * integerPower(y, t.ny) * cosPower;
     return Dc < 0.0 ? 0.0 : std::sqrt(Dc) / rootRynyCos;
   };
   // The longest half is the patch's half length; a half that is no number
@@ -308,22 +309,22 @@ void columnHalfLengths(DiscreteModel& m) {
   if (columns >= lanes) {
     V hv = zero;
     for (; j + lanes <= columns; j += lanes) {
-      const V y = hn::Sub(hn::Set(d, m.b), hn::Mul(hn::Iota(d, static_cast<double>(j)), hn::Set(d, m.dy)));
-      const V centre = hn::Add(hn::Set(d, m.Rl), hn::Mul(hn::Mul(y, hn::Set(d, cosgam)), hn::Set(d, singam)));
-      const V Dc = hn::Sub(hn::Mul(hn::Set(d, m.Ryny), hn::Sub(hn::Set(d, R2cos2), hn::Mul(centre, centre))),
-                           hn::Mul(hn::Mul(hn::Set(d, R2), integerPowerLanes(d, y, m.ny)), hn::Set(d, cosPower)));
+      const V y = hn::Sub(hn::Set(d, p.b), hn::Mul(hn::Iota(d, static_cast<double>(j)), hn::Set(d, p.dy)));
+      const V centre = hn::Add(hn::Set(d, p.Rl), hn::Mul(hn::Mul(y, hn::Set(d, cosgam)), hn::Set(d, singam)));
+      const V Dc = hn::Sub(hn::Mul(hn::Set(d, p.Ryny), hn::Sub(hn::Set(d, R2cos2), hn::Mul(centre, centre))),
+                           hn::Mul(hn::Mul(hn::Set(d, R2), integerPowerLanes(d, y, t.ny)), hn::Set(d, cosPower)));
       const V half = hn::IfThenElse(hn::Lt(Dc, zero), zero, hn::Div(hn::Sqrt(Dc), hn::Set(d, rootRynyCos)));
-      hn::StoreU(half, d, m.xhalf.data() + j);
+      hn::StoreU(half, d, p.xhalf.data() + j);
       const V size = hn::Abs(half);
       hv = hn::IfThenElse(hn::Gt(size, hv), size, hv);
     }
     for (std::size_t k = 0; k < lanes; ++k) longest(hn::ExtractLane(hv, k));
   }
   for (; j < columns; ++j) {
-    m.xhalf[j] = halfOne(j);
-    longest(m.xhalf[j]);
+    p.xhalf[j] = halfOne(j);
+    longest(p.xhalf[j]);
   }
-  m.h = h;
+  p.h = h;
 }
 
 /// Contact measures of the points of columns j0 .. j0 + kColumns - 1 and
@@ -332,20 +333,20 @@ void columnHalfLengths(DiscreteModel& m) {
 /// there the longest column meets the grid exactly and its point lies on
 /// the contour, so the gap's own rounding decides whether it is in contact.
 template <std::size_t kColumns>
-HWY_INLINE void measureColumnBlock(DiscreteModel& m, const SweepScratch& s, std::size_t j0) {
+HWY_INLINE void measureColumnBlock(DiscretePatch& p, const SweepScratch& s, std::size_t j0) {
   const hn::ScalableTag<double> d;
   using V = hn::Vec<decltype(d)>;
   const std::size_t lanes = hn::Lanes(d);
-  const std::size_t rows = sweptCount(m.lastRow());
+  const std::size_t rows = sweptCount(p.lastRow);
   const std::size_t lastRow = rows - 1;
   const double* const x = s.x.data();
-  double* const top = m.ymax.data();
-  double* const bottom = m.ymin.data();
+  double* const top = p.ymax.data();
+  double* const bottom = p.ymin.data();
   std::array<double, kColumns> y{};
   std::array<double*, kColumns> gap{};
   for (std::size_t c = 0; c < kColumns; ++c) {
-    y[c] = m.b - static_cast<double>(j0 + c) * m.dy;
-    gap[c] = &m.gapAt(0, static_cast<int>(j0 + c));
+    y[c] = p.b - static_cast<double>(j0 + c) * p.dy;
+    gap[c] = &p.gapAt(0, static_cast<int>(j0 + c));
   }
   const V zero = hn::Zero(d);
   std::size_t i = 0;
@@ -383,29 +384,29 @@ HWY_INLINE void measureColumnBlock(DiscreteModel& m, const SweepScratch& s, std:
   }
 }
 
-void contactMeasures(DiscreteModel& m, SweepScratch& scratch) {
+void contactMeasures(const DiscreteProperties& t, DiscretePatch& p, SweepScratch& scratch) {
   const hn::ScalableTag<double> d;
   using V = hn::Vec<decltype(d)>;
   const std::size_t lanes = hn::Lanes(d);
-  const double cosgam = m.cosgam;
-  const double singam = m.singam;
-  const double R2 = m.R * m.R;
-  const std::size_t rows = sweptCount(m.lastRow());
-  const int lastColumn = m.lastColumn();
+  const double cosgam = p.cosgam;
+  const double singam = p.singam;
+  const double R2 = t.R * t.R;
+  const std::size_t rows = sweptCount(p.lastRow);
+  const int lastColumn = p.lastColumn;
   const double* const x = scratch.x.data();
-  double* const top = m.ymax.data();
-  double* const bottom = m.ymin.data();
+  double* const top = p.ymax.data();
+  double* const bottom = p.ymin.data();
 
   // A row starts with the empty range top -b, bottom +b.
   if (lastColumn >= 0) {
-    const double y0 = m.b - 0 * m.dy;
+    const double y0 = p.b - 0 * p.dy;
     for (std::size_t i = 0; i < rows; ++i) {
       top[i] = -y0;
       bottom[i] = y0;
     }
   }
   const bool facingRoad = cosgam > 0.0;
-  const double roadOffset = m.Rl / cosgam;
+  const double roadOffset = p.Rl / cosgam;
   const V zero = hn::Zero(d);
   if (rows == 0) return;
   const std::size_t columns = sweptCount(lastColumn);
@@ -419,32 +420,32 @@ void contactMeasures(DiscreteModel& m, SweepScratch& scratch) {
   double* const gapFirstOf = scratch.gapFirst.data();
   double* const gapLastOf = scratch.gapLast.data();
   const auto columnOne = [&](std::size_t j) {
-    const double y = m.b - static_cast<double>(j) * m.dy;
-    const double P = integerPower(y * cosgam / m.Ry, m.ny);
+    const double y = p.b - static_cast<double>(j) * p.dy;
+    const double P = integerPower(y * cosgam / t.Ry, t.ny);
     const double crown = R2 * (1.0 - P);  // the radicand A at x = 0
     const double c = y * singam + roadOffset;
     const double reach = c <= 0.0 ? 0.0 : c;  // a negative c: any real root reaches; not a number stays
     crownOf[j] = crown;
     reach2Of[j] = reach * reach;
-    gapFirstOf[j] = cosgam * (y * singam - std::sqrt(crown - x[0] * x[0])) + m.Rl;
-    gapLastOf[j] = cosgam * (y * singam - std::sqrt(crown - x[lastRow] * x[lastRow])) + m.Rl;
+    gapFirstOf[j] = cosgam * (y * singam - std::sqrt(crown - x[0] * x[0])) + p.Rl;
+    gapLastOf[j] = cosgam * (y * singam - std::sqrt(crown - x[lastRow] * x[lastRow])) + p.Rl;
   };
   {
-    const V b = hn::Set(d, m.b);
-    const V dy = hn::Set(d, m.dy);
+    const V b = hn::Set(d, p.b);
+    const V dy = hn::Set(d, p.dy);
     const V vCosgam = hn::Set(d, cosgam);
     const V vSingam = hn::Set(d, singam);
-    const V Ry = hn::Set(d, m.Ry);
+    const V Ry = hn::Set(d, t.Ry);
     const V vR2 = hn::Set(d, R2);
     const V one = hn::Set(d, 1.0);
     const V offset = hn::Set(d, roadOffset);
-    const V Rl = hn::Set(d, m.Rl);
+    const V Rl = hn::Set(d, p.Rl);
     const V xFirst2 = hn::Set(d, x[0] * x[0]);
     const V xLast2 = hn::Set(d, x[lastRow] * x[lastRow]);
     std::size_t j = 0;
     for (; j + lanes <= columns; j += lanes) {
       const V y = hn::Sub(b, hn::Mul(hn::Iota(d, static_cast<double>(j)), dy));
-      const V P = integerPowerLanes(d, hn::Div(hn::Mul(y, vCosgam), Ry), m.ny);
+      const V P = integerPowerLanes(d, hn::Div(hn::Mul(y, vCosgam), Ry), t.ny);
       const V crown = hn::Mul(vR2, hn::Sub(one, P));
       const V c = hn::Add(hn::Mul(y, vSingam), offset);
       const V reach = hn::IfThenElse(hn::Le(c, zero), zero, c);
@@ -460,10 +461,10 @@ void contactMeasures(DiscreteModel& m, SweepScratch& scratch) {
   if (!facingRoad) {
     // Camber at or beyond 90 degrees, or not a number: the gap itself.
     for (std::size_t j = 0; j < columns; ++j) {
-      const double y = m.b - static_cast<double>(j) * m.dy;
-      double* const gap = &m.gapAt(0, static_cast<int>(j));
+      const double y = p.b - static_cast<double>(j) * p.dy;
+      double* const gap = &p.gapAt(0, static_cast<int>(j));
       for (std::size_t i = 0; i < rows; ++i) {
-        gap[i] = cosgam * (y * singam - std::sqrt(crownOf[j] - x[i] * x[i])) + m.Rl;
+        gap[i] = cosgam * (y * singam - std::sqrt(crownOf[j] - x[i] * x[i])) + p.Rl;
         const bool inContact = gap[i] <= 0.0;
         top[i] = inContact & (y > top[i]) ? y : top[i];
         bottom[i] = inContact & (y < bottom[i]) ? y : bottom[i];
@@ -472,8 +473,8 @@ void contactMeasures(DiscreteModel& m, SweepScratch& scratch) {
     return;
   }
   std::size_t j = 0;
-  for (; j + kSweepColumnBlock <= columns; j += kSweepColumnBlock) measureColumnBlock<kSweepColumnBlock>(m, scratch, j);
-  for (; j < columns; ++j) measureColumnBlock<1>(m, scratch, j);
+  for (; j + kSweepColumnBlock <= columns; j += kSweepColumnBlock) measureColumnBlock<kSweepColumnBlock>(p, scratch, j);
+  for (; j < columns; ++j) measureColumnBlock<1>(p, scratch, j);
 }
 
 }  // namespace HWY_NAMESPACE
@@ -487,15 +488,17 @@ HWY_EXPORT(geometricWeights);
 HWY_EXPORT(contactMeasures);
 HWY_EXPORT(columnHalfLengths);
 
-double geometricWeights(const DiscreteModel& model, SweepScratch& scratch, double sinCamber) {
-  return HWY_DYNAMIC_DISPATCH(geometricWeights)(model, scratch, sinCamber);
+double geometricWeights(const DiscretePatch& patch, SweepScratch& scratch, double sinCamber) {
+  return HWY_DYNAMIC_DISPATCH(geometricWeights)(patch, scratch, sinCamber);
 }
 
-void contactMeasures(DiscreteModel& model, SweepScratch& scratch) {
-  HWY_DYNAMIC_DISPATCH(contactMeasures)(model, scratch);
+void contactMeasures(const DiscreteProperties& tyre, DiscretePatch& patch, SweepScratch& scratch) {
+  HWY_DYNAMIC_DISPATCH(contactMeasures)(tyre, patch, scratch);
 }
 
-void columnHalfLengths(DiscreteModel& model) { HWY_DYNAMIC_DISPATCH(columnHalfLengths)(model); }
+void columnHalfLengths(const DiscreteProperties& tyre, DiscretePatch& patch) {
+  HWY_DYNAMIC_DISPATCH(columnHalfLengths)(tyre, patch);
+}
 
 }  // namespace grip
 #endif  // HWY_ONCE

@@ -15,7 +15,8 @@
 #include <cmath>
 #include <cstddef>
 
-#include "discrete/DiscreteModel.h"
+#include "discrete/DiscretePatch.h"
+#include "discrete/DiscreteProperties.h"
 #include "discrete/PointLaws.h"
 #include "discrete/SweepKernels.h"
 #include "discrete/SweepScratch.h"
@@ -103,10 +104,10 @@ void sweepGridPoints(const PointSweep& s) {
 /// Friction values of every row from its sliding speed. The speed table
 /// goes one row at a time; a row that slides as fast as the row before
 /// takes its value over.
-void tableFrictionValues(const DiscreteModel& m, const RowInputs& in, SweepScratch& s) {
+void tableFrictionValues(const DiscreteProperties& t, const RowInputs& in, SweepScratch& s) {
   for (std::size_t i = 0; i < in.rows; ++i) {
     const double speed = s.slideSpeed[i];
-    s.muex[i] = i > 0 && speed == s.slideSpeed[i - 1] ? s.muex[i - 1] : speedTableFriction(m, speed) * in.pf * in.g;
+    s.muex[i] = i > 0 && speed == s.slideSpeed[i - 1] ? s.muex[i - 1] : speedTableFriction(t, speed) * in.pf * in.g;
   }
 }
 
@@ -116,16 +117,16 @@ void tableFrictionValues(const DiscreteModel& m, const RowInputs& in, SweepScrat
 /// the values around the exponentials go by vector; the exponentials one
 /// row at a time, a row with the exponent of the row before taking its
 /// value over (the same to the bit).
-void directionFrictionValues(const DiscreteModel& m, const RowInputs& in, SweepScratch& s) {
+void directionFrictionValues(const DiscreteProperties& t, const DiscretePatch& p, const RowInputs& in, SweepScratch& s) {
   const hn::ScalableTag<double> d;
   using V = hn::Vec<decltype(d)>;
   const std::size_t lanes = hn::Lanes(d);
   const std::size_t rows = in.rows;
   const double g = in.g;
-  const double vsx = in.speed * m.sx;
-  const double mue1x = vsx > 0.0 ? m.mue1xp : m.mue1xn;
-  const double cmuex = vsx > 0.0 ? m.cmuexp : m.cmuexn;
-  const double mu0 = g * m.mue0;
+  const double vsx = in.speed * p.sx;
+  const double mue1x = vsx > 0.0 ? t.mue1xp : t.mue1xn;
+  const double cmuex = vsx > 0.0 ? t.cmuexp : t.cmuexn;
+  const double mu0 = g * t.mue0;
   double* const muex = s.muex.data();
   double* const muey = s.muey.data();
   const double* const speed = s.slideSpeed.data();
@@ -139,13 +140,13 @@ void directionFrictionValues(const DiscreteModel& m, const RowInputs& in, SweepS
   for (; i + lanes <= rows; i += lanes) {
     const V negativeSpeed = hn::Neg(hn::LoadU(d, speed + i));
     const auto positive = hn::Gt(hn::LoadU(d, vsy + i), zero);
-    const V cmuey = hn::IfThenElse(positive, hn::Set(d, m.cmueyp), hn::Set(d, m.cmueyn));
+    const V cmuey = hn::IfThenElse(positive, hn::Set(d, t.cmueyp), hn::Set(d, t.cmueyn));
     hn::StoreU(hn::Div(negativeSpeed, gCmuex), d, muex + i);
     hn::StoreU(hn::Div(negativeSpeed, hn::Mul(vg, cmuey)), d, muey + i);
   }
   for (; i < rows; ++i) {
     muex[i] = -speed[i] / (g * cmuex);
-    muey[i] = -speed[i] / (g * (vsy[i] > 0.0 ? m.cmueyp : m.cmueyn));
+    muey[i] = -speed[i] / (g * (vsy[i] > 0.0 ? t.cmueyp : t.cmueyn));
   }
 
   // The exponentials.
@@ -168,27 +169,27 @@ void directionFrictionValues(const DiscreteModel& m, const RowInputs& in, SweepS
   i = 0;
   for (; i + lanes <= rows; i += lanes) {
     const auto positive = hn::Gt(hn::LoadU(d, vsy + i), zero);
-    const V mue1y = hn::IfThenElse(positive, hn::Set(d, m.mue1yp), hn::Set(d, m.mue1yn));
+    const V mue1y = hn::IfThenElse(positive, hn::Set(d, t.mue1yp), hn::Set(d, t.mue1yn));
     const V rangeY = hn::Sub(hn::Mul(vg, mue1y), vMu0);
     hn::StoreU(hn::Add(vMu0, hn::Mul(hn::Mul(vg, hn::Sub(one, hn::LoadU(d, muex + i))), rangeX)), d, muex + i);
     hn::StoreU(hn::Add(vMu0, hn::Mul(hn::Mul(vg, hn::Sub(one, hn::LoadU(d, muey + i))), rangeY)), d, muey + i);
   }
   for (; i < rows; ++i) {
-    const double mue1y = vsy[i] > 0.0 ? m.mue1yp : m.mue1yn;
+    const double mue1y = vsy[i] > 0.0 ? t.mue1yp : t.mue1yn;
     muex[i] = mu0 + g * (1.0 - muex[i]) * (g * mue1x - mu0);
     muey[i] = mu0 + g * (1.0 - muey[i]) * (g * mue1y - mu0);
   }
 }
 
-void sweepRows(const DiscreteModel& m, const RowInputs& in, SweepScratch& s) {
+void sweepRows(const DiscreteProperties& t, const DiscretePatch& p, const RowInputs& in, SweepScratch& s) {
   const hn::ScalableTag<double> d;
   using V = hn::Vec<decltype(d)>;
   const std::size_t lanes = hn::Lanes(d);
   const std::size_t rows = in.rows;
-  const bool tableLaw = m.sliding >= 4;
-  const double h2 = m.h * m.h;
-  const double vsx = in.speed * m.sx;
-  const double weightedVsx = m.Vmuexy * vsx;
+  const bool tableLaw = t.sliding >= 4;
+  const double h2 = p.h * p.h;
+  const double vsx = in.speed * p.sx;
+  const double weightedVsx = t.Vmuexy * vsx;
 
   // One row as the point-by-point laws have it, for the rows a vector does
   // not fill.
@@ -197,14 +198,14 @@ void sweepRows(const DiscreteModel& m, const RowInputs& in, SweepScratch& s) {
     return r < 1e-10 ? 1.0 : r;  // a vanishing magnitude counts as 1
   };
   const auto rowOne = [&](std::size_t i) {
-    const double x = m.h - static_cast<double>(i) * m.dx;
-    const double xr = x / m.h;
-    const double L = in.fromFront ? m.h * (1.0 - xr) : m.h * (1.0 + xr);
-    const double ux = L * m.sx;
-    const double uy = (1.0 - xr * xr) * h2 * m.camberCurv * 0.5 + L * m.tanAlpha;
+    const double x = p.h - static_cast<double>(i) * p.dx;
+    const double xr = x / p.h;
+    const double L = in.fromFront ? p.h * (1.0 - xr) : p.h * (1.0 + xr);
+    const double ux = L * p.sx;
+    const double uy = (1.0 - xr * xr) * h2 * p.camberCurv * 0.5 + L * p.tanAlpha;
     const double fx = ux * in.Wx;
     const double fy = uy * in.Wy;
-    const double vsy = in.speed * (m.tanAlpha + m.camberCurv * x);
+    const double vsy = in.speed * (p.tanAlpha + p.camberCurv * x);
     s.x[i] = x;
     s.ux[i] = ux;
     s.uy[i] = uy;
@@ -219,7 +220,7 @@ void sweepRows(const DiscreteModel& m, const RowInputs& in, SweepScratch& s) {
       s.adhesionLimit[i] = magnitude(fx, fy);
       s.deflection[i] = magnitude(ux, uy);
     }
-    s.rowLoad[i] = analyticRowLoad(m, xr * xr);
+    s.rowLoad[i] = analyticRowLoad(t, p, xr * xr);
     s.sumFx[i] = 0.0;
     s.sumFy[i] = 0.0;
     s.sumYFx[i] = 0.0;
@@ -228,11 +229,11 @@ void sweepRows(const DiscreteModel& m, const RowInputs& in, SweepScratch& s) {
   const V zero = hn::Zero(d);
   const V one = hn::Set(d, 1.0);
   const V tiny = hn::Set(d, 1e-10);
-  const V h = hn::Set(d, m.h);
-  const V dx = hn::Set(d, m.dx);
-  const V sx = hn::Set(d, m.sx);
-  const V tanAlpha = hn::Set(d, m.tanAlpha);
-  const V camberCurv = hn::Set(d, m.camberCurv);
+  const V h = hn::Set(d, p.h);
+  const V dx = hn::Set(d, p.dx);
+  const V sx = hn::Set(d, p.sx);
+  const V tanAlpha = hn::Set(d, p.tanAlpha);
+  const V camberCurv = hn::Set(d, p.camberCurv);
   const V wx = hn::Set(d, in.Wx);
   const V wy = hn::Set(d, in.Wy);
   const V speed = hn::Set(d, in.speed);
@@ -274,8 +275,8 @@ void sweepRows(const DiscreteModel& m, const RowInputs& in, SweepScratch& s) {
     const V u = hn::Mul(xr, xr);
     const V u2 = hn::Mul(u, u);
     V rowLoad = one;
-    switch (m.pressure) {
-      case 1: rowLoad = hn::Div(hn::Mul(hn::Sub(one, u2), hn::Set(d, m.pscale1)), hn::Set(d, m.ncell)); break;
+    switch (t.pressure) {
+      case 1: rowLoad = hn::Div(hn::Mul(hn::Sub(one, u2), hn::Set(d, p.pscale1)), hn::Set(d, p.ncell)); break;
       case 2:
       case 3: rowLoad = hn::Sub(one, hn::Mul(u2, u2)); break;
       default: break;
@@ -288,16 +289,16 @@ void sweepRows(const DiscreteModel& m, const RowInputs& in, SweepScratch& s) {
   for (; i < rows; ++i) rowOne(i);
 
   if (tableLaw) {
-    tableFrictionValues(m, in, s);
+    tableFrictionValues(t, in, s);
   } else {
-    directionFrictionValues(m, in, s);
+    directionFrictionValues(t, p, in, s);
   }
 
   // Sliding force per unit load: the direction of the speed (1), the
   // deflection (2) or the elastic force (3) times the friction values; the
   // table law keeps the direction of the elastic force and muexy scales its
   // longitudinal part. Any other selector gives 0.
-  const int law = tableLaw ? 4 : (m.sliding >= 1 && m.sliding <= 3 ? m.sliding : 0);
+  const int law = tableLaw ? 4 : (t.sliding >= 1 && t.sliding <= 3 ? t.sliding : 0);
   const auto slideOne = [&](std::size_t r) {
     double perX = 0.0;
     double perY = 0.0;
@@ -309,7 +310,7 @@ void sweepRows(const DiscreteModel& m, const RowInputs& in, SweepScratch& s) {
         perY = s.muey[r] * s.fyElastic[r] / s.adhesionLimit[r];
         break;
       case 4:
-        perX = m.muexy * s.muex[r] * s.fxElastic[r] / s.adhesionLimit[r];
+        perX = t.muexy * s.muex[r] * s.fxElastic[r] / s.adhesionLimit[r];
         perY = s.muex[r] * s.fyElastic[r] / s.adhesionLimit[r];
         break;
       default: break;
@@ -317,7 +318,7 @@ void sweepRows(const DiscreteModel& m, const RowInputs& in, SweepScratch& s) {
     s.slideFx[r] = perX;
     s.slideFy[r] = perY;
   };
-  const V muexy = hn::Set(d, m.muexy);
+  const V muexy = hn::Set(d, t.muexy);
   i = 0;
   for (; i + lanes <= rows; i += lanes) {
     const V muex = hn::LoadU(d, s.muex.data() + i);
@@ -356,21 +357,21 @@ void sweepRows(const DiscreteModel& m, const RowInputs& in, SweepScratch& s) {
   for (; i < rows; ++i) slideOne(i);
 }
 
-void columnFactors(const DiscreteModel& m, double loadBefore, std::size_t columns, SweepScratch& s) {
+void columnFactors(const DiscreteProperties& t, const DiscretePatch& p, double loadBefore, std::size_t columns, SweepScratch& s) {
   const hn::ScalableTag<double> d;
   using V = hn::Vec<decltype(d)>;
   const std::size_t lanes = hn::Lanes(d);
-  const bool analytic = m.pressure < 4;  // the geometric pressure has loads of its own
+  const bool analytic = t.pressure < 4;  // the geometric pressure has loads of its own
   const auto columnOne = [&](std::size_t j) {
-    const double y = m.b - static_cast<double>(j) * m.dy;
+    const double y = p.b - static_cast<double>(j) * p.dy;
     s.y[j] = y;
     if (analytic) {
-      const double yr = y / m.b;
-      s.columnLoad[j] = analyticColumnLoad(m, yr * yr, loadBefore);
+      const double yr = y / p.b;
+      s.columnLoad[j] = analyticColumnLoad(t, p, yr * yr, loadBefore);
     }
   };
-  const V b = hn::Set(d, m.b);
-  const V dy = hn::Set(d, m.dy);
+  const V b = hn::Set(d, p.b);
+  const V dy = hn::Set(d, p.dy);
   const V one = hn::Set(d, 1.0);
   std::size_t j = 0;
   for (; j + lanes <= columns; j += lanes) {
@@ -383,12 +384,12 @@ void columnFactors(const DiscreteModel& m, double loadBefore, std::size_t column
     const V v = hn::Mul(yr, yr);
     const V v2 = hn::Mul(v, v);
     V load = hn::Set(d, loadBefore);
-    switch (m.pressure) {
+    switch (t.pressure) {
       case 1: load = one; break;
-      case 2: load = hn::Div(hn::Mul(hn::Add(one, v), hn::Set(d, m.pscale2)), hn::Set(d, m.ncell)); break;
+      case 2: load = hn::Div(hn::Mul(hn::Add(one, v), hn::Set(d, p.pscale2)), hn::Set(d, p.ncell)); break;
       case 3: {
         const V shape = hn::Sub(hn::Add(one, hn::Mul(hn::Set(d, 2.0), v)), hn::Mul(hn::Set(d, 3.0), hn::Mul(v2, v2)));
-        load = hn::Div(hn::Mul(shape, hn::Set(d, m.pscale3)), hn::Set(d, m.ncell));
+        load = hn::Div(hn::Mul(shape, hn::Set(d, p.pscale3)), hn::Set(d, p.ncell));
         break;
       }
       default: break;
@@ -411,12 +412,13 @@ HWY_EXPORT(columnFactors);
 
 void sweepGridPoints(const PointSweep& sweep) { HWY_DYNAMIC_DISPATCH(sweepGridPoints)(sweep); }
 
-void sweepRows(const DiscreteModel& model, const RowInputs& in, SweepScratch& scratch) {
-  HWY_DYNAMIC_DISPATCH(sweepRows)(model, in, scratch);
+void sweepRows(const DiscreteProperties& tyre, const DiscretePatch& patch, const RowInputs& in, SweepScratch& scratch) {
+  HWY_DYNAMIC_DISPATCH(sweepRows)(tyre, patch, in, scratch);
 }
 
-void columnFactors(const DiscreteModel& model, double loadBefore, std::size_t columns, SweepScratch& scratch) {
-  HWY_DYNAMIC_DISPATCH(columnFactors)(model, loadBefore, columns, scratch);
+void columnFactors(const DiscreteProperties& tyre, const DiscretePatch& patch, double loadBefore, std::size_t columns,
+                   SweepScratch& scratch) {
+  HWY_DYNAMIC_DISPATCH(columnFactors)(tyre, patch, loadBefore, columns, scratch);
 }
 
 }  // namespace grip

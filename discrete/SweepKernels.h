@@ -17,7 +17,8 @@ namespace grip {
 /// accumulators stay in registers across them.
 inline constexpr std::size_t kSweepColumnBlock = 4;
 
-class DiscreteModel;
+struct DiscreteProperties;
+struct DiscretePatch;
 struct SweepScratch;
 
 /// What the point loop of one sweep reads and adds to. Column j's loads are
@@ -51,7 +52,7 @@ struct PointSweep {
 /// Adds the forces of every grid point into the row accumulators.
 void sweepGridPoints(const PointSweep& sweep);
 
-/// What the row stage of one evaluation takes beside the model's state.
+/// What the row stage of one evaluation takes beside the tyre and the patch.
 struct RowInputs {
   std::size_t rows = 0;    ///< rows swept
   double Wx = 0.0;         ///< longitudinal cell stiffness [N/mm]
@@ -67,21 +68,28 @@ struct RowInputs {
 /// and the sliding force per unit load, the analytic row load; the row
 /// accumulators are set to 0. The same values, to the bit, as the model's
 /// point-by-point friction laws give.
-void sweepRows(const DiscreteModel& model, const RowInputs& in, SweepScratch& scratch);
+void sweepRows(const DiscreteProperties& tyre, const DiscretePatch& patch, const RowInputs& in, SweepScratch& scratch);
 
 /// Lateral position of every column and, for the analytic pressure laws
 /// and the selectors that keep the load (below 1), the column's load factor:
 /// the same values, to the bit, as analyticColumnLoad gives.
-void columnFactors(const DiscreteModel& model, double loadBefore, std::size_t columns, SweepScratch& scratch);
+void columnFactors(const DiscreteProperties& tyre, const DiscretePatch& patch, double loadBefore, std::size_t columns, SweepScratch& scratch);
 
-/// Half length of every lateral column (model.xhalf) on the crown geometry
+/// Half length of every lateral column (patch.xhalf) on the crown geometry
 /// and the patch width that contactGeometry has set, and the longest of
-/// them as the patch's half length (model.h).
-void columnHalfLengths(DiscreteModel& model);
+/// them as the patch's half length (patch.h).
+void columnHalfLengths(const DiscreteProperties& tyre, DiscretePatch& patch);
 
-/// Contact measure of every grid point (model.gap) and the lateral contact
-/// bounds of every row (model.ymax, model.ymin), on the patch and the row
+/// Geometric weight of every grid point (into scratch.weight) from the
+/// contact measures, half lengths and row bounds of the patch, at the row
+/// positions scratch.x and the column positions b - j dy; returns the sum of
+/// the weights of the columns with a positive half length; sinCamber is
+/// sin(patch.camberRad).
+double geometricWeights(const DiscretePatch& patch, SweepScratch& scratch, double sinCamber);
+
+/// Contact measure of every grid point (patch.gap) and the lateral contact
+/// bounds of every row (patch.ymax, patch.ymin), on the patch and the row
 /// positions scratch.x that contactGeometry has set.
-void contactMeasures(DiscreteModel& model, SweepScratch& scratch);
+void contactMeasures(const DiscreteProperties& tyre, DiscretePatch& patch, SweepScratch& scratch);
 
 }  // namespace grip

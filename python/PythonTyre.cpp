@@ -2,10 +2,9 @@
 
 #include "python/PythonTyre.h"
 
-#include <array>
 #include <stdexcept>
 
-#include "core/KeyedLine.h"
+#include "discrete/DiscreteModel.h"
 #include "model/MakeTyreModel.h"
 #include "python/MessageCollector.h"
 #include "python/PythonMessages.h"
@@ -107,39 +106,20 @@ void PythonTyre::trace(const OperatingPoint& point, std::vector<double>& values,
   MessageCollector messages;
   if (model_.modelType != kDiscreteModel)
     throw std::invalid_argument(formatText(msg::kPyTraceNeedsDiscrete, model_.modelType));
-  bool opened = false;
-  const std::string text = writtenText(
-      [&](std::FILE* stream) {
-        model_.setTrace(1, stream);
-        model_.input = point;
-        model_.evaluate();
-        model_.setTrace(0, nullptr);
-      },
-      opened);
-  if (!opened) throw std::invalid_argument(msg::kPyTraceFile);
-
-  // One line per grid point; a blank line closes each lateral column.
+  // The discrete model records every point while its trace flag is set
+  // (with no stream, nothing is written): the values at full precision.
+  model_.setTrace(1, nullptr);
+  model_.input = point;
+  model_.evaluate();
+  model_.setTrace(0, nullptr);
+  const auto* discrete = dynamic_cast<const DiscreteModel*>(model_.discrete.get());
+  if (discrete == nullptr) throw std::invalid_argument(formatText(msg::kPyTraceNeedsDiscrete, model_.modelType));
+  const DiscreteTrace& t = discrete->trace();
   values.clear();
   column.clear();
-  int block = 0;
-  int lineNumber = 0;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    const std::string line = text.substr(start, end - start);
-    start = end + 1;
-    ++lineNumber;
-    if (line.find_first_not_of(" \t\r") == std::string::npos) {
-      ++block;
-      continue;
-    }
-    std::array<double, kTraceValues> point{};
-    const char* cursor = line.c_str();
-    for (double& value : point)
-      if (!readReal(cursor, value)) throw std::invalid_argument(formatText(msg::kPyTraceLine, lineNumber));
-    values.insert(values.end(), point.begin(), point.end());
-    column.push_back(block);
+  for (std::size_t k = 0; k < t.points(); ++k) {
+    values.insert(values.end(), {t.x[k], t.y[k], t.ux[k], t.uy[k], t.pz[k], t.fx[k], t.fy[k]});
+    column.push_back(static_cast<int>(k / t.rows));
   }
 }
 

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "DiscreteTyre.h"
+#include "discrete/ContactGeometry.h"
 #include "discrete/PointLaws.h"
 
 namespace grip {
@@ -23,18 +24,23 @@ DiscreteModel modelWith(int sliding, int pressure) {
   return m;
 }
 
+const double kPi = 4.0 * std::atan(1.0);
+
 /// An upright tyre of radius 300 pressed to the loaded radius 290, with the
 /// crown contour Ry 100, ny 4 (Ryny 1e8) unless told; only the fields the
 /// solver reads are set.
-DiscreteModel uprightCrown(int ny = 4, double Ryny = 1e8) {
-  DiscreteModel m;
-  m.cosgam = 1.0;  // and singam 0
-  m.R = 300.0;
-  m.Rl = 290.0;
-  m.ny = ny;
-  m.Ryny = Ryny;
-  return m;
-}
+struct UprightCrown {
+  DiscreteProperties tyre;
+  DiscretePatch patch;
+  UprightCrown(int ny = 4, double Ryny = 1e8) {
+    tyre.R = 300.0;
+    tyre.ny = ny;
+    patch.cosgam = 1.0;  // and singam 0
+    patch.Rl = 290.0;
+    patch.Ryny = Ryny;
+  }
+  double edge(double start) const { return solveContactEdge(start, tyre, patch); }
+};
 
 // From either side and from beyond the contour (pulled inside by 0.33
 // first) the search finds the edge R sqrt(1 - (y/Ry)^4) = Rl without a word,
@@ -59,7 +65,7 @@ TEST(ContactEdgeSolver, FindsTheEdgeOrWarnsOnceAndReturnsTheLastIterate) {
                         Case{4, 1e8, 1e-3, shrunk(1e-3), 0.0, warning}}) {
     SCOPED_TRACE(testing::Message() << "ny " << c.ny << " start " << c.start);
     testing::internal::CaptureStdout();
-    EXPECT_NEAR(solveContactEdge(c.start, uprightCrown(c.ny, c.Ryny)), c.y, c.tolerance);
+    EXPECT_NEAR(UprightCrown(c.ny, c.Ryny).edge(c.start), c.y, c.tolerance);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), c.output);
   }
 }
@@ -74,23 +80,52 @@ TEST(ContactEdgeSolver, SearchesSideBySideEqualTwoSingleSearches) {
   for (const Case& c : {Case{4, 1e8, -80.0, 80.0}, Case{4, 1e8, 1e-3, 80.0}, Case{4, 1e8, -1e4, 1e-3},
                         Case{0, 1.0, 50.0, -50.0}}) {
     SCOPED_TRACE(testing::Message() << "ny " << c.ny << " starts " << c.first << ", " << c.second);
-    const DiscreteModel m = uprightCrown(c.ny, c.Ryny);
+    const UprightCrown m(c.ny, c.Ryny);
     testing::internal::CaptureStdout();
-    const double first = solveContactEdge(c.first, m);
-    const double second = solveContactEdge(c.second, m);
+    const double first = m.edge(c.first);
+    const double second = m.edge(c.second);
     const std::string alone = testing::internal::GetCapturedStdout();
     double sideFirst = 0.0;
     double sideSecond = 0.0;
     testing::internal::CaptureStdout();
-    solveContactEdges(c.first, c.second, m, sideFirst, sideSecond);
+    solveContactEdges(c.first, c.second, m.tyre, m.patch, sideFirst, sideSecond);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), alone);
     EXPECT_EQ(sideFirst, first);
     EXPECT_EQ(sideSecond, second);
   }
 }
 
-double loadAt(const DiscreteModel& m, int i, int j) {
-  return geometricPressure(m.h - i * m.dx, m.b - j * m.dy, i, j, m);
+/// Geometric load of grid point (i, j) of the patch.
+double loadAt(const DiscretePatch& p, int i, int j) {
+  return geometricLoad(p, p.h - i * p.dx, p.b - j * p.dy, i, j, std::sin(p.camberRad));
+}
+double loadAt(const DiscreteModel& m, int i, int j) { return loadAt(m.patch(), i, j); }
+
+/// Analytic load at (x, y) of the patch the last evaluation left; 0 for a
+/// selector without an analytic law.
+double analyticAt(const DiscreteModel& m, double x, double y) {
+  double load = 0.0;
+  analyticLoad(m.properties(), m.patch(), x, y, load);
+  return load;
+}
+
+/// The friction law at one point as the sweep applies it point by point:
+/// the direction laws (sliding below 4) with their coefficients, or the
+/// speed-table law.
+FrictionChoice frictionAt(const DiscreteProperties& t, const DiscretePatch& p, GridPoint& point) {
+  const double g = frictionLoadFactor(t, p);
+  if (t.sliding >= 4) {
+    const double pf = cellLoadFactor(t, p);
+    double muT = 0.0;
+    double Fs = 0.0;
+    tableCoefficient(t, g, pf, point, muT, Fs);
+    tableSaturation(t, g, pf, muT, Fs, point);
+    return {};
+  }
+  PointMagnitudes magnitude;
+  const FrictionChoice choice = frictionCoefficients(t, g, point, magnitude);
+  frictionSaturation(t, choice, magnitude, point);
+  return choice;
 }
 
 // Mirrored grid positions b - j dy and b - (nj - j) dy are exact negatives
@@ -99,8 +134,9 @@ double loadAt(const DiscreteModel& m, int i, int j) {
 constexpr double kMirrorTolerance = 1e-9;
 
 TEST(ContactGeometry, IsMirrorSymmetricWithoutCamberAndAnEvenExponent) {
-  DiscreteModel m = modelWith(1, 4);
-  evaluate(m, {0.0, 2.0, 0.0, 4000.0, 20000.0});
+  DiscreteModel model = modelWith(1, 4);
+  evaluate(model, {0.0, 2.0, 0.0, 4000.0, 20000.0});
+  const DiscretePatch& m = model.patch();
   const int n = 20;  // ni and nj
   for (int i = 0; i <= n; ++i) {
     const auto k = static_cast<std::size_t>(i);
@@ -126,8 +162,8 @@ TEST(ContactGeometry, PressureOfAllPointsInContactSumsToTheLoad) {
       DiscreteModel m = modelWith(1, 4);
       evaluate(m, {0.02, 3.0, camber, load, 20000.0});
       double sum = 0.0;
-      for (int j = 0; j <= m.nj; ++j)
-        for (int i = 0; i <= m.ni; ++i) {
+      for (int j = 0; j <= m.properties().nj; ++j)
+        for (int i = 0; i <= m.properties().ni; ++i) {
           // Factors near 1 that vanish at the patch edges do so within
           // roundings, times loads of some 10 N.
           EXPECT_GE(loadAt(m, i, j), -1e-12);
@@ -153,7 +189,7 @@ TEST(DiscreteModelEvaluation, TooSmallLoadsGiveZeroForcesAndLeaveThePatch) {
   }
   DiscreteModel m = modelWith(1, 1);
   evaluate(m, {0.05, 3.0, 1.0, 1e-10, 20000.0});
-  EXPECT_GT(m.h, 0.0);  // exactly 1e-10 is evaluated
+  EXPECT_GT(m.patch().h, 0.0);  // exactly 1e-10 is evaluated
 }
 
 // Each lateral column is swept from the entry edge, x = +h for a negative
@@ -173,12 +209,15 @@ TEST(DiscreteModelEvaluation, SweepStartsAtTheEntryEdgeAndTheLastPointChoosesThe
     const TyreForces unscaled = evaluate(m, point);
     double x = 0.0, y = 0.0, ux = 1.0;
     ASSERT_EQ(std::sscanf(test::traceOf(m, point).c_str(), "%lf %lf %lf", &x, &y, &ux), 3);
-    EXPECT_NEAR(x, c.speed < 0.0 ? m.h : -m.h, 1e-6 * m.h);  // printed to 7 digits
-    EXPECT_NEAR(ux, 0.0, 1e-12);                              // -h is h - ni dx, within roundings
-    EXPECT_NEAR(m.uy, 2.0 * m.h * std::tan(c.slipAngle * m.pi / 180.0), 1e-12 * m.h);  // a few roundings
+    const double h = m.patch().h;
+    EXPECT_NEAR(x, c.speed < 0.0 ? h : -h, 1e-6 * h);  // printed to 7 digits
+    EXPECT_NEAR(ux, 0.0, 1e-12);                       // -h is h - ni dx, within roundings
+    EXPECT_NEAR(m.trace().last.uy, 2.0 * h * std::tan(c.slipAngle * kPi / 180.0), 1e-12 * h);  // a few roundings
 
-    m.MzScaleP = 2.0;
-    m.MzScaleN = 3.0;
+    ParameterSet p = test::discreteTyre(1, 1);
+    p[par::MzScaleP] = 2.0;
+    p[par::MzScaleN] = 3.0;
+    ASSERT_EQ(m.refresh(p), 0);
     const TyreForces scaled = evaluate(m, point);
     EXPECT_EQ(scaled.Mz, unscaled.Mz * (c.positiveScale ? 2.0 : 3.0));
     EXPECT_EQ(scaled.Fy, unscaled.Fy);
@@ -201,23 +240,26 @@ TEST(FrictionLaw, EachSelectorGivesTheSlidingForceItsDirection) {
                         Case{3, std::atan(1.0), 100.0 * mu}, Case{4, std::atan(2.0), 50.0 * std::sqrt(0.625)},
                         Case{0, std::atan(1.0), 1000.0 * std::sqrt(2.0)}}) {
     SCOPED_TRACE(testing::Message() << "sliding " << c.sliding);
-    DiscreteModel m = modelWith(c.sliding, 1);
-    m.Fz = m.Fzbar;
+    DiscreteProperties t;
+    t.take(test::discreteTyre(c.sliding, 1));
+    DiscretePatch p;
+    p.Fz = t.Fzbar;
+    GridPoint m;
     m.vsx = 1000.0;
     m.uy = 2.0;
     m.fx = m.fy = 1000.0;
     m.pz = 100.0;
     if (c.sliding >= 4) {
-      m.mutab.fill(0.5);
-      m.frica0 = 1.0;  // with frica1 0 the load-per-cell factor is 1
-      m.frica1 = 0.0;
-      m.dx = m.dy = 1.0;
-      m.muexy = 0.5;
-      tableFriction(m);
+      t.mutab.fill(0.5);
+      t.frica0 = 1.0;  // with frica1 0 the load-per-cell factor is 1
+      t.frica1 = 0.0;
+      p.dx = p.dy = 1.0;
+      t.muexy = 0.5;
+      frictionAt(t, p, m);
     } else {
-      frictionLaw(m);
-      EXPECT_NEAR(m.muex, mu, 1e-14);  // a few roundings of values near 1
-      EXPECT_EQ(m.muey, m.muex);
+      const FrictionChoice choice = frictionAt(t, p, m);
+      EXPECT_NEAR(choice.muex, mu, 1e-14);  // a few roundings of values near 1
+      EXPECT_EQ(choice.muey, choice.muex);
     }
     EXPECT_NEAR(std::atan2(m.fy, m.fx), c.angle, 1e-13);         // a few roundings of values near 1
     EXPECT_NEAR(std::hypot(m.fx, m.fy), c.size, 1e-13 * c.size);  // the same, relative to the size
@@ -244,8 +286,10 @@ TEST(DiscreteModelEvaluation, DegenerateInputGivesNonNumbersNotFaults) {
   EXPECT_TRUE(std::isnan(evaluate(beyond, {0.05, 3.0, 0.0, 2.0 * 310.0 * 250.0 + 1.0, 20000.0}).Fy));
   DiscreteModel geometric = modelWith(1, 4);
   evaluate(geometric, {0.05, 3.0, 0.0, 4000.0, 20000.0});
-  geometric.gapAt(10, 10) = std::numeric_limits<double>::quiet_NaN();
-  EXPECT_EQ(loadAt(geometric, 10, 10), 0.0);
+  DiscretePatch unknownGap = geometric.patch();
+  ASSERT_GT(loadAt(unknownGap, 10, 10), 0.0);
+  unknownGap.gapAt(10, 10) = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_EQ(loadAt(unknownGap, 10, 10), 0.0);
   testing::internal::CaptureStdout();
   evaluate(geometric, {0.05, 3.0, 90.0, 4000.0, 20000.0});
   testing::internal::GetCapturedStdout();
@@ -274,13 +318,15 @@ TEST(AnalyticPressure, EachShapeFollowsItsProfileAndGridScale) {
     DiscreteModel m;
     ASSERT_EQ(m.setUp(p), 0);
     evaluate(m, {0.0, 0.0, 0.0, 3000.0, 0.0});
-    const double centre = analyticPressure(0.0, 0.0, m);
+    const double centre = analyticAt(m, 0.0, 0.0);
+    const double b = m.patch().b;
+    const double h = m.patch().h;
     // A few roundings of loads of some 1000 N and of ratios near 1.
     EXPECT_NEAR(centre, c.scale * 3000.0 / (c.cells * c.cells), 1e-12 * 3000.0);
-    EXPECT_NEAR(analyticPressure(0.0, 0.5 * m.b, m) / centre, c.halfWidth, 1e-14);
-    EXPECT_NEAR(analyticPressure(0.0, -m.b, m) / centre, c.edge, 1e-14);
-    EXPECT_NEAR(analyticPressure(-0.5 * m.h, 0.0, m) / centre, c.halfLength, 1e-14);
-    EXPECT_EQ(analyticPressure(m.h, 0.0, m), 0.0);
+    EXPECT_NEAR(analyticAt(m, 0.0, 0.5 * b) / centre, c.halfWidth, 1e-14);
+    EXPECT_NEAR(analyticAt(m, 0.0, -b) / centre, c.edge, 1e-14);
+    EXPECT_NEAR(analyticAt(m, -0.5 * h, 0.0) / centre, c.halfLength, 1e-14);
+    EXPECT_EQ(analyticAt(m, h, 0.0), 0.0);
   }
 }
 
@@ -297,7 +343,7 @@ TEST(SpeedTableFriction, InterpolatesWithinTheSegmentThatHoldsTheSpeed) {
                                   std::pair{1100.0, 1.05}, std::pair{11000.0, 0.985}, std::pair{0.0, 1.1 + 0.02 / 9.0},
                                   std::pair{1.1e6, 0.775}, std::pair{2e6, 0.7}, std::pair{1e9, 0.7}}) {
     SCOPED_TRACE(speed);
-    EXPECT_NEAR(speedTableFriction(m, speed), mu, 1e-14);  // a few roundings of values near 1
+    EXPECT_NEAR(speedTableFriction(m.properties(), speed), mu, 1e-14);  // a few roundings of values near 1
   }
   // In full longitudinal sliding every loaded point slides at 0.8 V: the
   // force follows the table value at that speed.
@@ -310,8 +356,9 @@ TEST(SpeedTableFriction, InterpolatesWithinTheSegmentThatHoldsTheSpeed) {
 // below 0. Taken at the patch centre row of an upright patch, where the range
 // is symmetric, against the load without camber.
 TEST(ContactGeometry, CamberBiasIsLinearAcrossTheRowAndNeverNegative) {
-  DiscreteModel m = modelWith(1, 4);
-  evaluate(m, {0.0, 0.0, 0.0, 4000.0, 20000.0});
+  DiscreteModel model = modelWith(1, 4);
+  evaluate(model, {0.0, 0.0, 0.0, 4000.0, 20000.0});
+  const DiscretePatch& m = model.patch();
   const int row = 10, column = 10;  // x = 0, y = 0: in contact
   const double top = m.ymax[row];
   ASSERT_GT(top, 0.0);

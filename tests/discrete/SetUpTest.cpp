@@ -47,7 +47,7 @@ TEST(DiscreteModelSetUp, RefusesGridsItCannotSweepOrAllocateWithTheirCodes) {
     if (c.code == kDiscreteReady) {
       EXPECT_EQ(m.gridRows() * m.gridColumns(), 1000000);
     } else {
-      EXPECT_TRUE(m.gridRows() == 0 && m.ymax.empty() && m.gap.empty());
+      EXPECT_TRUE(m.gridRows() == 0 && m.patch().ymax.empty() && m.patch().gap.empty() && m.trace().x.empty());
     }
   }
 }
@@ -55,30 +55,30 @@ TEST(DiscreteModelSetUp, RefusesGridsItCannotSweepOrAllocateWithTheirCodes) {
 std::ptrdiff_t lineCount(const std::string& text) { return std::count(text.begin(), text.end(), '\n'); }
 
 // The fit refreshes the parameters between evaluations: new values are
-// taken, nothing is allocated, the trace flag stays as attached, and finer
-// grid counts are held at the grid that was allocated.
+// taken, nothing is allocated (the grid and the trace keep their arrays),
+// the trace flag stays as attached, and finer grid counts are held at the
+// grid that was allocated.
 TEST(DiscreteModelRefresh, TakesNewValuesWithinTheAllocatedGridAndKeepsTheTraceFlag) {
   DiscreteModel m;
   ParameterSet p = test::discreteTyre(1, 4);
   ASSERT_EQ(m.setUp(p), 0);
-  const double* gapData = m.gap.data();
+  const double* gapData = m.patch().gap.data();
+  const double* traceData = m.trace().fy.data();
   p[par::cx0] = 0.07;
   p[par::vslide] = 5.0;
   p[par::draw3d] = 1.0;
   p[par::ni] = 10.0;
   p[par::nj] = 1e9;
   EXPECT_EQ(m.refresh(p), 0);
-  EXPECT_EQ(m.cx0, 0.07);
-  EXPECT_EQ(m.vtab[5], 5e5);
-  EXPECT_EQ(m.draw3d, 0);
-  EXPECT_EQ(m.gap.data(), gapData);
-  EXPECT_EQ(m.ni, 10);
-  EXPECT_EQ(m.nj, 20);
+  EXPECT_EQ(m.properties().cx0, 0.07);
+  EXPECT_EQ(m.properties().vtab[5], 5e5);
+  EXPECT_EQ(m.traceFlag(), 0);
+  EXPECT_EQ(m.patch().gap.data(), gapData);
+  EXPECT_EQ(m.trace().fy.data(), traceData);
+  EXPECT_EQ(m.properties().ni, 10);
+  EXPECT_EQ(m.properties().nj, 20);
   const OperatingPoint point{0.05, 3.0, 2.0, 4000.0, 20000.0};
   EXPECT_EQ(lineCount(test::traceOf(m, point)), 21 * 12);  // 21 blocks of 11 points and a closing line
-  // Counts written past the grid directly are still swept within it.
-  m.ni = 1000;
-  EXPECT_EQ(lineCount(test::traceOf(m, point)), 21 * 22);
 }
 
 // Under the speed-table law (sliding truncated to 4 or more) the sliding

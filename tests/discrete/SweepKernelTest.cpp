@@ -19,6 +19,7 @@
 #include "core/Console.h"
 #include "discrete/DiscreteModel.h"
 #include "discrete/PointLaws.h"
+#include "discrete/SweepKernels.h"
 #include "discrete/SweepScratch.h"
 
 namespace grip {
@@ -89,10 +90,15 @@ TEST_P(SweepKernelTest, ForcesAndRecordEqualThePointByPointLawsToTheBit) {
           ASSERT_PRED_FORMAT2(sameBits, a.Fx, b.Fx);
           ASSERT_PRED_FORMAT2(sameBits, a.Fy, b.Fy);
           ASSERT_PRED_FORMAT2(sameBits, a.Mz, b.Mz);
-          for (auto field : {&DiscreteModel::ux, &DiscreteModel::uy, &DiscreteModel::vsx, &DiscreteModel::vsy,
-                             &DiscreteModel::fx, &DiscreteModel::fy, &DiscreteModel::pz, &DiscreteModel::muex,
-                             &DiscreteModel::muey, &DiscreteModel::h, &DiscreteModel::b, &DiscreteModel::psum})
-            ASSERT_PRED_FORMAT2(sameBits, kernel.*field, pointwise.*field);
+          const DiscreteTrace& k = kernel.trace();
+          const DiscreteTrace& q = pointwise.trace();
+          for (auto field : {&GridPoint::ux, &GridPoint::uy, &GridPoint::vsx, &GridPoint::vsy, &GridPoint::fx,
+                             &GridPoint::fy, &GridPoint::pz})
+            ASSERT_PRED_FORMAT2(sameBits, k.last.*field, q.last.*field);
+          for (auto field : {&FrictionChoice::muex, &FrictionChoice::muey})
+            ASSERT_PRED_FORMAT2(sameBits, k.lastFriction.*field, q.lastFriction.*field);
+          for (auto field : {&DiscretePatch::h, &DiscretePatch::b, &DiscretePatch::psum})
+            ASSERT_PRED_FORMAT2(sameBits, kernel.patch().*field, pointwise.patch().*field);
         }
       }
 }
@@ -122,15 +128,17 @@ TEST_P(SweepKernelTest, GeometricWeightsAreThoseOfThePointByPointLaw) {
         SCOPED_TRACE(testing::Message() << "grid " << grid.cells << " x " << grid.columns << ", camber " << camber
                                         << ", load " << load);
         const SweepScratch& s = m.sweepScratch();
-        const double sinCamber = std::sin(m.camberRad);
+        const DiscretePatch& patch = m.patch();
+        const double sinCamber = std::sin(patch.camberRad);
         const auto stride = static_cast<std::size_t>(m.gridRows());
-        for (int j = 0; j <= m.lastColumn(); ++j)
-          for (int i = 0; i <= m.lastRow(); ++i) {
+        for (int j = 0; j <= patch.lastColumn; ++j)
+          for (int i = 0; i <= patch.lastRow; ++i) {
             const double kernel = s.weight[static_cast<std::size_t>(j) * stride + static_cast<std::size_t>(i)];
             double pointwise = 0.0;
-            const bool loaded = geometricWeight(m, m.h - i * m.dx, m.b - j * m.dy, i, j, sinCamber, pointwise);
+            const bool loaded =
+                geometricWeight(patch, patch.h - i * patch.dx, patch.b - j * patch.dy, i, j, sinCamber, pointwise);
             SCOPED_TRACE(testing::Message() << "point " << i << ", " << j);
-            if (!loaded || pointwise == 0.0 || i == 0 || i == m.lastRow()) {
+            if (!loaded || pointwise == 0.0 || i == 0 || i == patch.lastRow) {
               ASSERT_PRED_FORMAT2(sameBits, kernel, pointwise);
             } else {
               ASSERT_NEAR(kernel, pointwise, kRelative * std::fabs(pointwise));
@@ -152,12 +160,13 @@ TEST_P(SweepKernelTest, ColumnsWithoutAHalfLengthCountForNoLoad) {
   TyreForces forces;
   m.evaluate({0.05, 2.0, 3.0, 4000.0, 20000.0}, forces);
   SweepScratch scratch = m.sweepScratch();
-  const double sinCamber = std::sin(m.camberRad);
-  ASSERT_GT(m.xhalf[3], 0.0);
-  m.xhalf[3] = 0.0;
-  const double withoutColumn = geometricWeights(m, scratch, sinCamber);
-  m.xhalf[3] = std::numeric_limits<double>::quiet_NaN();
-  const double noNumber = geometricWeights(m, scratch, sinCamber);
+  DiscretePatch patch = m.patch();
+  const double sinCamber = std::sin(patch.camberRad);
+  ASSERT_GT(patch.xhalf[3], 0.0);
+  patch.xhalf[3] = 0.0;
+  const double withoutColumn = geometricWeights(patch, scratch, sinCamber);
+  patch.xhalf[3] = std::numeric_limits<double>::quiet_NaN();
+  const double noNumber = geometricWeights(patch, scratch, sinCamber);
   EXPECT_TRUE(std::isfinite(withoutColumn));
   EXPECT_PRED_FORMAT2(sameBits, noNumber, withoutColumn);
 }
