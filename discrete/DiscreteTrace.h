@@ -43,8 +43,12 @@ struct DiscreteTrace {
     rows = columns = 0;
   }
 
-  /// Frees the arrays.
-  void release() { *this = DiscreteTrace{}; }
+  /// Frees the arrays. The last point stays, as it did across set-ups: a
+  /// selector that keeps the load as it was (pressure below 1) takes it on.
+  void release() {
+    for (std::vector<double>* values : {&x, &y, &ux, &uy, &pz, &fx, &fy}) std::vector<double>().swap(*values);
+    rows = columns = 0;
+  }
 };
 
 /// Writes the traced points as the trace file has them: one line per point
