@@ -117,9 +117,10 @@ class FolderLock {
   /// and exit status (status() is then not kExitFitted).
   FolderLock() {
     fd_ = ::open(fitter::kLockFile, O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    const int error = errno;
     if (fd_ < 0) fd_ = ::open(fitter::kLockFile, O_RDONLY | O_CLOEXEC);  // made by another user: locks as well
     if (fd_ < 0) {
-      say(fitter::kCannotLock, fitter::kLockFile, std::strerror(errno));
+      say(fitter::kCannotLock, fitter::kLockFile, std::strerror(error));
       status_ = fitter::kExitNotWritten;
       return;
     }
