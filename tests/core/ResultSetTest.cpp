@@ -40,41 +40,42 @@ TEST(ResultSet, CommitReplacesEveryFileKeepingModesAndLinks) {
   EXPECT_TRUE(fs::is_symlink(dir.path() / "b.dat"));
 }
 
-// Each way a set can fall short leaves the folder as it was, without a
-// temporary file.
+// A set with a file that cannot be written, and a set never committed,
+// leave the folder as it was, without a temporary file.
 TEST(ResultSet, SetNotWrittenWholeChangesNothing) {
-  struct Case {
-    const char* name;
-    const char* blocked;  ///< made a folder before the set is written; "" for none
-    bool commit;
-    ResultSet::Stage stage;  ///< of the blocked file
-    int error;
-  };
-  const Case cases[] = {
-      {"a folder of a result's name", "b.dat", true, ResultSet::Stage::notOpened, EISDIR},
-      {"written but never committed", "", false, ResultSet::Stage::written, 0},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    test::TempDir dir;
-    dir.write("a.dat", "old a");
-    if (*c.blocked != '\0') fs::create_directory(dir.path() / c.blocked);
-    const auto before = test::folderFiles(dir.path());
-    {
-      ResultSet set(dir.path());
-      EXPECT_TRUE(set.add("a.dat", "new a"));
-      const ResultSet::Outcome outcome = set.add("b.dat", "new b");
-      EXPECT_EQ(outcome.stage, c.stage);
-      EXPECT_EQ(outcome.error, c.error);
-      EXPECT_TRUE(set.add("c.dat", "new c"));  // a later file is still written, and still not committed
-      EXPECT_EQ(set.complete(), *c.blocked == '\0');
-      if (c.commit) {
-        EXPECT_FALSE(set.commit());
-      }
-      EXPECT_TRUE(set.renameFault().name.empty());
-    }
-    EXPECT_EQ(test::folderFiles(dir.path()), before);
+  test::TempDir dir;
+  dir.write("a.dat", "old a");
+  fs::create_directory(dir.path() / "b.dat");
+  const auto before = test::folderFiles(dir.path());
+  {
+    ResultSet set(dir.path());
+    EXPECT_TRUE(set.add("a.dat", "new a"));
+    const ResultSet::Outcome blocked = set.add("b.dat", "new b");
+    EXPECT_EQ(blocked.stage, ResultSet::Stage::notOpened);
+    EXPECT_EQ(blocked.error, EISDIR);
+    EXPECT_TRUE(set.add("c.dat", "new c"));  // a later file is still written, and not committed
+    EXPECT_FALSE(set.complete());
+    EXPECT_FALSE(set.commit());
+    EXPECT_TRUE(set.renameFault().name.empty());
+    ResultSet uncommitted(dir.path());
+    EXPECT_TRUE(uncommitted.add("a.dat", "new a"));
   }
+  EXPECT_EQ(test::folderFiles(dir.path()), before);
+}
+
+// A rename that fails (here: a folder made where the second file goes after
+// it was written) stops the commit there: the files before it are new, the
+// ones after it as they were, and no temporary file is left.
+TEST(ResultSet, FailedRenameStopsTheCommitWithItsFileAndReason) {
+  test::TempDir dir;
+  ResultSet set(dir.path());
+  EXPECT_TRUE(set.add("a.dat", "new a"));
+  EXPECT_TRUE(set.add("b.dat", "new b"));
+  EXPECT_TRUE(set.add("c.dat", [&](std::FILE*) { fs::create_directories(dir.path() / "b.dat" / "full"); }));
+  EXPECT_FALSE(set.commit());
+  EXPECT_EQ(set.renameFault().name, "b.dat");
+  EXPECT_EQ(set.renameFault().error, EISDIR);
+  EXPECT_EQ(test::folderFiles(dir.path()), (std::map<std::string, std::string>{{"a.dat", "new a"}, {"b.dat", "<folder>"}}));
 }
 
 // A file the process may not make so large (RLIMIT_FSIZE, set in a child

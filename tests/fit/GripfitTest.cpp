@@ -263,33 +263,23 @@ std::string allNotWritten(const char* reason) {
 
 const std::string kNothingReplaced = fitter::kNothingReplaced;
 
+/// Puts a folder where result `name` goes.
+std::function<bool(const test::SmallFileSystem&)> folderAs(const char* name) {
+  return [name](const test::SmallFileSystem& d) { return fs::remove(d.path() / name) && fs::create_directory(d.path() / name); };
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, BlockedResults,
     ::testing::Values(
-        BlockedCase{"DesignResultsIsAFolder",
-                    [](const test::SmallFileSystem& d) {
-                      fs::remove(d.path() / fit::kDesignResultsFile);
-                      return fs::create_directory(d.path() / fit::kDesignResultsFile);
-                    },
+        BlockedCase{"DesignResultsIsAFolder", folderAs(fit::kDesignResultsFile),
                     " Can't open result file number \n" + notWritten(fit::kDesignResultsFile, "Is a directory") +
                         kNothingReplaced},
-        BlockedCase{"ReportIsAFolder",
-                    [](const test::SmallFileSystem& d) {
-                      fs::remove(d.path() / fitter::kReportJsonFile);
-                      return fs::create_directory(d.path() / fitter::kReportJsonFile);
-                    },
+        BlockedCase{"ReportIsAFolder", folderAs(fitter::kReportJsonFile),
                     "gripfit: report FitReport.json not written\n" + kNothingReplaced},
-        BlockedCase{"DiskFull",
-                    [](const test::SmallFileSystem& d) {
-                      d.fill();
-                      return true;
-                    },
+        BlockedCase{"DiskFull", [](const test::SmallFileSystem& d) { return d.fill(), true; },
                     allNotWritten("No space left on device") + kNothingReplaced},
-        BlockedCase{"ReadOnlyFolder",
-                    [](const test::SmallFileSystem& d) {
-                      fs::remove(d.path() / fitter::kLockFile);  // the lock file must be made: it cannot be
-                      return d.makeReadOnly();
-                    },
+        BlockedCase{"ReadOnlyFolder",  // without its lock file, which cannot be made
+                    [](const test::SmallFileSystem& d) { return fs::remove(d.path() / fitter::kLockFile) && d.makeReadOnly(); },
                     "gripfit: the working folder cannot be locked (.gripfit.lock: Read-only file system): nothing fitted\n",
                     false}),
     [](const auto& info) { return std::string(info.param.name); });
