@@ -86,7 +86,7 @@ int Runner::run(const std::string& controlFileName) {
     if (holds(line, kDataFileNameKey)) {
       parameterSection();
     } else if (holds(line, kSingleInputKey)) {
-      if (!singleInputSection()) return kExitNotWritten;
+      if (!singleInputSection()) return endStatus_;
     } else if (holds(line, kRangeInputKey)) {
       if (!rangeSection()) return endStatus_;
     } else if (holds(line, kFileInputKey)) {
