@@ -107,11 +107,13 @@ double terminate(DesignState& state, std::span<const double> designVariables) {
   }
   applyDesignVariables(*state.model, state, designVariables);
   const double target = evaluateTarget(state);
-  // Both files are attempted; when either could not be written the fit is
-  // kept, so that terminate can be called again once the folder is writable.
-  const bool listingsWritten = writeFileResults(state);
-  const bool resultsWritten = writeDesignResults(state, designVariables);
-  if (!listingsWritten || !resultsWritten) return kResultFault;
+  // Every file is attempted; the set replaces the files of the folder only
+  // when all were written. When one could not be, the fit is kept, so that
+  // terminate can be called again once the folder is writable.
+  ResultSet results;
+  const bool listingsWritten = writeFileResults(state, results);
+  const bool resultsWritten = writeDesignResults(state, designVariables, results);
+  if (!listingsWritten || !resultsWritten || !commitResults(results)) return kResultFault;
   release(state);
   return target;
 }

@@ -1,10 +1,10 @@
 // The result files of a fit: a listing per measurement file and DesignResults.dat.
 
-#include <cerrno>
 #include <cstring>
 #include <string>
 
 #include "core/Console.h"
+#include "core/ResultSet.h"
 #include "core/TextFile.h"
 #include "fit/DesignState.h"
 #include "fit/FitMessages.h"
@@ -13,13 +13,12 @@ namespace grip {
 
 namespace {
 
-/// Closes a written result file; false after reporting the file and the
-/// reason when anything of it could not be written.
-bool closeResult(TextFile& file, const std::string& name) {
-  const bool written = std::ferror(file.get()) == 0;
-  const int closed = std::fclose(file.release());
-  if (written && closed == 0) return true;
-  say(msg::kResultNotWritten, name.c_str(), std::strerror(errno != 0 ? errno : EIO));
+/// Reports a result file of the set that was not written, as the fit always
+/// has: the open failure first, then the file and the reason.
+bool reported(ResultSet::Outcome outcome, const std::string& name, const auto& sayNotOpened) {
+  if (outcome) return true;
+  if (outcome.stage == ResultSet::Stage::notOpened) sayNotOpened();
+  say(msg::kResultNotWritten, name.c_str(), std::strerror(outcome.error));
   return false;
 }
 
@@ -49,36 +48,28 @@ void writeDesignResults(std::FILE* file, const DesignState& state, std::span<con
   std::fputs(kEndOfFileLine, file);
 }
 
-bool writeFileResults(DesignState& state, const std::filesystem::path& folder) {
+bool writeFileResults(DesignState& state, ResultSet& set) {
   if (!state.evaluator) state.evaluator = std::make_unique<TargetEvaluator>(*state.model, state);
   bool allWritten = true;
   for (int f = 0; f < state.fileCount; ++f) {
     const std::string name = listingName(f);
-    errno = 0;
-    TextFile listing = openForWriting((folder / name).string());
-    if (!listing) {
-      say(msg::kCantOpenListing, f);
-      say(msg::kResultNotWritten, name.c_str(), std::strerror(errno != 0 ? errno : EIO));
-      allWritten = false;
-      continue;
-    }
-    writeListing(listing.get(), state, f);
-    allWritten = closeResult(listing, name) && allWritten;
+    const auto outcome = set.add(name, [&](std::FILE* listing) { writeListing(listing, state, f); });
+    allWritten = reported(outcome, name, [f] { say(msg::kCantOpenListing, f); }) && allWritten;
   }
   return allWritten;
 }
 
-bool writeDesignResults(const DesignState& state, std::span<const double> designVariables,
-                        const std::filesystem::path& folder) {
-  errno = 0;
-  TextFile results = openForWriting((folder / fit::kDesignResultsFile).string());
-  if (!results) {
-    say(msg::kCantOpenDesignResults);
-    say(msg::kResultNotWritten, fit::kDesignResultsFile, std::strerror(errno != 0 ? errno : EIO));
-    return false;
-  }
-  writeDesignResults(results.get(), state, designVariables);
-  return closeResult(results, fit::kDesignResultsFile);
+bool writeDesignResults(const DesignState& state, std::span<const double> designVariables, ResultSet& set) {
+  const auto outcome = set.add(fit::kDesignResultsFile,
+                               [&](std::FILE* file) { writeDesignResults(file, state, designVariables); });
+  return reported(outcome, fit::kDesignResultsFile, [] { say(msg::kCantOpenDesignResults); });
+}
+
+bool commitResults(ResultSet& set) {
+  if (set.commit()) return true;
+  const ResultSet::RenameFault& fault = set.renameFault();
+  if (!fault.name.empty()) say(msg::kResultNotWritten, fault.name.c_str(), std::strerror(fault.error));
+  return false;
 }
 
 std::string listingName(int measurementFile) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/ParameterSet.h"
+#include "core/ResultSet.h"
 #include "core/TyreModel.h"
 #include "fit/FitMessages.h"
 
@@ -172,17 +173,20 @@ void writeDesignBounds(std::FILE* file, std::size_t parameter, const DesignState
 /// kept in state.targetValue.
 double evaluateTarget(DesignState& state);
 
-/// Writes "file1.dat", "file2.dat", ... into folder (the working folder when
-/// empty): per point the operating point, the measured and the model's Fx,
-/// Fy and Mz of the last evaluation. Returns false after printing which
-/// file could not be written and why.
-bool writeFileResults(DesignState& state, const std::filesystem::path& folder = {});
+/// Adds "file1.dat", "file2.dat", ... to the result set: per point the
+/// operating point, the measured and the model's Fx, Fy and Mz of the last
+/// evaluation. Returns false after printing which file could not be
+/// written and why.
+bool writeFileResults(DesignState& state, ResultSet& set);
 
-/// Writes "DesignResults.dat" into folder: the parameters as a parameter
-/// file with the design bounds, and the target value. Returns false after
-/// printing why it could not be written.
-bool writeDesignResults(const DesignState& state, std::span<const double> designVariables,
-                        const std::filesystem::path& folder = {});
+/// Adds "DesignResults.dat" to the result set: the parameters as a
+/// parameter file with the design bounds, and the target value. Returns
+/// false after printing why it could not be written.
+bool writeDesignResults(const DesignState& state, std::span<const double> designVariables, ResultSet& set);
+
+/// Commits the result set: every file renamed into place, or none when one
+/// was not written. Returns false after printing a rename that failed.
+bool commitResults(ResultSet& set);
 
 /// The same texts into an open stream: the listing of measurement file f
 /// (from 0), and DesignResults.dat.

@@ -3,6 +3,10 @@
 
 #include "fitter/FitProgram.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -11,7 +15,7 @@
 #include <string_view>
 
 #include "core/Console.h"
-#include "core/TextFile.h"
+#include "core/ResultSet.h"
 #include "fit/Report.h"
 #include "fitter/FitterMessages.h"
 
@@ -88,13 +92,12 @@ class ProgressPrinter {
   bool pending_ = false;
 };
 
-/// Writes the report files; false after printing which could not be written.
-bool writeReportFiles(const FitReport& report) {
+/// Adds the report files to the result set; false after printing which
+/// could not be written.
+bool writeReportFiles(const FitReport& report, ResultSet& results) {
   bool written = true;
   const auto write = [&](const char* name, void (*writer)(std::FILE*, const FitReport&)) {
-    TextFile file = openForWriting(name);
-    if (file) writer(file.get(), report);
-    const bool ok = file && std::ferror(file.get()) == 0 && std::fclose(file.release()) == 0;
+    const bool ok = static_cast<bool>(results.add(name, [&](std::FILE* file) { writer(file, report); }));
     if (!ok) say(fitter::kReportNotWritten, name);
     written = written && ok;
   };
@@ -102,6 +105,49 @@ bool writeReportFiles(const FitReport& report) {
   write(fitter::kReportJsonFile, writeReportJson);
   return written;
 }
+
+/// The advisory lock of one fit in the working folder: an exclusive flock on
+/// the lock file, held while the open file lives. The kernel releases it
+/// when the process ends in any way, so the file left behind never blocks a
+/// later run; only a running gripfit does.
+class FolderLock {
+ public:
+  /// Takes the lock; a second gripfit in the folder, or a folder where the
+  /// lock file can be neither made nor opened, is refused with its message
+  /// and exit status (status() is then not kExitFitted).
+  FolderLock() {
+    fd_ = ::open(fitter::kLockFile, O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    const int error = errno;
+    if (fd_ < 0) fd_ = ::open(fitter::kLockFile, O_RDONLY | O_CLOEXEC);  // made by another user: locks as well
+    if (fd_ < 0) {
+      say(fitter::kCannotLock, fitter::kLockFile, std::strerror(error));
+      status_ = fitter::kExitNotWritten;
+      return;
+    }
+    while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+      if (errno == EINTR) continue;
+      if (errno == EWOULDBLOCK) {
+        say("%s", fitter::kFolderBusy);
+        status_ = fitter::kExitBusy;
+      } else {
+        say(fitter::kCannotLock, fitter::kLockFile, std::strerror(errno));
+        status_ = fitter::kExitNotWritten;
+      }
+      return;
+    }
+  }
+  ~FolderLock() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+
+  int status() const { return status_; }
+
+ private:
+  int fd_ = -1;
+  int status_ = fitter::kExitFitted;
+};
 
 }  // namespace
 
@@ -181,16 +227,21 @@ int runFit(const FitProgramOptions& options, const std::atomic<bool>& stop, bool
   // the same for the same design vector.
   applyDesignVariables(*state.model, state, search.design);
   search.target = evaluateTarget(state);
-  const bool listingsWritten = writeFileResults(state);
-  const bool resultsWritten = writeDesignResults(state, search.design);
+  // One result set: the files of the folder are replaced all together, or
+  // (when one cannot be written) none of them.
+  ResultSet results;
+  const bool listingsWritten = writeFileResults(state, results);
+  const bool resultsWritten = writeDesignResults(state, search.design, results);
 
   const FitReport report = makeReport(state, search);
   if (!options.quiet) writeReportText(stdout, report);
-  const bool reportWritten = writeReportFiles(report);
+  const bool reportWritten = writeReportFiles(report, results);
+  const bool committed = listingsWritten && resultsWritten && reportWritten && commitResults(results);
+  if (!committed) say("%s", fitter::kNothingReplaced);
   if (search.interrupted) say("%s", fitter::kInterrupted);
   if (options.evaluate) say(fitter::kEvaluatedLine, search.target);
   else say(fitter::kResultLine, search.target, searchMethodName(search.method), search.evaluations);
-  if (!listingsWritten || !resultsWritten || !reportWritten) return fitter::kExitNotWritten;
+  if (!committed) return fitter::kExitNotWritten;
   return search.interrupted ? fitter::kExitInterrupted : fitter::kExitFitted;
 }
 
@@ -205,6 +256,8 @@ int fitProgramMain(std::span<const char* const> arguments, const std::atomic<boo
     std::printf(fitter::kVersion, GRIP_VERSION);
     return fitter::kExitFitted;
   }
+  const FolderLock lock;
+  if (lock.status() != fitter::kExitFitted) return lock.status();
   const int status = runFit(*options, stop, terminal);
   std::fflush(stdout);
   return status;

@@ -11,9 +11,13 @@ inline constexpr int kExitUsage = 1;        ///< an option could not be used; no
 inline constexpr int kExitRefused = 2;      ///< the design files were refused (read or validation)
 inline constexpr int kExitNotWritten = 3;   ///< a result file could not be written
 inline constexpr int kExitInterrupted = 4;  ///< interrupted; the results of the best design found are written
+inline constexpr int kExitBusy = 5;         ///< another gripfit is fitting in the working folder; nothing read or written
 
 inline constexpr const char* kReportTextFile = "FitReport.txt";
 inline constexpr const char* kReportJsonFile = "FitReport.json";
+/// Locked (flock) while a fit runs in the folder; the file itself stays and
+/// blocks nothing once the fit has ended.
+inline constexpr const char* kLockFile = ".gripfit.lock";
 
 inline constexpr const char* kUsage =
     "usage: gripfit [OPTION]...\n"
@@ -40,11 +44,13 @@ inline constexpr const char* kUsage =
     "  --help           show this text\n"
     "  --version        show the version\n"
     "\n"
-    "Ctrl-C ends the search and writes the results of the best design found.\n"
+    "Ctrl-C (or SIGTERM, SIGHUP) ends the search and writes the results of the\n"
+    "best design found. One gripfit at a time fits in a folder.\n"
     "\n"
     "Exit status: 0 fitted, results written; 1 an option could not be used;\n"
-    "2 the design files were refused; 3 a result file could not be written;\n"
-    "4 interrupted, the results of the best design found were written.\n";
+    "2 the design files were refused; 3 a result file could not be written\n"
+    "(the files before are kept); 4 interrupted, the results of the best design\n"
+    "found were written; 5 another gripfit is fitting in this folder.\n";
 
 inline constexpr const char* kVersion = "gripfit %s\n";
 inline constexpr const char* kUnknownOption = "gripfit: unknown option %s (gripfit --help lists them)\n";
@@ -65,5 +71,10 @@ inline constexpr const char* kInterrupted =
 inline constexpr const char* kResultLine = "gripfit: target %.6f %% (%s, %ld evaluations)\n";
 inline constexpr const char* kEvaluatedLine = "gripfit: target %.6f %% (the start values, no search)\n";
 inline constexpr const char* kReportNotWritten = "gripfit: report %s not written\n";
+inline constexpr const char* kNothingReplaced =
+    "gripfit: no result file was replaced: the files of the folder are as they were\n";
+inline constexpr const char* kFolderBusy =
+    "gripfit: another gripfit is fitting in this folder: nothing fitted (wait for it, or fit in another folder)\n";
+inline constexpr const char* kCannotLock = "gripfit: the working folder cannot be locked (%s: %s): nothing fitted\n";
 
 }  // namespace grip::fitter

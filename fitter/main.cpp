@@ -18,7 +18,14 @@ extern "C" void onInterrupt(int) { interrupted.store(true); }
 
 int main(int argc, char** argv) {
   static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler sets the flag");
-  std::signal(SIGINT, onInterrupt);
+  // A closed terminal (SIGHUP) and a batch system's time limit (SIGTERM) end
+  // the search as Ctrl-C does: the best design found is still written. A
+  // signal ignored on entry stays ignored (nohup, a background job).
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+    if (std::signal(signal, onInterrupt) == SIG_IGN) std::signal(signal, SIG_IGN);
+  // Output to a pipe whose reader is gone (a closed terminal ends the
+  // pager or tee too) must not kill the fit before its results are written.
+  std::signal(SIGPIPE, SIG_IGN);
   const std::span<const char* const> arguments(argv + 1, static_cast<std::size_t>(argc - 1));
   return grip::fitProgramMain(arguments, interrupted, isatty(STDOUT_FILENO) != 0);
 }

@@ -7,12 +7,15 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <cerrno>
 #include <chrono>
+#include <filesystem>
 #include <cmath>
 #include <memory>
 #include <stdexcept>
 
 #include "core/ParameterSet.h"
+#include "core/ResultSet.h"
 #include "fit/DesignState.h"
 #include "python/MessageCollector.h"
 #include "python/PythonDesign.h"
@@ -239,6 +242,24 @@ PYBIND11_MODULE(_grip, m) {
   });
   m.def("parameter_index", [](const std::string& name) { return parameterIndex(name); });
   m.def("parameter_name_list", &parameterNameList);
+  // The result files of a fit as one set (core/ResultSet.h): all replaced, or
+  // none, with an OSError naming the file that could not be written.
+  m.def("write_result_files", [](const std::string& folder, const std::vector<std::pair<std::string, py::bytes>>& files) {
+    ResultSet set(folder);
+    for (const auto& [name, text] : files) {
+      const ResultSet::Outcome outcome = set.add(name, static_cast<std::string>(text));
+      if (!outcome) {
+        errno = outcome.error;
+        PyErr_SetFromErrnoWithFilename(PyExc_OSError, (std::filesystem::path(folder) / name).c_str());
+        throw py::error_already_set();
+      }
+    }
+    if (!set.commit()) {
+      errno = set.renameFault().error;
+      PyErr_SetFromErrnoWithFilename(PyExc_OSError, (std::filesystem::path(folder) / set.renameFault().name).c_str());
+      throw py::error_already_set();
+    }
+  });
 
   py::class_<PythonTyre>(m, "TyreCore")
       .def(py::init<>())

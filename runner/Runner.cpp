@@ -1,6 +1,7 @@
 #include "Runner.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include "core/KeyedLine.h"
 #include "core/Messages.h"
 #include "core/NumberText.h"
+#include "core/ResultSet.h"
 #include "model/MakeTyreModel.h"
 #include "runner/PointColumns.h"
 
@@ -84,11 +86,11 @@ int Runner::run(const std::string& controlFileName) {
     if (holds(line, kDataFileNameKey)) {
       parameterSection();
     } else if (holds(line, kSingleInputKey)) {
-      singleInputSection();
+      if (!singleInputSection()) return endStatus_;
     } else if (holds(line, kRangeInputKey)) {
-      if (!rangeSection()) return kExitEndedEarly;
+      if (!rangeSection()) return endStatus_;
     } else if (holds(line, kFileInputKey)) {
-      if (!fileSection()) return kExitEndedEarly;
+      if (!fileSection()) return endStatus_;
     }
   }
   return status_;
@@ -180,9 +182,9 @@ void Runner::parameterSection() {
   if (result == 0 || model_.errorCount > 0) fault();
 }
 
-void Runner::singleInputSection() {
+bool Runner::singleInputSection() {
   OperatingPoint point;
-  if (!operatingPoint(point)) return;
+  if (!operatingPoint(point)) return true;
 
   // Each single input traces into a fresh file; the stream before it is closed first.
   model_.setTrace(0, nullptr);
@@ -194,15 +196,26 @@ void Runner::singleInputSection() {
   }
   model_.setTrace(1, trace_.get());
   const TyreForces forces = model_.evaluate(point);
-  if (trace_) std::fflush(trace_.get());
 
   say(msg::kForces, forces.Fx, forces.Fy, forces.Mz);
   double area = 0.0, h = 0.0, b = 0.0;
   model_.contactArea(area, h, b);
   say(msg::kArea, area, h, b, 4.0 * h * b);
+  // The trace is complete once the point is evaluated: it is closed here, so
+  // that a trace the disk could not hold is reported with its section.
+  model_.setTrace(0, nullptr);
+  return !trace_ || resultClosed(trace_, kTraceFileName, 0);
 }
 
-void Runner::writeChunk(PointColumns& chunk, bool fileLayout, std::FILE* result) {
+bool Runner::resultClosed(TextFile& result, const std::string& name, int errorOfWrites) {
+  const int error = closeChecked(result, errorOfWrites, false);
+  if (error == 0) return true;
+  say(msg::kUnableToWriteOutput, name.c_str(), std::strerror(error));
+  endStatus_ = kExitNotWritten;
+  return false;
+}
+
+bool Runner::writeChunk(PointColumns& chunk, bool fileLayout, std::FILE* result) {
   model_.evaluate(chunk.operating(), chunk.computed());
   lineText_.clear();
   for (std::size_t k = 0; k < chunk.size(); ++k) {
@@ -218,8 +231,11 @@ void Runner::writeChunk(PointColumns& chunk, bool fileLayout, std::FILE* result)
       rangeLine_.append(lineText_, line);
     }
   }
-  std::fwrite(lineText_.data(), 1, lineText_.size(), result);
+  errno = 0;
+  const bool written = std::fwrite(lineText_.data(), 1, lineText_.size(), result) == lineText_.size();
+  if (!written && writeError_ == 0) writeError_ = errno;
   chunk.clear();
+  return written;
 }
 
 /// Points of one evaluation: a chunk for a model that is set up; one at a
@@ -252,12 +268,15 @@ bool Runner::rangeSection() {
   TextFile result = openForWriting(rangeFileName_);
   if (!result) {
     say(msg::kUnableToOpenOutput, rangeFileName_.c_str());
+    endStatus_ = kExitEndedEarly;
     return false;
   }
   const OperatingPoint& start = rangeStart_;
   const OperatingPoint& end = rangeEnd_;
   PointColumns chunk(std::min(chunkPoints(), static_cast<std::size_t>(points)));
-  for (int i = 0; i < points; ++i) {
+  writeError_ = 0;
+  bool written = true;
+  for (int i = 0; i < points && written; ++i) {
     // A range of one point is its start point.
     const double t = points > 1 ? static_cast<double>(i) / static_cast<double>(points - 1) : 0.0;
     chunk.add({start.longitudinalSlip + (end.longitudinalSlip - start.longitudinalSlip) * t,
@@ -265,10 +284,10 @@ bool Runner::rangeSection() {
                start.camber + (end.camber - start.camber) * t,
                start.verticalLoad + (end.verticalLoad - start.verticalLoad) * t,
                start.speed + (end.speed - start.speed) * t});
-    if (chunk.full()) writeChunk(chunk, false, result.get());
+    if (chunk.full()) written = writeChunk(chunk, false, result.get());
   }
-  if (chunk.size() > 0) writeChunk(chunk, false, result.get());
-  return true;
+  if (written && chunk.size() > 0) writeChunk(chunk, false, result.get());
+  return resultClosed(result, rangeFileName_, writeError_);
 }
 
 bool Runner::fileSection() {
@@ -293,6 +312,7 @@ bool Runner::fileSection() {
   TextFile data = openInput(dataName);
   if (!data) {
     say(msg::kUnableToOpenData, dataName.c_str());
+    endStatus_ = kExitEndedEarly;
     return false;
   }
   if (std::find(measurementFiles_.begin(), measurementFiles_.end(), dataName) == measurementFiles_.end())
@@ -304,13 +324,16 @@ bool Runner::fileSection() {
   TextFile result = openForWriting(resultName);
   if (!result) {
     say(msg::kUnableToOpenOutput, resultName.c_str());
+    endStatus_ = kExitEndedEarly;
     return false;
   }
 
   LineReader lines(data.get(), dataName);
   PointColumns chunk(chunkPoints());
   double m[7];
-  while (lines.next()) {
+  writeError_ = 0;
+  bool written = true;
+  while (written && lines.next()) {
     if (!readMeasurement(lines.line(), m)) {
       // A blank line (often the last) is no fault; a partial one is.
       if (!isBlank(lines.line())) {
@@ -330,10 +353,10 @@ bool Runner::fileSection() {
       break;
     }
     chunk.add(in, {m[3], m[4], m[6]});
-    if (chunk.full()) writeChunk(chunk, true, result.get());
+    if (chunk.full()) written = writeChunk(chunk, true, result.get());
   }
-  if (chunk.size() > 0) writeChunk(chunk, true, result.get());
-  return true;
+  if (written && chunk.size() > 0) writeChunk(chunk, true, result.get());
+  return resultClosed(result, resultName, writeError_);
 }
 
 }  // namespace grip

@@ -29,8 +29,9 @@ class Runner {
 
  private:
   void parameterSection();
-  void singleInputSection();
-  /// Range and file sections return false when the run must end.
+  /// Single-input, range and file sections return false when the run must
+  /// end (endStatus_ says why).
+  bool singleInputSection();
   bool rangeSection();
   bool fileSection();
 
@@ -46,9 +47,14 @@ class Runner {
   /// True (reported, naming the section's line) when the result file is one
   /// of the files this run reads.
   bool resultIsAnInput(const std::string& resultName, int lineNumber);
-  /// Evaluates the points of the chunk and appends their lines to the result.
+  /// Evaluates the points of the chunk and appends their lines to the result;
+  /// false (the reason kept in writeError_) when they could not be written.
   /// The chunk is empty afterwards.
-  void writeChunk(PointColumns& chunk, bool fileLayout, std::FILE* result);
+  bool writeChunk(PointColumns& chunk, bool fileLayout, std::FILE* result);
+  /// Closes a result file; false (reported with the file's name and the
+  /// reason, the run to end with kExitNotWritten) when any of it could not
+  /// be written.
+  bool resultClosed(TextFile& result, const std::string& name, int errorOfWrites);
   /// Points of one batch evaluation.
   std::size_t chunkPoints() const;
   void fault() { status_ = std::max(status_, static_cast<int>(runner::kExitInputFault)); }
@@ -67,6 +73,8 @@ class Runner {
   NumberLine fileLine_;                        ///< layout of a file result line
   std::string lineText_;                       ///< text of the result lines of one chunk, reused
   int status_ = 0;
+  int endStatus_ = runner::kExitEndedEarly;  ///< exit status of a run that ends early
+  int writeError_ = 0;                        ///< errno of the first failed write of a result file
 };
 
 }  // namespace grip

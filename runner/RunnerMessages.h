@@ -12,6 +12,7 @@ inline constexpr const char* kUnableToOpenControlFile = " unable to open input f
 inline constexpr const char* kForces = " Fx   = %lf, Fy = %lf, Mz = %lf \n";
 inline constexpr const char* kArea = " Area = %lf,  h = %lf,  b = %lf, h*b = %lf \n";
 inline constexpr const char* kUnableToOpenOutput = " unable to open output file %s\n";
+inline constexpr const char* kUnableToWriteOutput = " unable to write output file %s (%s): the run ends\n";
 inline constexpr const char* kUnableToOpenData = " unable to open data file %s\n";
 inline constexpr const char* kShortMeasurementLine =
     " line %d of %s holds fewer than seven numbers and is skipped: %s\n";
@@ -65,6 +66,8 @@ enum ExitStatus : int {
                           ///< rejected, a faulty section) and the run went on
   kExitEndedEarly = 2,    ///< a range or file section could not open a file
   kExitCannotStart = 3,   ///< wrong arguments, or the run-control file is not readable
+  kExitNotWritten = 4,    ///< a result file could not be written whole (disk full, too
+                          ///< large, a write fault); the run ended with its section
 };
 
 }  // namespace grip::runner

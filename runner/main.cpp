@@ -22,7 +22,8 @@ constexpr const char* kUsage =
     "  [Eof]            end of the run\n"
     "\n"
     "Exit status: 0 no fault, 1 a fault was reported and the run went on,\n"
-    "2 the run ended early (a file could not be opened), 3 it could not start.\n"
+    "2 the run ended early (a file could not be opened), 3 it could not start,\n"
+    "4 the run ended early (a result file could not be written whole).\n"
     "\n"
     "  --help     show this text\n"
     "  --version  show the version\n";

@@ -210,16 +210,12 @@ class FitResult:
 
     def write(self, folder="."):
         """Writes file1.dat, ... and DesignResults.dat into folder, as the
-        plug-in's terminate does; returns their paths."""
+        plug-in's terminate does: all of them or (raising OSError for the
+        file that could not be written) none; returns their paths."""
         folder = os.fspath(folder)
         os.makedirs(folder, exist_ok=True)
-        paths = []
-        for name, text in self.files.items():
-            path = os.path.join(folder, name)
-            with open(path, "w", encoding="latin-1", newline="") as file:
-                file.write(text)
-            paths.append(path)
-        return paths
+        _grip.write_result_files(folder, [(name, text.encode("latin-1")) for name, text in self.files.items()])
+        return [os.path.join(folder, name) for name in self.files]
 
     def __repr__(self):
         return (f"grip.FitResult(target={self.target:.6g}, evaluations={self.evaluations}, "

@@ -249,6 +249,7 @@ TEST_F(DesignCallTest, TerminateThatCannotWriteKeepsTheFit) {
   EXPECT_EQ(call.value, kResultFault);
   EXPECT_EQ(call.output, " Can't open result file number \n result file DesignResults.dat not written (Is a directory):"
                          " the fit is kept, call function (design,-1) again\n");
+  EXPECT_FALSE(dir.exists("file1.dat"));  // the set is written whole or not at all
   fs::remove(fit::kDesignResultsFile);
   call = designCall(state, x, -1);
   EXPECT_EQ(call.value, target);

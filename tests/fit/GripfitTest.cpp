@@ -3,15 +3,22 @@
 // path (handleDesignCall) for the same design vector.
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/wait.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 #include "FitFolder.h"
+#include "SmallFileSystem.h"
 #include "core/Console.h"
 #include "fit/DesignState.h"
 #include "fitter/FitProgram.h"
@@ -27,14 +34,17 @@ struct ProgramRun {
   std::string output;  ///< standard output and error
 };
 
+/// The console text goes beside the folder, not into it: a test may fill
+/// the folder's file system or make it read-only.
 ProgramRun gripfit(const test::TempDir& dir, const std::string& arguments) {
+  const std::string output = dir.path().string() + ".output";
   const std::string command =
-      "cd '" + dir.path().string() + "' && '" GRIPFIT_PATH "' " + arguments + " > .gripfit-output 2>&1 < /dev/null";
+      "cd '" + dir.path().string() + "' && '" GRIPFIT_PATH "' " + arguments + " > '" + output + "' 2>&1 < /dev/null";
   const int raw = std::system(command.c_str());
   ProgramRun run;
   run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  run.output = dir.read(".gripfit-output");
-  fs::remove(dir.path() / ".gripfit-output");
+  run.output = test::readFile(output);
+  fs::remove(output);
   return run;
 }
 
@@ -202,6 +212,125 @@ TEST(GripfitProgram, InterruptWritesTheBestDesignFoundAndSaysSo) {
             "gripfit: target 7.919042 % (slsqp, 0 evaluations)\n");
   EXPECT_TRUE(dir.exists(fit::kDesignResultsFile));
 }
+
+
+constexpr const char* kNotWrittenTail = ": the fit is kept, call function (design,-1) again\n";
+
+std::string notWritten(const std::string& name, const char* reason) {
+  return " result file " + name + " not written (" + reason + ")" + kNotWrittenTail;
+}
+
+struct BlockedCase {
+  const char* name;
+  std::function<bool(const test::SmallFileSystem&)> block;  ///< false: the case cannot be set up here
+  std::string messages;                                    ///< before the target line
+  bool evaluated = true;                                   ///< the fit ran (and says its target)
+  friend void PrintTo(const BlockedCase& c, std::ostream* out) { *out << c.name; }
+};
+
+class BlockedResults : public ::testing::TestWithParam<BlockedCase> {};
+
+// A fit whose results cannot all be written replaces none of them: the set
+// of the fit before stays byte for byte, and no temporary file is left.
+TEST_P(BlockedResults, LeaveThePreviousSetByteForByte) {
+  const BlockedCase& c = GetParam();
+  test::SmallFileSystem dir;
+  if (!dir.mounted()) GTEST_SKIP() << "no tmpfs can be mounted here (needs root)";
+  test::copyFiles(EXAMPLES_DIR "/fit", dir);
+  ASSERT_EQ(gripfit(dir, "--evaluate --quiet").status, fitter::kExitFitted);
+  // The next fit starts elsewhere, so that every result file would change.
+  dir.write(fit::kDesignStartFile, test::withValue(dir.read(fit::kDesignStartFile), "mue0", "+1.1"));
+  test::TempDir clean;
+  test::copyFiles(dir.path(), clean);
+  const ProgramRun reference = gripfit(clean, "--evaluate --quiet");
+  ASSERT_EQ(reference.status, fitter::kExitFitted);
+  ASSERT_NE(clean.read(fit::kDesignResultsFile), dir.read(fit::kDesignResultsFile));
+
+  ASSERT_TRUE(c.block(dir));
+  const auto before = test::folderFiles(dir.path());
+  const ProgramRun run = gripfit(dir, "--evaluate --quiet");
+  EXPECT_EQ(run.status, fitter::kExitNotWritten);
+  EXPECT_EQ(run.output, c.messages + (c.evaluated ? reference.output : ""));
+  EXPECT_EQ(test::folderFiles(dir.path()), before);
+}
+
+std::string allNotWritten(const char* reason) {
+  std::string text;
+  for (int f = 1; f <= 5; ++f) text += notWritten("file" + std::to_string(f) + ".dat", reason);
+  return text + notWritten(fit::kDesignResultsFile, reason) + "gripfit: report FitReport.txt not written\n" +
+         "gripfit: report FitReport.json not written\n";
+}
+
+const std::string kNothingReplaced = fitter::kNothingReplaced;
+
+/// Puts a folder where result `name` goes.
+std::function<bool(const test::SmallFileSystem&)> folderAs(const char* name) {
+  return [name](const test::SmallFileSystem& d) { return fs::remove(d.path() / name) && fs::create_directory(d.path() / name); };
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BlockedResults,
+    ::testing::Values(
+        BlockedCase{"DesignResultsIsAFolder", folderAs(fit::kDesignResultsFile),
+                    " Can't open result file number \n" + notWritten(fit::kDesignResultsFile, "Is a directory") +
+                        kNothingReplaced},
+        BlockedCase{"ReportIsAFolder", folderAs(fitter::kReportJsonFile),
+                    "gripfit: report FitReport.json not written\n" + kNothingReplaced},
+        BlockedCase{"DiskFull", [](const test::SmallFileSystem& d) { return d.fill(), true; },
+                    allNotWritten("No space left on device") + kNothingReplaced},
+        BlockedCase{"ReadOnlyFolder",  // without its lock file, which cannot be made
+                    [](const test::SmallFileSystem& d) { return fs::remove(d.path() / fitter::kLockFile) && d.makeReadOnly(); },
+                    "gripfit: the working folder cannot be locked (.gripfit.lock: Read-only file system): nothing fitted\n",
+                    false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+/// Starts gripfit in dir without waiting; its console text goes to output.
+pid_t startGripfit(const test::TempDir& dir, const std::string& arguments, const std::string& output) {
+  const std::string command = "cd '" + dir.path().string() + "' && exec '" GRIPFIT_PATH "' " + arguments + " > '" +
+                              output + "' 2>&1 < /dev/null";
+  const char* argv[] = {"sh", "-c", command.c_str(), nullptr};
+  pid_t pid = -1;
+  posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char* const*>(argv), environ);
+  return pid;
+}
+
+class SignalledFit : public ::testing::TestWithParam<int> {};
+
+// A long discrete fit: a second gripfit in its folder is refused; SIGTERM
+// (a batch system's time limit) and SIGHUP (a closed terminal) end it as
+// Ctrl-C does, with the best design written; the lock dies with the process.
+TEST_P(SignalledFit, RefusesASecondFitAndWritesTheBestDesign) {
+  test::TempDir dir;
+  test::copyFiles(EXAMPLES_DIR "/fit", dir);
+  dir.write(fit::kDesignStartFile, test::withValue(dir.read(fit::kDesignStartFile), "model", "+2"));
+  const std::string output = dir.path().string() + ".long";
+  const pid_t fit = startGripfit(dir, "--threads 1 --starts 100000 --max-evals 1000000000", output);
+  ASSERT_GT(fit, 0);
+  // Waits until the search runs (its first line is out); a bound, not a timing.
+  for (int k = 0; k < 6000 && test::readFile(output).find("design variables") == std::string::npos; ++k) usleep(10000);
+  ASSERT_NE(test::readFile(output).find("design variables"), std::string::npos);
+
+  const ProgramRun second = gripfit(dir, "--evaluate --quiet");
+  EXPECT_EQ(second.status, fitter::kExitBusy);
+  EXPECT_EQ(second.output, fitter::kFolderBusy);
+  EXPECT_FALSE(dir.exists(fit::kDesignResultsFile));
+
+  ASSERT_EQ(kill(fit, GetParam()), 0);
+  int raw = 0;
+  ASSERT_EQ(waitpid(fit, &raw, 0), fit);
+  ASSERT_TRUE(WIFEXITED(raw));
+  EXPECT_EQ(WEXITSTATUS(raw), fitter::kExitInterrupted);
+  const std::string text = test::readFile(output);
+  fs::remove(output);
+  EXPECT_NE(text.find(std::string("\n") + fitter::kInterrupted + "gripfit: target "), std::string::npos) << text;
+  EXPECT_NE(dir.read(fitter::kReportJsonFile).find("\"interrupted\": true"), std::string::npos);
+  EXPECT_TRUE(dir.exists("file5.dat"));
+  EXPECT_TRUE(dir.exists(".gripfit.lock"));  // left behind, and it blocks nothing
+  EXPECT_EQ(gripfit(dir, "--evaluate --quiet").status, fitter::kExitFitted);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, SignalledFit, ::testing::Values(SIGTERM, SIGHUP),
+                         [](const auto& info) { return info.param == SIGTERM ? "Sigterm" : "Sighup"; });
 
 }  // namespace
 }  // namespace grip

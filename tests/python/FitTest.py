@@ -146,6 +146,15 @@ def testFitLowersTheTargetWithinBoundsAndWritesThePluginsFiles(case_copy, tmp_pa
     assert {row["channel"] for row in result.report} <= {"Fx", "Fy", "Mz"}
     written = result.write(tmp_path / "out")
     assert sorted(os.path.basename(p) for p in written) == ["DesignResults.dat", "file1.dat", "file2.dat"]
+    assert (tmp_path / "out" / "file1.dat").read_text(encoding="latin-1") == result.files["file1.dat"]
+    # The files are one set: one that cannot be written leaves every other as it was.
+    blocked = tmp_path / "blocked"
+    (blocked / "DesignResults.dat").mkdir(parents=True)
+    (blocked / "file1.dat").write_text("old")
+    with pytest.raises(IsADirectoryError, match="DesignResults.dat"):
+        result.write(blocked)
+    assert sorted(os.listdir(blocked)) == ["DesignResults.dat", "file1.dat"]
+    assert (blocked / "file1.dat").read_text() == "old"
     # DesignResults.dat holds each parameter to 11 significant digits, as
     # the plug-in writes it: the fitted design reads back rounded, the
     # parameters that were not fitted read back as they were.

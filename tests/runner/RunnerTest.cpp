@@ -205,6 +205,38 @@ TEST_F(RunnerTest, FileThatCannotBeOpenedEndsTheRun) {
   }
 }
 
+// A result file that cannot be written whole (here /dev/full, which refuses
+// every write as a full disk does) is reported with its name and the reason
+// and ends the run: the section after it is not run.
+TEST_F(RunnerTest, ResultThatCannotBeWrittenEndsTheRun) {
+  dir.write("discrete.dat", test::readFile(EXAMPLES_DIR "/passenger_discrete.dat"));
+  dir.write("measured.dat", test::readFile(EXAMPLES_DIR "/measured.dat"));
+  const std::string p = point(0.05, 2.0, 0.0, 4000.0, 20000.0);
+  struct Case {
+    std::string section;
+    const char* result;
+  };
+  const Case cases[] = {
+      {"[DataFileName]\ntyre.dat\n" + range(3, "sweep.dat", p, p), "sweep.dat"},
+      {"[DataFileName]\ntyre.dat\n[FileInput]\n file = measured.dat speed = 20000\n", "TractalFinput1.dat"},
+      {"[DataFileName]\ndiscrete.dat\n" + singleInput(p), "DiscreteOutput.dat"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.result);
+    const test::Run written = run(c.section);  // the console text when the file can be written
+    ASSERT_EQ(written.status, 0);
+    ASSERT_NE(dir.read(c.result), "");
+    std::filesystem::remove(dir.file(c.result));
+    std::filesystem::create_symlink("/dev/full", dir.file(c.result));
+    const test::Run r = run(c.section + range(2, "after.dat", p, p));
+    EXPECT_EQ(r.status, 4);
+    EXPECT_EQ(r.output, written.output + " unable to write output file " + c.result +
+                            " (No space left on device): the run ends\n");
+    EXPECT_FALSE(dir.exists("after.dat"));
+    std::filesystem::remove(dir.file(c.result));
+  }
+}
+
 TEST_F(RunnerTest, RejectedParameterFileIsReportedAndTheRunGoesOn) {
   std::string broken = test::exampleTyre();
   broken.replace(broken.find("[TWGmodel]"), 10, "[TWGmodle]");
