@@ -51,4 +51,24 @@ class NumberLine {
 /// success advances text past the number; false when no number starts there.
 bool parseReal(const char*& text, const char* end, double& value);
 
+/// True when a comma and a digit stand at text: after a number just read,
+/// a decimal comma ("6,0" as a spreadsheet in a German locale writes it),
+/// which every reader of our files refuses rather than take the digits
+/// before the comma for the number.
+inline bool atDecimalComma(const char* text, const char* end) {
+  return end - text >= 2 && text[0] == ',' && text[1] >= '0' && text[1] <= '9';
+}
+
+/// Outcome of reading one number of a text file.
+enum class NumberRead { ok, noNumber, decimalComma };
+
+/// parseReal, refusing a number followed by a decimal comma (text then
+/// stays where it was).
+NumberRead readNumber(const char*& text, const char* end, double& value);
+
+/// A whole number as written: an optional sign and decimal digits, nothing
+/// else ("4x1", "1.9", "1e3" and "" are none). False also beyond the range
+/// of long long.
+bool parseWholeNumber(std::string_view word, long long& value);
+
 }  // namespace grip

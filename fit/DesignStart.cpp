@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/Console.h"
+#include "core/FormatText.h"
 #include "core/KeyedLine.h"
 #include "fit/DesignState.h"
 #include "fit/FitMessages.h"
@@ -97,7 +98,7 @@ void writeDesignBounds(std::FILE* file, std::size_t parameter, const DesignState
   if (value < state.lowerBound[parameter]) boundFlag = -1;
   else if (value > state.upperBound[parameter]) boundFlag = 1;
   ++designIndex;
-  std::fprintf(file, fit::kDesignBoundsLine, state.lowerBound[parameter], state.upperBound[parameter],
+  printFormatted(file, fit::kDesignBoundsLine, state.lowerBound[parameter], state.upperBound[parameter],
                designIndex, boundFlag);
 }
 

@@ -1,0 +1,41 @@
+#include "MeasurementLine.h"
+
+#include "NumberText.h"
+
+namespace grip {
+
+namespace {
+
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+
+}  // namespace
+
+MeasurementLineKind readMeasurementLine(std::string_view line, std::array<double, kPointNumbers>& values) {
+  const char* text = line.data();
+  const char* end = line.data() + line.size();
+  for (std::size_t k = 0; k < kPointNumbers; ++k) {
+    switch (readNumber(text, end, values[k])) {
+      case NumberRead::ok:
+        continue;
+      case NumberRead::decimalComma:
+        return MeasurementLineKind::decimalComma;
+      case NumberRead::noNumber:
+        while (text < end && isSpace(*text)) ++text;
+        return k == 0 && text == end ? MeasurementLineKind::blank : MeasurementLineKind::fewerNumbers;
+    }
+  }
+  while (text < end && isSpace(*text)) ++text;
+  if (text == end) return MeasurementLineKind::point;
+  double eighth = 0.0;
+  switch (readNumber(text, end, eighth)) {
+    case NumberRead::ok:
+      return MeasurementLineKind::moreNumbers;
+    case NumberRead::decimalComma:
+      return MeasurementLineKind::decimalComma;
+    case NumberRead::noNumber:
+      break;
+  }
+  return MeasurementLineKind::trailingText;
+}
+
+}  // namespace grip
