@@ -7,6 +7,8 @@
 #include "core/Console.h"
 #include "core/FormatText.h"
 #include "core/KeyedLine.h"
+#include "core/Messages.h"
+#include "core/NumberText.h"
 #include "fit/DesignState.h"
 #include "fit/FitMessages.h"
 
@@ -16,8 +18,10 @@ namespace {
 
 /// A value line that holds "designbounds" makes its parameter a design
 /// variable; the two numbers behind the word are its bounds (a number that
-/// cannot be read leaves its bound at 0).
-void markDesignVariable(DesignState& state, std::size_t parameter, const std::string& line, int lineNumber) {
+/// cannot be read leaves its bound at 0, and the check before a search
+/// refuses it). A bound with a decimal comma is said so as well.
+void markDesignVariable(DesignState& state, std::size_t parameter, const std::string& line, int lineNumber,
+                        const std::string& startFile) {
   state.parameterLine[parameter] = lineNumber;
   std::size_t word = line.find(fit::kDesignBoundsKey);
   if (word == std::string::npos) {
@@ -25,10 +29,17 @@ void markDesignVariable(DesignState& state, std::size_t parameter, const std::st
     return;
   }
   const char* text = line.c_str() + word + std::strlen(fit::kDesignBoundsKey);
+  const char* end = line.c_str() + line.size();
   state.boundsRead[parameter] = 0;
-  if (readReal(text, state.lowerBound[parameter])) {
+  NumberRead read = readNumber(text, end, state.lowerBound[parameter]);
+  if (read == NumberRead::ok) {
     state.boundsRead[parameter] = 1;
-    if (readReal(text, state.upperBound[parameter])) state.boundsRead[parameter] = 2;
+    read = readNumber(text, end, state.upperBound[parameter]);
+    if (read == NumberRead::ok) state.boundsRead[parameter] = 2;
+  }
+  if (read == NumberRead::decimalComma) {
+    const std::string shown(withoutLineEnd(line));
+    say(msg::kDecimalComma, lineNumber, startFile.c_str(), shown.c_str());
   }
   state.designMask[parameter] = 1;
   state.startValues[static_cast<std::size_t>(state.designCount)] = state.model->parameters[parameter];
@@ -65,8 +76,8 @@ bool parametersAreFinite(const DesignState& state, const std::string& startFile)
 }  // namespace
 
 int readDesignStart(DesignState& state, const std::string& startFile) {
-  auto onValueLine = [&state](std::size_t parameter, const std::string& line, int lineNumber) {
-    markDesignVariable(state, parameter, line, lineNumber);
+  auto onValueLine = [&state, &startFile](std::size_t parameter, const std::string& line, int lineNumber) {
+    markDesignVariable(state, parameter, line, lineNumber, startFile);
   };
   TyreModel& model = *state.model;
   int result = model.readParameterFile(startFile, onValueLine);
