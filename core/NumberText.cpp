@@ -185,6 +185,18 @@ bool NumberLine::append(std::string& text, std::span<const double> values) const
   return true;
 }
 
+bool NumberLine::write(std::FILE* file, std::span<const double> values) const {
+  if (!valid_ || values.size() < count()) return false;
+  bool written = true;
+  char field[kScientificMaxLength];
+  for (std::size_t k = 0; k < count(); ++k) {
+    written = std::fwrite(texts_[k].data(), 1, texts_[k].size(), file) == texts_[k].size() && written;
+    const auto length = static_cast<std::size_t>(writeScientific(field, values[k]) - field);
+    written = std::fwrite(field, 1, length, file) == length && written;
+  }
+  return std::fwrite(texts_.back().data(), 1, texts_.back().size(), file) == texts_.back().size() && written;
+}
+
 bool parseReal(const char*& text, const char* end, double& value) {
   const char* start = text;
   while (start < end && isCSpace(*start)) ++start;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <span>
 #include <string>
 #include <string_view>
@@ -38,6 +39,11 @@ class NumberLine {
   /// conversion takes the next of values. False (nothing appended) when the
   /// layout is invalid or values holds fewer numbers than the line.
   bool append(std::string& text, std::span<const double> values) const;
+
+  /// Writes one line to file in the same way, allocating nothing (a trace
+  /// line per grid point); false when nothing is written or the stream
+  /// takes less than all of it.
+  bool write(std::FILE* file, std::span<const double> values) const;
 
  private:
   std::vector<std::string> texts_;  ///< text before each number, and after the last

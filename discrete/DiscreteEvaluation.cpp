@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdio>
 
+#include "core/NumberText.h"
 #include "discrete/DiscreteMessages.h"
 #include "discrete/DiscreteModel.h"
 #include "discrete/PointLaws.h"
@@ -177,7 +178,10 @@ double sweepTraced(const Load& load, const Friction& friction, const SweepFrame&
       friction(i, pz, fx, fy);
       if (f.stream != nullptr) {
         const GridPoint& e = f.rows[i].elastic;
-        std::fprintf(f.stream, trace::kPointLine, f.s.x[i], y, e.ux, e.uy, pz, fx, fy);
+        // In the C locale whatever the host's: Python reads the trace back.
+        static const NumberLine kTraceLine(trace::kPointLine);
+        const double line[] = {f.s.x[i], y, e.ux, e.uy, pz, fx, fy};
+        kTraceLine.write(f.stream, line);
       }
       if (pz > 0.0) area += f.cellArea;
       f.s.sumFx[i] += fx;

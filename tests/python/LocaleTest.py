@@ -22,6 +22,7 @@ folder, out = sys.argv[1], sys.argv[2]
 tyre = grip.Tyre.read(folder + "/passenger.dat")
 tyre.write(out + "/written.dat")
 forces = tyre.evaluate_point(0.05, 2.0, 0.0, 4000.0, 20000.0)
+trace = grip.Tyre.read(folder + "/passenger_discrete.dat").trace(0.05, 2.0, 0.5, 4000.0, 20000.0)
 problem = grip.Problem(start=folder + "/DesignStart.dat", target=folder + "/DesignTarget.dat")
 x = np.array([float(v) for v in open(folder + "/x.txt").read().split()])
 print(json.dumps({
@@ -30,6 +31,7 @@ print(json.dumps({
     "written": open(out + "/written.dat").read(),
     "forces": [float(f).hex() for f in forces],
     "measurements": [v.hex() for v in grip.read_measurements(folder + "/meas1.dat").ravel()],
+    "trace": [float(v).hex() for name in ("x", "ux", "pz", "fy") for v in trace[name]],
     "target": problem.target(x).hex(),
     "files": problem.result_files(x),
 }))
@@ -54,13 +56,15 @@ def testDecimalCommaLocaleGivesTheBytesAndTheTargetOfTheCLocale(tmp_path, case_c
                    check=False)
     folder = case_copy("fit", "029_fit_cont")
     shutil.copy(EXAMPLES / "passenger.dat", folder)
+    shutil.copy(EXAMPLES / "passenger_discrete.dat", folder)
     (tmp_path / "c").mkdir()
     (tmp_path / "de").mkdir()
     c = run(folder, tmp_path / "c", LC_ALL="C")
     de = run(folder, tmp_path / "de", LC_ALL="de_DE.UTF-8", LOCPATH=str(locales))
     assert (c["point"], de["point"]) == (".", ","), "the German locale took"
-    for key in ("parameters", "written", "forces", "measurements", "target", "files"):
+    for key in ("parameters", "written", "forces", "trace", "measurements", "target", "files"):
         assert de[key] == c[key], key
     assert float.fromhex(c["parameters"][0]) == 0.06
     assert " cx0      = +6.0000000000e-02" in c["written"]
     assert float.fromhex(c["target"]) > 0.0
+    assert len(c["trace"]) > 4 and any(float.fromhex(v) > 0.0 for v in c["trace"])
