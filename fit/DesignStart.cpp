@@ -19,14 +19,15 @@ namespace {
 /// A value line that holds "designbounds" makes its parameter a design
 /// variable; the two numbers behind the word are its bounds (a number that
 /// cannot be read leaves its bound at 0, and the check before a search
-/// refuses it). A bound with a decimal comma is said so as well.
-void markDesignVariable(DesignState& state, std::size_t parameter, const std::string& line, int lineNumber,
+/// refuses it). A bound with a decimal comma is reported; false then, and
+/// the file is not accepted.
+bool markDesignVariable(DesignState& state, std::size_t parameter, const std::string& line, int lineNumber,
                         const std::string& startFile) {
   state.parameterLine[parameter] = lineNumber;
   std::size_t word = line.find(fit::kDesignBoundsKey);
   if (word == std::string::npos) {
     state.designMask[parameter] = 0;
-    return;
+    return true;
   }
   const char* text = line.c_str() + word + std::strlen(fit::kDesignBoundsKey);
   const char* end = line.c_str() + line.size();
@@ -40,10 +41,12 @@ void markDesignVariable(DesignState& state, std::size_t parameter, const std::st
   if (read == NumberRead::decimalComma) {
     const std::string shown(withoutLineEnd(line));
     say(msg::kDecimalComma, lineNumber, startFile.c_str(), shown.c_str());
+    return false;
   }
   state.designMask[parameter] = 1;
   state.startValues[static_cast<std::size_t>(state.designCount)] = state.model->parameters[parameter];
   ++state.designCount;  // at most one per parameter, so never above 33
+  return true;
 }
 
 /// A parameter that the selected variant takes only at set-up (the grid
@@ -76,14 +79,15 @@ bool parametersAreFinite(const DesignState& state, const std::string& startFile)
 }  // namespace
 
 int readDesignStart(DesignState& state, const std::string& startFile) {
-  auto onValueLine = [&state, &startFile](std::size_t parameter, const std::string& line, int lineNumber) {
-    markDesignVariable(state, parameter, line, lineNumber, startFile);
+  bool boundsRead = true;
+  auto onValueLine = [&](std::size_t parameter, const std::string& line, int lineNumber) {
+    boundsRead = markDesignVariable(state, parameter, line, lineNumber, startFile) && boundsRead;
   };
   TyreModel& model = *state.model;
   int result = model.readParameterFile(startFile, onValueLine);
   // A file that was read but not accepted (a value that is no number, a
   // missing block, a set-up that failed) leaves no model to fit.
-  if (result == 0 || model.errorCount > 0 || !model.variantReady()) return 0;
+  if (result == 0 || model.errorCount > 0 || !model.variantReady() || !boundsRead) return 0;
   if (!designVariablesCanVary(state) || !parametersAreFinite(state, startFile)) return 0;
   return result;
 }

@@ -218,6 +218,13 @@ TEST_F(DesignCallTest, RejectedDesignStartFailsInitialise) {
        " number of input data = 20 should be = 33\n error 3 while using model 0\n"},
       {"NotANumberValue", replaced(" cx0      = +6.0000000000e-02", " cx0      = nan"),
        " DesignStart.dat line 2: parameter cx0 = nan is not a finite number\n"},
+      {"ValueWithDecimalComma", replaced(" cx0      = +6.0000000000e-02", " cx0      = +6,0000000000e-02"),
+       " line 2 of DesignStart.dat has a number with a decimal comma (write it with a point):  cx0      = "
+       "+6,0000000000e-02 [N/mm^3]\n error 1 while using model 1\n"},
+      {"BoundWithDecimalComma", replaced("designbounds 0.01 2", "designbounds 0,01 2"),
+       " line 4 of DesignStart.dat has a number with a decimal comma (write it with a point): " +
+           good.substr(good.find(" cy0 "), good.find(" designbounds", good.find(" cy0 ")) - good.find(" cy0 ")) +
+           " designbounds 0,01 2\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -56,9 +56,6 @@ INSTANTIATE_TEST_SUITE_P(
         ValidationCase{"MissingUpperBound", "cx0", " designbounds 0.03", "", "",
                        {{true, "DesignStart.dat line 2: design variable cx0 has no upper design bound "
                                "(designbounds 0.03 UPPER)"}}},
-        ValidationCase{"BoundWithDecimalComma", "cx0", " designbounds 0,03 0.09", "", "",
-                       {{true, "DesignStart.dat line 2: design variable cx0 has no design bounds "
-                               "(designbounds LOWER UPPER)"}}},
         ValidationCase{"MissingBothBounds", "cy0", " designbounds", "", "",
                        {{true, "DesignStart.dat line 4: design variable cy0 has no design bounds "
                                "(designbounds LOWER UPPER)"}}},

@@ -2,6 +2,7 @@
 (Python's and the gripfit program's) and grip.read_measurements."""
 
 import os
+import re
 import shutil
 import subprocess
 
@@ -71,3 +72,23 @@ def testMeasurementLineMeansTheSameEverywhere(name, folder, gripfit):
     assert fitted.returncode != 0
     assert f" line 2 of m.dat {fault}: {line}\n error in reading measurement file m.dat listed in DesignTarget.dat \n" \
         in fitted.stdout
+
+
+@pytest.mark.parametrize("name", ["tyre.dat", "DesignStart.dat", "DesignTarget.dat"])
+def testDecimalCommaInAnyFileRaises(name, folder):
+    (folder / "m.dat").write_text(POINT + "\n")
+    (folder / "DesignTarget.dat").write_text(
+        "targets\n number of files = 1\n file = m.dat points = 1 direction = 1 speed = 1000\n[Eof]\n")
+    path = folder / name
+    text = path.read_text(encoding="latin-1")
+    first = {"tyre.dat": "+6.0000000000e-02", "DesignStart.dat": "designbounds  +6.679816e-03",
+             "DesignTarget.dat": "speed = 1000"}[name]
+    changed = {"tyre.dat": "+6,0000000000e-02", "DesignStart.dat": "designbounds  +6,679816e-03",
+               "DesignTarget.dat": "speed = 1000,5"}[name]
+    path.write_text(text.replace(first, changed, 1), encoding="latin-1")
+    line = next(k for k, text in enumerate(path.read_text(encoding="latin-1").splitlines(), 1) if changed in text)
+    with pytest.raises(ValueError, match=rf"line {line} of \S*{name} " + re.escape(COMMA)):
+        if name == "tyre.dat":
+            grip.Tyre.read(path)
+        else:
+            grip.Problem(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat")
