@@ -69,7 +69,7 @@ def testMeasurementLineMeansTheSameEverywhere(name, folder, gripfit):
     lines = str(raised.value).splitlines()
     assert lines[1:] == [f"line 2 of m.dat {fault}: {line}",
                          f"error in reading measurement file m.dat listed in {folder / 'DesignTarget.dat'}"]
-    assert fitted.returncode != 0
+    assert fitted.returncode == 2  # the design files were refused
     assert f" line 2 of m.dat {fault}: {line}\n error in reading measurement file m.dat listed in DesignTarget.dat \n" \
         in fitted.stdout
 
