@@ -24,6 +24,7 @@ namespace grip {
 
 namespace {
 
+static_assert(kPointNumbers == kMeasurementColumns, "the store keeps the numbers of a measurement line as read");
 
 /// One line of the target list.
 struct TargetEntry {
