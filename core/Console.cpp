@@ -1,5 +1,7 @@
 #include "Console.h"
 
+#include "FormatText.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <string>
@@ -24,25 +26,10 @@ thread_local MessageSink threadSink;
 }  // namespace
 
 void say(const char* format, ...) {
-  // Most messages fit the first try; a longer one is formatted again into a
-  // buffer of its exact length.
-  std::string text(256, '\0');
   va_list arguments;
   va_start(arguments, format);
-  va_list again;
-  va_copy(again, arguments);
-  const int length = std::vsnprintf(text.data(), text.size(), format, arguments);
+  const std::string text = formattedV(format, arguments);
   va_end(arguments);
-  if (length < 0) {
-    va_end(again);
-    return;
-  }
-  if (static_cast<std::size_t>(length) >= text.size()) {
-    text.resize(static_cast<std::size_t>(length) + 1);
-    std::vsnprintf(text.data(), text.size(), format, again);
-  }
-  va_end(again);
-  text.resize(static_cast<std::size_t>(length));
   if (threadSink) threadSink(text);
   else processSink()(text);
 }

@@ -4,27 +4,32 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 
 #include "Console.h"
 #include "Messages.h"
+#include "NumberText.h"
 
 namespace grip {
 
 bool readReal(const char*& text, double& value) {
-  char* end = nullptr;
-  errno = 0;
-  double read = std::strtod(text, &end);
-  if (end == text) return false;
-  value = read;  // an out-of-range value reads as infinity or zero, as "%lf" gives it
-  text = end;
-  return true;
+  // An out-of-range value reads as infinity or zero, as "%lf" gives it.
+  return readNumber(text, text + std::strlen(text), value) == NumberRead::ok;
 }
 
 KeyedValue readRealAfterEquals(const std::string& line, double& value) {
   std::size_t equals = line.find('=');
   if (equals == std::string::npos) return KeyedValue::noEqualsSign;
   const char* text = line.c_str() + equals + 1;
-  return readReal(text, value) ? KeyedValue::ok : KeyedValue::noNumber;
+  switch (readNumber(text, line.c_str() + line.size(), value)) {
+    case NumberRead::ok:
+      return KeyedValue::ok;
+    case NumberRead::decimalComma:
+      return KeyedValue::decimalComma;
+    case NumberRead::noNumber:
+      break;
+  }
+  return KeyedValue::noNumber;
 }
 
 KeyedValue readIntAfterEquals(const std::string& line, int& value) {
@@ -35,6 +40,7 @@ KeyedValue readIntAfterEquals(const std::string& line, int& value) {
   errno = 0;
   long read = std::strtol(text, &end, 10);
   if (end == text) return KeyedValue::noNumber;
+  if (atDecimalComma(end, line.c_str() + line.size())) return KeyedValue::decimalComma;
   if (read > INT_MAX) read = INT_MAX;
   if (read < INT_MIN) read = INT_MIN;
   value = static_cast<int>(read);
@@ -60,8 +66,10 @@ std::string_view withoutLineEnd(const std::string& line) {
 
 void reportKeyedLine(KeyedValue fault, const std::string& fileName, int lineNumber, const std::string& line) {
   std::string text(withoutLineEnd(line));
-  say(fault == KeyedValue::noEqualsSign ? msg::kNoEqualsSign : msg::kNoNumber, lineNumber, fileName.c_str(),
-      text.c_str());
+  const char* message = fault == KeyedValue::noEqualsSign   ? msg::kNoEqualsSign
+                        : fault == KeyedValue::decimalComma ? msg::kDecimalComma
+                                                            : msg::kNoNumber;
+  say(message, lineNumber, fileName.c_str(), text.c_str());
 }
 
 }  // namespace grip

@@ -14,8 +14,20 @@ bool LineReader::available() {
   return filled_ > 0;
 }
 
+void LineReader::skipByteOrderMark() {
+  static constexpr char kMark[] = "\xEF\xBB\xBF";
+  started_ = true;
+  std::size_t matched = 0;
+  while (matched < 3 && available() && block_[position_] == kMark[matched]) {
+    ++position_;
+    ++matched;
+  }
+  next_.append(kMark, matched < 3 ? matched : 0);
+}
+
 bool LineReader::next() {
   next_.clear();
+  if (!started_) skipByteOrderMark();
   while (next_.size() < kMaxLineLength && available()) {
     // The characters up to a line end, a carriage return, the end of the
     // block or the longest line, taken in one piece.

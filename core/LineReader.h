@@ -8,7 +8,9 @@ namespace grip {
 
 /// Reads a text file line by line. A line holds at most 255 characters with
 /// its line end; a longer line is split and its rest is the next line. A
-/// Windows line end "\r\n" reads as "\n". The file is taken a block at a
+/// Windows line end "\r\n" reads as "\n", and a UTF-8 byte-order mark at
+/// the start of the file (an editor's or a spreadsheet's) is passed over, so
+/// that it costs neither the first line nor its first number. The file is taken a block at a
 /// time (files of many lines, such as measurement files, would otherwise
 /// spend more on reading characters than on everything done with the
 /// lines), so nothing else may read the same stream.
@@ -33,6 +35,9 @@ class LineReader {
  private:
   /// True when a character is waiting in the block, reading the next block if need be.
   bool available();
+  /// Passes over a byte-order mark at the start of the file; the bytes of a
+  /// partial one are the start of the first line.
+  void skipByteOrderMark();
 
   std::FILE* file_;
   std::string fileName_;
@@ -43,6 +48,7 @@ class LineReader {
   std::string next_;
   int lineNumber_ = 0;
   bool atEnd_ = false;
+  bool started_ = false;  ///< the byte-order mark has been looked for
 };
 
 }  // namespace grip

@@ -15,6 +15,8 @@ inline constexpr const char* kModelError = " error %d while using model %d\n";
 // Faults of keyed lines: file, line number and the offending text.
 inline constexpr const char* kNoEqualsSign = " line %d of %s has no \"=\": %s\n";
 inline constexpr const char* kNoNumber = " line %d of %s has no number after \"=\": %s\n";
+inline constexpr const char* kDecimalComma =
+    " line %d of %s has a number with a decimal comma (write it with a point): %s\n";
 inline constexpr const char* kEndOfFile = " %s ends after line %d where line %d was expected\n";
 
 inline constexpr const char* kModelNotSetUp =

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <locale.h>
+#include <stdlib.h>
 
 namespace grip {
 
@@ -183,6 +185,18 @@ bool NumberLine::append(std::string& text, std::span<const double> values) const
   return true;
 }
 
+bool NumberLine::write(std::FILE* file, std::span<const double> values) const {
+  if (!valid_ || values.size() < count()) return false;
+  bool written = true;
+  char field[kScientificMaxLength];
+  for (std::size_t k = 0; k < count(); ++k) {
+    written = std::fwrite(texts_[k].data(), 1, texts_[k].size(), file) == texts_[k].size() && written;
+    const auto length = static_cast<std::size_t>(writeScientific(field, values[k]) - field);
+    written = std::fwrite(field, 1, length, file) == length && written;
+  }
+  return std::fwrite(texts_.back().data(), 1, texts_.back().size(), file) == texts_.back().size() && written;
+}
+
 bool parseReal(const char*& text, const char* end, double& value) {
   const char* start = text;
   while (start < end && isCSpace(*start)) ++start;
@@ -209,14 +223,38 @@ bool parseReal(const char*& text, const char* end, double& value) {
   }
   // A hexadecimal number, or one beyond the range of double (which strtod
   // reads as infinity, zero or a denormal where from_chars reports it), is
-  // read by strtod itself from a copy that ends where the text ends. Both are
-  // rare in measurement files.
+  // read by strtod itself in the C locale (whatever the process's locale)
+  // from a copy that ends where the text ends. Both are rare in measurement
+  // files.
+  static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
   const std::string copy(start, end);
   char* stop = nullptr;
-  read = std::strtod(copy.c_str(), &stop);
+  read = strtod_l(copy.c_str(), &stop, cLocale);
   if (stop == copy.c_str()) return false;
   value = read;
   text = start + (stop - copy.c_str());
+  return true;
+}
+
+NumberRead readNumber(const char*& text, const char* end, double& value) {
+  const char* at = text;
+  double read = 0.0;
+  if (!parseReal(at, end, read)) return NumberRead::noNumber;
+  if (atDecimalComma(at, end)) return NumberRead::decimalComma;
+  value = read;
+  text = at;
+  return NumberRead::ok;
+}
+
+bool parseWholeNumber(std::string_view word, long long& value) {
+  const char* first = word.data();
+  const char* last = word.data() + word.size();
+  if (first < last && *first == '+') ++first;  // from_chars takes only "-"
+  if (first < last && *first == '-' && word.front() == '+') return false;
+  long long read = 0;
+  const std::from_chars_result parsed = std::from_chars(first, last, read, 10);
+  if (parsed.ec != std::errc() || parsed.ptr != last) return false;
+  value = read;
   return true;
 }
 

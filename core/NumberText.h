@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <span>
 #include <string>
 #include <string_view>
@@ -39,6 +40,11 @@ class NumberLine {
   /// layout is invalid or values holds fewer numbers than the line.
   bool append(std::string& text, std::span<const double> values) const;
 
+  /// Writes one line to file in the same way, allocating nothing (a trace
+  /// line per grid point); false when nothing is written or the stream
+  /// takes less than all of it.
+  bool write(std::FILE* file, std::span<const double> values) const;
+
  private:
   std::vector<std::string> texts_;  ///< text before each number, and after the last
   bool valid_ = true;
@@ -50,5 +56,25 @@ class NumberLine {
 /// reads as infinity, one below it as zero or the nearest denormal. On
 /// success advances text past the number; false when no number starts there.
 bool parseReal(const char*& text, const char* end, double& value);
+
+/// True when a comma and a digit stand at text: after a number just read,
+/// a decimal comma ("6,0" as a spreadsheet in a German locale writes it),
+/// which every reader of our files refuses rather than take the digits
+/// before the comma for the number.
+inline bool atDecimalComma(const char* text, const char* end) {
+  return end - text >= 2 && text[0] == ',' && text[1] >= '0' && text[1] <= '9';
+}
+
+/// Outcome of reading one number of a text file.
+enum class NumberRead { ok, noNumber, decimalComma };
+
+/// parseReal, refusing a number followed by a decimal comma (text then
+/// stays where it was).
+NumberRead readNumber(const char*& text, const char* end, double& value);
+
+/// A whole number as written: an optional sign and decimal digits, nothing
+/// else ("4x1", "1.9", "1e3" and "" are none). False also beyond the range
+/// of long long.
+bool parseWholeNumber(std::string_view word, long long& value);
 
 }  // namespace grip

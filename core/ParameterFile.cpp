@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "Console.h"
+#include "FormatText.h"
 #include "KeyedLine.h"
 #include "LineReader.h"
 #include "Messages.h"
@@ -97,7 +98,7 @@ void writeParameterBlocks(std::FILE* file, const TyreModel& model, const Paramet
     for (int k = 0; k < block.count; ++k, ++parameter) {
       const ParameterInfo& info = kParameterTable[parameter];
       const double value = model.parameters[parameter];
-      std::fprintf(file, kParameterLineFormat, model.parameterName(parameter), info.magnitude ? std::fabs(value) : value,
+      printFormatted(file, kParameterLineFormat, model.parameterName(parameter), info.magnitude ? std::fabs(value) : value,
                    info.unitField);
       if (lineEnd) lineEnd(file, parameter);
       else std::fputs("\n", file);
@@ -106,7 +107,7 @@ void writeParameterBlocks(std::FILE* file, const TyreModel& model, const Paramet
   std::fputs(kModelHeaderLine, file);
   // The model type, not the number as read: a fractional model number is
   // written as the type it selected.
-  std::fprintf(file, kModelLineFormat, static_cast<double>(model.modelType));
+  printFormatted(file, kModelLineFormat, static_cast<double>(model.modelType));
 }
 
 bool writeParameterFile(const std::string& fileName, const TyreModel& model) {

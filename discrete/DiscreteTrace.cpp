@@ -2,14 +2,19 @@
 
 #include "discrete/DiscreteTrace.h"
 
+#include "core/NumberText.h"
 #include "discrete/DiscreteMessages.h"
 
 namespace grip {
 
 void writeTrace(std::FILE* stream, const DiscreteTrace& t) {
+  // In the C locale whatever the host's: the trace is read back as numbers.
+  static const NumberLine kTraceLine(trace::kPointLine);
   for (std::size_t j = 0; j < t.columns; ++j) {
-    for (std::size_t k = j * t.rows; k < (j + 1) * t.rows; ++k)
-      std::fprintf(stream, trace::kPointLine, t.x[k], t.y[k], t.ux[k], t.uy[k], t.pz[k], t.fx[k], t.fy[k]);
+    for (std::size_t k = j * t.rows; k < (j + 1) * t.rows; ++k) {
+      const double line[] = {t.x[k], t.y[k], t.ux[k], t.uy[k], t.pz[k], t.fx[k], t.fy[k]};
+      kTraceLine.write(stream, line);
+    }
     std::fputs(trace::kBlockEnd, stream);
   }
 }

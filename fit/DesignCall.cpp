@@ -27,7 +27,8 @@ double fail(DesignState& state, double failure) noexcept {
 
 }  // namespace
 
-double initialiseDesign(DesignState& state, const std::string& startFile, const std::string& targetFile) {
+double initialiseDesign(DesignState& state, const std::string& startFile, const std::string& targetFile,
+                        TargetFaultLine faultLine) {
   release(state);  // a second initialise starts from nothing
   state.model.emplace(makeTyreModel());
 
@@ -38,7 +39,12 @@ double initialiseDesign(DesignState& state, const std::string& startFile, const 
     say(msg::kOutOfMemory);
   }
   if (targetRead == 0) {
-    say(msg::kDesignTargetFailed);
+    // The plug-in's line is fixed (scripts match it) and names the target
+    // list even where a measurement file it lists is at fault.
+    if (faultLine == TargetFaultLine::namingFile && !state.unreadFile.empty())
+      say(msg::kMeasurementFileFailed, state.unreadFile.c_str(), targetFile.c_str());
+    else
+      say(msg::kDesignTargetFailed);
     return fail(state, kTargetFault);
   }
 

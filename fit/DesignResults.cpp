@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/Console.h"
+#include "core/FormatText.h"
 #include "core/ResultSet.h"
 #include "core/TextFile.h"
 #include "fit/DesignState.h"
@@ -31,10 +32,10 @@ void writeListing(std::FILE* file, const DesignState& state, int measurementFile
   for (int f = 0; f < measurementFile; ++f) k += static_cast<std::size_t>(state.PointsPerFile[static_cast<std::size_t>(f)]);
   const std::size_t end = k + static_cast<std::size_t>(state.PointsPerFile[static_cast<std::size_t>(measurementFile)]);
   for (; k < end; ++k) {
-    std::fprintf(file, fit::kListingOperatingPoint, m.longitudinalSlip[k], m.slipAngle[k], m.camber[k],
+    printFormatted(file, fit::kListingOperatingPoint, m.longitudinalSlip[k], m.slipAngle[k], m.camber[k],
                  m.verticalLoad[k], m.speed[k]);
-    std::fprintf(file, fit::kListingMeasured, m.Fx[k], m.Fy[k], m.Mz[k]);
-    std::fprintf(file, fit::kListingModel, forces.Fx(k), forces.Fy(k), forces.Mz(k));
+    printFormatted(file, fit::kListingMeasured, m.Fx[k], m.Fy[k], m.Mz[k]);
+    printFormatted(file, fit::kListingModel, forces.Fx(k), forces.Fy(k), forces.Mz(k));
   }
 }
 
@@ -44,7 +45,7 @@ void writeDesignResults(std::FILE* file, const DesignState& state, std::span<con
     writeDesignBounds(out, parameter, state, designVariables, designIndex);
   });
   std::fputs(fit::kTargetHeader, file);
-  std::fprintf(file, fit::kTargetLine, state.targetValue);
+  printFormatted(file, fit::kTargetLine, state.targetValue);
   std::fputs(kEndOfFileLine, file);
 }
 

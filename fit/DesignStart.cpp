@@ -5,7 +5,10 @@
 #include <string>
 
 #include "core/Console.h"
+#include "core/FormatText.h"
 #include "core/KeyedLine.h"
+#include "core/Messages.h"
+#include "core/NumberText.h"
 #include "fit/DesignState.h"
 #include "fit/FitMessages.h"
 
@@ -15,23 +18,35 @@ namespace {
 
 /// A value line that holds "designbounds" makes its parameter a design
 /// variable; the two numbers behind the word are its bounds (a number that
-/// cannot be read leaves its bound at 0).
-void markDesignVariable(DesignState& state, std::size_t parameter, const std::string& line, int lineNumber) {
+/// cannot be read leaves its bound at 0, and the check before a search
+/// refuses it). A bound with a decimal comma is reported; false then, and
+/// the file is not accepted.
+bool markDesignVariable(DesignState& state, std::size_t parameter, const std::string& line, int lineNumber,
+                        const std::string& startFile) {
   state.parameterLine[parameter] = lineNumber;
   std::size_t word = line.find(fit::kDesignBoundsKey);
   if (word == std::string::npos) {
     state.designMask[parameter] = 0;
-    return;
+    return true;
   }
   const char* text = line.c_str() + word + std::strlen(fit::kDesignBoundsKey);
+  const char* end = line.c_str() + line.size();
   state.boundsRead[parameter] = 0;
-  if (readReal(text, state.lowerBound[parameter])) {
+  NumberRead read = readNumber(text, end, state.lowerBound[parameter]);
+  if (read == NumberRead::ok) {
     state.boundsRead[parameter] = 1;
-    if (readReal(text, state.upperBound[parameter])) state.boundsRead[parameter] = 2;
+    read = readNumber(text, end, state.upperBound[parameter]);
+    if (read == NumberRead::ok) state.boundsRead[parameter] = 2;
+  }
+  if (read == NumberRead::decimalComma) {
+    const std::string shown(withoutLineEnd(line));
+    say(msg::kDecimalComma, lineNumber, startFile.c_str(), shown.c_str());
+    return false;
   }
   state.designMask[parameter] = 1;
   state.startValues[static_cast<std::size_t>(state.designCount)] = state.model->parameters[parameter];
   ++state.designCount;  // at most one per parameter, so never above 33
+  return true;
 }
 
 /// A parameter that the selected variant takes only at set-up (the grid
@@ -64,14 +79,15 @@ bool parametersAreFinite(const DesignState& state, const std::string& startFile)
 }  // namespace
 
 int readDesignStart(DesignState& state, const std::string& startFile) {
-  auto onValueLine = [&state](std::size_t parameter, const std::string& line, int lineNumber) {
-    markDesignVariable(state, parameter, line, lineNumber);
+  bool boundsRead = true;
+  auto onValueLine = [&](std::size_t parameter, const std::string& line, int lineNumber) {
+    boundsRead = markDesignVariable(state, parameter, line, lineNumber, startFile) && boundsRead;
   };
   TyreModel& model = *state.model;
   int result = model.readParameterFile(startFile, onValueLine);
   // A file that was read but not accepted (a value that is no number, a
   // missing block, a set-up that failed) leaves no model to fit.
-  if (result == 0 || model.errorCount > 0 || !model.variantReady()) return 0;
+  if (result == 0 || model.errorCount > 0 || !model.variantReady() || !boundsRead) return 0;
   if (!designVariablesCanVary(state) || !parametersAreFinite(state, startFile)) return 0;
   return result;
 }
@@ -97,7 +113,7 @@ void writeDesignBounds(std::FILE* file, std::size_t parameter, const DesignState
   if (value < state.lowerBound[parameter]) boundFlag = -1;
   else if (value > state.upperBound[parameter]) boundFlag = 1;
   ++designIndex;
-  std::fprintf(file, fit::kDesignBoundsLine, state.lowerBound[parameter], state.upperBound[parameter],
+  printFormatted(file, fit::kDesignBoundsLine, state.lowerBound[parameter], state.upperBound[parameter],
                designIndex, boundFlag);
 }
 

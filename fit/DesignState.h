@@ -116,6 +116,7 @@ struct DesignState {
   std::vector<int> TargetDirectionPerFile;  ///< 1 Fx, 2 Fy, 3 and above Fy and Mz
   std::vector<double> SpeedPerFile;         ///< speed of all points of a file [mm/s]
   std::vector<int> pointsBeyondCount;       ///< per file: points the file holds beyond its count (not used)
+  std::string unreadFile;                   ///< the measurement file that could not be read, "" for none
   /// Seven numbers per point, file after file: slip [-], slip angle [deg],
   /// camber [deg], measured Fx [N], Fy [N], vertical load [N], measured Mz [N*mm].
   std::vector<double> measurements;
@@ -152,11 +153,17 @@ int readDesignTarget(DesignState& state, const std::string& targetFile = fit::kD
 /// Returns the parameter reader's result: 0 when the file cannot be used.
 int readDesignStart(DesignState& state, const std::string& startFile = fit::kDesignStartFile);
 
+/// The line that closes the messages of a target that could not be read:
+/// the plug-in's fixed " error in reading file DesignTarget ", or (for the
+/// program and Python) a line that names the measurement file at fault.
+enum class TargetFaultLine { fixed, namingFile };
+
 /// Initialise without the call protocol: a fresh model, both design files
 /// read, the evaluator made. Returns 0, or kTargetFault or kStartFault
 /// after printing why (the state is then released).
 double initialiseDesign(DesignState& state, const std::string& startFile = fit::kDesignStartFile,
-                        const std::string& targetFile = fit::kDesignTargetFile);
+                        const std::string& targetFile = fit::kDesignTargetFile,
+                        TargetFaultLine faultLine = TargetFaultLine::fixed);
 
 /// Puts the design variables into the model's parameters and takes them into
 /// the selected variant without allocating. designVariables holds

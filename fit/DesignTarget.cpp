@@ -13,7 +13,9 @@
 #include "core/Console.h"
 #include "core/KeyedLine.h"
 #include "core/LineReader.h"
+#include "core/MeasurementLine.h"
 #include "core/Messages.h"
+#include "core/NumberText.h"
 #include "core/TextFile.h"
 #include "fit/DesignState.h"
 #include "fit/FitMessages.h"
@@ -22,6 +24,7 @@ namespace grip {
 
 namespace {
 
+static_assert(kPointNumbers == kMeasurementColumns, "the store keeps the numbers of a measurement line as read");
 
 /// One line of the target list.
 struct TargetEntry {
@@ -62,6 +65,19 @@ bool readTargetEntry(const LineReader& lines, int index, TargetEntry& entry) {
     return false;
   }
   std::string text(withoutLineEnd(line));
+  // The counts are whole numbers as written: "4x1" is not 4 points, "1.9"
+  // not direction 1, and a negative count no count at all.
+  long long whole = 0;
+  const std::string points = firstWordAfterEquals(line.substr(equals[1]));
+  if (!parseWholeNumber(points, whole) || whole < 0) {
+    say(msg::kPointsNotWhole, lines.fileName().c_str(), lines.lineNumber(), points.c_str(), text.c_str());
+    return false;
+  }
+  const std::string direction = firstWordAfterEquals(line.substr(equals[2]));
+  if (!parseWholeNumber(direction, whole)) {
+    say(msg::kDirectionNotWhole, lines.fileName().c_str(), lines.lineNumber(), direction.c_str(), text.c_str());
+    return false;
+  }
   if (entry.direction < 1) {
     say(msg::kTargetDirection, lines.fileName().c_str(), lines.lineNumber(), entry.direction, text.c_str());
     return false;
@@ -112,32 +128,23 @@ bool readTargetList(LineReader& lines, std::vector<TargetEntry>& entries, int& f
   return true;
 }
 
-/// Reads the numbers of one measurement line; how many there are (up to
-/// kMeasurementColumns + 1, which is enough to tell that there are too many),
-/// and whether anything but numbers and white space follows them.
-int readPointLine(const std::string& line, std::array<double, kMeasurementColumns + 1>& values, bool& trailingText) {
-  const char* text = line.c_str();
-  int count = 0;
-  while (count < static_cast<int>(values.size()) && readReal(text, values[static_cast<std::size_t>(count)])) ++count;
-  trailingText = !isBlank(text);
-  return count;
-}
-
 /// Appends the first `points` points of a measurement file to the store.
 /// Every point is one line of exactly seven numbers (blank lines are
-/// skipped), as gripsim reads the same files: a line of six or eight
-/// numbers would shift every later point. A non-finite number and a load of
-/// zero or below are refused with the file, the line and the value. The
-/// lines beyond the point count are counted, not read into the store.
-bool readMeasurementFile(const std::string& fileName, const std::string& path, int points, std::vector<double>& store,
-                         int& beyondCount) {
+/// skipped), by the core's rule that gripsim shares: a line of six or eight
+/// numbers would shift every later point, so any line that is no point is
+/// refused. A non-finite number and a load of zero or below are refused
+/// with the file, the line and the value. The lines beyond the point count
+/// are counted, not read into the store.
+bool readMeasurementFile(const TargetEntry& entry, const std::string& path, int points, std::vector<double>& store,
+                         int& beyondCount, const std::string& targetFile) {
+  const std::string& fileName = entry.fileName;
   TextFile file = openForReading(path);
   if (!file) {
     say(msg::kUnableToOpenInput, fileName.c_str());
     return false;
   }
   LineReader lines(file.get(), fileName);
-  std::array<double, kMeasurementColumns + 1> values{};
+  std::array<double, kPointNumbers> values{};
   int point = 0;
   beyondCount = 0;
   while (lines.next()) {
@@ -146,11 +153,11 @@ bool readMeasurementFile(const std::string& fileName, const std::string& path, i
       ++beyondCount;
       continue;
     }
-    bool trailingText = false;
-    const int count = readPointLine(lines.line(), values, trailingText);
-    if (count != static_cast<int>(kMeasurementColumns) || trailingText) {
+    const MeasurementLineKind kind = readMeasurementLine(lines.line(), values);
+    if (kind != MeasurementLineKind::point) {
       const std::string text(withoutLineEnd(lines.line()));
-      say(msg::kNotAPointLine, lines.lineNumber(), fileName.c_str(), text.c_str());
+      say(kind == MeasurementLineKind::decimalComma ? msg::kDecimalComma : msg::kNotAPointLine, lines.lineNumber(),
+          fileName.c_str(), text.c_str());
       return false;
     }
     for (std::size_t column = 0; column < kMeasurementColumns; ++column) {
@@ -168,6 +175,7 @@ bool readMeasurementFile(const std::string& fileName, const std::string& path, i
   }
   if (point < points) {
     say(msg::kMissingMeasurement, point, fileName.c_str());
+    say(msg::kPointsFound, fileName.c_str(), point, points, entry.line, targetFile.c_str());
     return false;
   }
   return true;
@@ -258,9 +266,11 @@ int readDesignTarget(DesignState& state, const std::string& targetFile) {
     state.targetLine.push_back(entries[f].line);
     // A relative name is taken from the folder of the target list.
     const std::filesystem::path path = folder / entries[f].fileName;
-    if (!readMeasurementFile(entries[f].fileName, path.string(), state.PointsPerFile[f], state.measurements,
-                             state.pointsBeyondCount[f]))
+    if (!readMeasurementFile(entries[f], path.string(), state.PointsPerFile[f], state.measurements,
+                             state.pointsBeyondCount[f], targetFile)) {
+      state.unreadFile = entries[f].fileName;
       return 0;
+    }
   }
   fillMeasuredColumns(state);
   return 1;

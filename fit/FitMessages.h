@@ -44,6 +44,13 @@ inline constexpr const char* kTargetDirectionAllocation =
 inline constexpr const char* kDoubleAllocation = " unable to open allocate %d double reading measurements\n";
 inline constexpr const char* kOptifileLine = " Optifile : Missing line or missing = at line %d in file %s\n";
 inline constexpr const char* kMissingMeasurement = " missing line at %d in file %s\n";
+inline constexpr const char* kPointsFound = " %s holds %d points where %d are promised (line %d of %s)\n";
+inline constexpr const char* kPointsNotWhole =
+    " %s line %d: points = %s should be a whole number of 0 or more: %s\n";
+inline constexpr const char* kDirectionNotWhole =
+    " %s line %d: direction = %s should be a whole number, 1 (Fx), 2 (Fy) or 3 (Fy and Mz): %s\n";
+inline constexpr const char* kMeasurementFileFailed =
+    " error in reading measurement file %s listed in %s \n";
 inline constexpr const char* kFileCountTooSmall = " %s line 2: number of files %d should be 1 or more\n";
 inline constexpr const char* kFewerFiles = " %s lists %d measurement files where line 2 declares %d\n";
 inline constexpr const char* kMoreFiles =

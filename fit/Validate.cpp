@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 
+#include "core/FormatText.h"
 #include "fit/FitMessages.h"
 #include "fit/Search.h"
 
@@ -15,15 +15,6 @@ namespace {
 /// through values that mean nothing between the whole numbers.
 constexpr std::array<std::size_t, 6> kWholeNumberParameters = {par::ni, par::nj, par::ny,
                                                                par::sliding, par::pressure, par::draw3d};
-
-template <typename... Values>
-std::string formatted(const char* format, Values... values) {
-  const int length = std::snprintf(nullptr, 0, format, values...);
-  std::string text(static_cast<std::size_t>(std::max(length, 0)) + 1, '\0');
-  std::snprintf(text.data(), text.size(), format, values...);
-  text.pop_back();
-  return text;
-}
 
 }  // namespace
 

@@ -15,7 +15,9 @@
 #include <string_view>
 
 #include "core/Console.h"
+#include "core/FormatText.h"
 #include "core/ResultSet.h"
+#include "core/TextFile.h"
 #include "fit/Report.h"
 #include "fitter/FitterMessages.h"
 
@@ -74,8 +76,8 @@ class ProgressPrinter {
   void operator()(const SearchProgress& progress) {
     if (!terminal_ && !progress.improved) return;
     if (terminal_) std::fputs("\r", stdout);
-    std::printf(fitter::kProgressLine, progress.evaluations, progress.bestTarget, progress.startsDone,
-                progress.startsTotal, progress.seconds);
+    printFormatted(stdout, fitter::kProgressLine, progress.evaluations, progress.bestTarget, progress.startsDone,
+                   progress.startsTotal, progress.seconds);
     std::fputs(terminal_ ? "\033[K" : "\n", stdout);  // on a terminal: clear what a longer line left
     std::fflush(stdout);
     pending_ = terminal_;
@@ -189,7 +191,8 @@ std::optional<FitProgramOptions> parseFitArguments(std::span<const char* const> 
 
 int runFit(const FitProgramOptions& options, const std::atomic<bool>& stop, bool terminal) {
   DesignState state;
-  if (initialiseDesign(state) != 0.0) return fitter::kExitRefused;
+  if (initialiseDesign(state, fit::kDesignStartFile, fit::kDesignTargetFile, TargetFaultLine::namingFile) != 0.0)
+    return fitter::kExitRefused;
 
   const std::vector<DesignIssue> issues = validateDesign(state);
   printIssues(issues);

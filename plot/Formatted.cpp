@@ -1,26 +1,6 @@
 #include "Formatted.h"
 
-#include <cstdarg>
-#include <cstdio>
-
 namespace grip::plot {
-
-std::string formatted(const char* format, ...) {
-  va_list arguments;
-  va_start(arguments, format);
-  va_list again;
-  va_copy(again, arguments);
-  const int length = std::vsnprintf(nullptr, 0, format, arguments);
-  va_end(arguments);
-  std::string text;
-  if (length > 0) {
-    text.resize(static_cast<std::size_t>(length) + 1);
-    std::vsnprintf(text.data(), text.size(), format, again);
-    text.resize(static_cast<std::size_t>(length));
-  }
-  va_end(again);
-  return text;
-}
 
 std::string gnuplotString(const std::string& text) {
   std::string quoted = "\"";

@@ -3,10 +3,13 @@
 #include <string>
 #include <vector>
 
+#include "core/FormatText.h"
+
 namespace grip::plot {
 
-/// The text that printf would print for format and the values.
-std::string formatted(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// formatted(), the text that printf would print for format and the values
+// (numbers in the C locale), is the core's grip::formatted.
+using grip::formatted;
 
 /// Text as a double-quoted gnuplot string: backslashes and quotes escaped,
 /// line ends (which a string cannot hold) shown as blanks.

@@ -59,6 +59,8 @@ inline constexpr const char* kPlotEmptyTrace =
     "gripplot: %s holds no numbers to draw: only the discrete model (model type 2) writes a trace\n";
 inline constexpr const char* kPlotLineTooLong = "gripplot: line %d of %s is longer than 255 characters\n";
 inline constexpr const char* kPlotNotANumber = "gripplot: line %d of %s: \"%s\" is not a number\n";
+inline constexpr const char* kPlotDecimalComma =
+    "gripplot: line %d of %s: \"%s\" has a decimal comma (write numbers with a point)\n";
 inline constexpr const char* kPlotNotFinite = "gripplot: line %d of %s: %s is not a finite number\n";
 inline constexpr const char* kPlotColumnCount =
     "gripplot: line %d of %s holds %d numbers; result files hold 7 or 11 per line\n";

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "core/LineReader.h"
+#include "core/NumberText.h"
 #include "core/TextFile.h"
 #include "plot/Formatted.h"
 #include "plot/PlotMessages.h"
@@ -32,12 +33,12 @@ std::vector<std::string> wordsOf(const std::string& line) {
   return words;
 }
 
-/// Reads a whole word as a real number, as "%lf" reads it.
-bool wordToReal(const std::string& word, double& value) {
-  char* end = nullptr;
-  errno = 0;
-  value = std::strtod(word.c_str(), &end);
-  return end == word.c_str() + word.size();
+/// Reads a whole word as a real number, as "%lf" reads it in the C locale.
+NumberRead wordToReal(const std::string& word, double& value) {
+  const char* text = word.c_str();
+  const char* end = text + word.size();
+  const NumberRead read = readNumber(text, end, value);
+  return read == NumberRead::ok && text != end ? NumberRead::noNumber : read;
 }
 
 /// A word as a message shows it: unprintable bytes as '?', at most 40 characters.
@@ -102,7 +103,11 @@ std::string readResultTable(const std::string& fileName, ResultTable& table) {
     const int count = static_cast<int>(words.size());
     for (int k = 0; k < count; ++k) {
       double value = 0.0;
-      if (!wordToReal(words[k], value)) {
+      const NumberRead read = wordToReal(words[k], value);
+      if (read == NumberRead::decimalComma) {
+        return formatted(msg::kPlotDecimalComma, lineNumber, fileName.c_str(), shown(words[k]).c_str());
+      }
+      if (read != NumberRead::ok) {
         return formatted(msg::kPlotNotANumber, lineNumber, fileName.c_str(), shown(words[k]).c_str());
       }
       if (!std::isfinite(value)) {

@@ -2,23 +2,14 @@
 
 #include "python/MessageCollector.h"
 
-#include <vector>
+#include "core/FormatText.h"
 
 namespace grip {
 
 std::string formatText(const char* format, ...) {
   va_list arguments;
   va_start(arguments, format);
-  va_list copy;
-  va_copy(copy, arguments);
-  const int length = std::vsnprintf(nullptr, 0, format, copy);
-  va_end(copy);
-  std::string text;
-  if (length > 0) {
-    std::vector<char> buffer(static_cast<std::size_t>(length) + 1);
-    std::vsnprintf(buffer.data(), buffer.size(), format, arguments);
-    text.assign(buffer.data(), static_cast<std::size_t>(length));
-  }
+  std::string text = formattedV(format, arguments);
   va_end(arguments);
   return text;
 }

@@ -26,7 +26,8 @@ class MessageCollector {
   ScopedMessageSink sink_;
 };
 
-/// printf-style formatting into a string of any length.
+/// printf-style formatting into a string of any length, numbers in the C
+/// locale (the core's formattedV).
 std::string formatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 /// A fault text followed by the library's messages behind it, each on a

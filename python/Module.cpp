@@ -7,15 +7,21 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <chrono>
-#include <filesystem>
 #include <cmath>
+#include <filesystem>
 #include <memory>
 #include <stdexcept>
 
+#include "core/KeyedLine.h"
+#include "core/LineReader.h"
+#include "core/MeasurementLine.h"
 #include "core/ParameterSet.h"
 #include "core/ResultSet.h"
+#include "core/TextFile.h"
 #include "fit/DesignState.h"
 #include "python/MessageCollector.h"
 #include "python/PythonDesign.h"
@@ -227,6 +233,40 @@ class DesignCallState {
   DesignState state_;
 };
 
+/// A measurement file read by the core's rule of a measurement line (the
+/// rule of gripsim and the fit): the points as an (n, 7) array, the number
+/// of the first line that is no point (0 when there is none), what that line
+/// is ("not_a_point", "decimal_comma", or "open" for a file that cannot be
+/// opened) and its bytes. grip.read_measurements raises from these.
+py::tuple readMeasurementPoints(const std::string& path) {
+  std::vector<double> values;
+  int faultLine = 0;
+  std::string fault;
+  std::string text;
+  {
+    py::gil_scoped_release release;
+    TextFile file = openForReading(path);
+    if (!file) fault = "open";
+    std::array<double, kPointNumbers> point{};
+    for (LineReader lines(file.get(), path); file && lines.next();) {
+      const MeasurementLineKind kind = readMeasurementLine(lines.line(), point);
+      if (kind == MeasurementLineKind::blank) continue;
+      if (kind == MeasurementLineKind::point) {
+        values.insert(values.end(), point.begin(), point.end());
+        continue;
+      }
+      faultLine = lines.lineNumber();
+      fault = kind == MeasurementLineKind::decimalComma ? "decimal_comma" : "not_a_point";
+      text = withoutLineEnd(lines.line());
+      break;
+    }
+  }
+  const auto rows = static_cast<py::ssize_t>(values.size() / kPointNumbers);
+  py::array_t<double> table({rows, static_cast<py::ssize_t>(kPointNumbers)});
+  std::copy(values.begin(), values.end(), table.mutable_data());
+  return py::make_tuple(table, faultLine, fault, py::bytes(text));
+}
+
 }  // namespace
 
 }  // namespace grip
@@ -260,6 +300,7 @@ PYBIND11_MODULE(_grip, m) {
       throw py::error_already_set();
     }
   });
+  m.def("read_measurement_points", &readMeasurementPoints, py::arg("path"));
 
   py::class_<PythonTyre>(m, "TyreCore")
       .def(py::init<>())

@@ -56,7 +56,7 @@ PythonDesign::PythonDesign(const StartSource& start, const TargetSource& target)
   DesignState& state = *state_;
   if (startFile != nullptr && targetFile != nullptr) {
     // Both files: exactly the plug-in's initialise.
-    const double failure = initialiseDesign(state, *startFile, *targetFile);
+    const double failure = initialiseDesign(state, *startFile, *targetFile, TargetFaultLine::namingFile);
     if (failure == kTargetFault)
       throw std::invalid_argument(withMessages(formatText(msg::kPyDesignTargetRejected, targetFile->c_str()), messages.text()));
     if (failure != 0.0)

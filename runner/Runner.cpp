@@ -1,5 +1,6 @@
 #include "Runner.h"
 
+#include <array>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -9,6 +10,7 @@
 
 #include "core/Console.h"
 #include "core/KeyedLine.h"
+#include "core/MeasurementLine.h"
 #include "core/Messages.h"
 #include "core/NumberText.h"
 #include "core/ResultSet.h"
@@ -24,12 +26,6 @@ namespace {
 namespace fs = std::filesystem;
 
 bool holds(const std::string& line, const char* key) { return line.find(key) != std::string::npos; }
-
-bool isBlank(const std::string& line) {
-  for (char c : line)
-    if (!std::isspace(static_cast<unsigned char>(c))) return false;
-  return true;
-}
 
 /// Opens a file that the run reads. Only a regular file is an input: a
 /// folder would open and read as an empty file, so it counts as a file that
@@ -53,15 +49,6 @@ bool sameFile(const std::string& a, const std::string& b) {
   std::error_code error;
   const bool same = fs::equivalent(a, b, error);
   return !error && same;
-}
-
-/// Reads the seven numbers of a measurement line; false when there are fewer.
-bool readMeasurement(const std::string& line, double (&values)[7]) {
-  const char* text = line.data();
-  const char* end = line.data() + line.size();
-  for (double& value : values)
-    if (!parseReal(text, end, value)) return false;
-  return true;
 }
 
 }  // namespace
@@ -330,18 +317,24 @@ bool Runner::fileSection() {
 
   LineReader lines(data.get(), dataName);
   PointColumns chunk(chunkPoints());
-  double m[7];
+  std::array<double, kPointNumbers> m{};
   writeError_ = 0;
   bool written = true;
   while (written && lines.next()) {
-    if (!readMeasurement(lines.line(), m)) {
-      // A blank line (often the last) is no fault; a partial one is.
-      if (!isBlank(lines.line())) {
-        std::string text(withoutLineEnd(lines.line()));
-        say(msg::kShortMeasurementLine, lines.lineNumber(), dataName.c_str(), text.c_str());
+    // The rule of a measurement line is the core's, shared with the fit.
+    const MeasurementLineKind kind = readMeasurementLine(lines.line(), m);
+    if (kind == MeasurementLineKind::blank) continue;  // often the last line
+    if (kind != MeasurementLineKind::point) {
+      const std::string text(withoutLineEnd(lines.line()));
+      if (kind == MeasurementLineKind::fewerNumbers || kind == MeasurementLineKind::decimalComma) {
+        say(kind == MeasurementLineKind::decimalComma ? msg::kDecimalComma : msg::kShortMeasurementLine,
+            lines.lineNumber(), dataName.c_str(), text.c_str());
         fault();
+        continue;
       }
-      continue;
+      // Stored run files rely on the first seven numbers of a longer line
+      // being its point; the rest is no longer dropped without a word.
+      say(msg::kLongMeasurementLine, lines.lineNumber(), dataName.c_str(), text.c_str());
     }
     const OperatingPoint in{m[0], m[1], m[2], m[5], speed};
     // The point's own values, once per line; the speed was reported with its section.

@@ -16,6 +16,8 @@ inline constexpr const char* kUnableToWriteOutput = " unable to write output fil
 inline constexpr const char* kUnableToOpenData = " unable to open data file %s\n";
 inline constexpr const char* kShortMeasurementLine =
     " line %d of %s holds fewer than seven numbers and is skipped: %s\n";
+inline constexpr const char* kLongMeasurementLine =
+    " line %d of %s holds more than the seven numbers of one point; the point takes the first seven: %s\n";
 
 // Faults found by gripsim itself, each naming the file, the line and the value.
 inline constexpr const char* kResultIsInput =

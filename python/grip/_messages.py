@@ -12,6 +12,8 @@ OUT_ARRAYS = ("out should be three writeable, C-contiguous float64 arrays of the
               "{detail}")
 NOT_NUMBERS = "{what} should hold numbers: {detail}"
 MEASUREMENT_SHAPE = "measurements should be an (n, 7) array of numbers, not shape {shape}"
+NOT_READ = "{path} could not be read"
+DECIMAL_COMMA = "line {line} of {path} has a number with a decimal comma (write it with a point): {text}"
 MEASUREMENT_LINE = "line {line} of {path} does not hold the seven numbers of one measured point: {text}"
 NO_MEASUREMENTS = "{path} holds no measured point"
 START_OR_TYRE = "give the design start as start=FILE or as tyre= with design={{name: (lower, upper)}}, not both"

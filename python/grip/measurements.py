@@ -4,7 +4,7 @@ import os
 
 import numpy as np
 
-from . import _messages
+from . import _grip, _messages
 
 #: The seven columns of a measurement file, in file order, with their units.
 COLUMNS = ("slip", "slip_angle", "camber", "Fx", "Fy", "Fz", "Mz")
@@ -23,25 +23,28 @@ def _open_path(path):
 
 
 def read_measurements(path, as_frame=False):
-    """Reads a measurement file as the fit does: every non-blank line holds
+    """Reads a measurement file as the fit and gripsim do (the rule of a
+    measurement line is the compiled core's): every non-blank line holds
     exactly seven numbers (slip [-], slip angle [deg], camber [deg], Fx [N],
-    Fy [N], Fz [N], Mz [N*mm]). Returns an (n, 7) float array, or with
-    as_frame=True a pandas DataFrame with the columns named by COLUMNS."""
+    Fy [N], Fz [N], Mz [N*mm]), written with a decimal point whatever the
+    process's locale. Returns an (n, 7) float array, or with as_frame=True a
+    pandas DataFrame with the columns named by COLUMNS.
+
+    Raises
+    ------
+    FileNotFoundError
+        when there is no such file.
+    ValueError
+        for the first line that is not one point (fewer or more numbers, a
+        word, a number with a decimal comma), naming the file and the line.
+    """
     path = _open_path(path)
-    rows = []
-    with open(path, encoding="latin-1") as lines:
-        for number, line in enumerate(lines, start=1):
-            if not line.strip():
-                continue
-            words = line.split()
-            try:
-                if len(words) != 7:
-                    raise ValueError
-                rows.append([float(word) for word in words])
-            except ValueError:
-                raise ValueError(_messages.MEASUREMENT_LINE.format(
-                    line=number, path=path, text=line.rstrip("\r\n"))) from None
-    table = np.array(rows, dtype=np.float64).reshape(-1, 7)
+    table, line, fault, text = _grip.read_measurement_points(path)
+    if fault == "open":
+        raise OSError(_messages.NOT_READ.format(path=path))
+    if fault:
+        message = _messages.DECIMAL_COMMA if fault == "decimal_comma" else _messages.MEASUREMENT_LINE
+        raise ValueError(message.format(line=line, path=path, text=text.decode("latin-1")))
     if as_frame:
         import pandas
         return pandas.DataFrame(table, columns=list(COLUMNS))

@@ -87,5 +87,28 @@ TEST(LineReader, BlocksOfAnySizeGiveTheLinesOfTheCharacterRule) {
   }
 }
 
+// A byte-order mark is passed over at the start of a file only; a partial
+// one is text of the first line.
+TEST(LineReader, ByteOrderMarkAtTheStartIsPassedOver) {
+  test::TempDir dir;
+  const struct {
+    std::string text;
+    std::vector<std::string> lines;
+  } cases[] = {
+      {"\xEF\xBB\xBF 1 2\nb\n", {"1: 1 2\n", "2:b\n", "end 2:b\n at end"}},
+      {"\xEF\xBB\xBF", {"end 0: at end"}},
+      {"\xEF\xBB 1\n", {"1:\xEF\xBB 1\n", "end 1:\xEF\xBB 1\n at end"}},
+      {"\xEF\n", {"1:\xEF\n", "end 1:\xEF\n at end"}},
+      {"a\n\xEF\xBB\xBF\n", {"1:a\n", "2:\xEF\xBB\xBF\n", "end 2:\xEF\xBB\xBF\n at end"}},
+  };
+  for (const auto& c : cases) {
+    dir.write("t.txt", c.text);
+    for (std::size_t blockSize : {std::size_t{1}, std::size_t{2}, LineReader::kDefaultBlockSize}) {
+      SCOPED_TRACE(c.text + ", block " + std::to_string(blockSize));
+      EXPECT_EQ(linesOf(dir.file("t.txt"), blockSize), c.lines);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace grip

@@ -218,6 +218,13 @@ TEST_F(DesignCallTest, RejectedDesignStartFailsInitialise) {
        " number of input data = 20 should be = 33\n error 3 while using model 0\n"},
       {"NotANumberValue", replaced(" cx0      = +6.0000000000e-02", " cx0      = nan"),
        " DesignStart.dat line 2: parameter cx0 = nan is not a finite number\n"},
+      {"ValueWithDecimalComma", replaced(" cx0      = +6.0000000000e-02", " cx0      = +6,0000000000e-02"),
+       " line 2 of DesignStart.dat has a number with a decimal comma (write it with a point):  cx0      = "
+       "+6,0000000000e-02 [N/mm^3]\n error 1 while using model 1\n"},
+      {"BoundWithDecimalComma", replaced("designbounds 0.01 2", "designbounds 0,01 2"),
+       " line 4 of DesignStart.dat has a number with a decimal comma (write it with a point): " +
+           good.substr(good.find(" cy0 "), good.find(" designbounds", good.find(" cy0 ")) - good.find(" cy0 ")) +
+           " designbounds 0,01 2\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -293,11 +300,25 @@ TEST_F(DesignCallTest, FaultyTargetListIsRefusedWithItsMessage) {
        " DesignTarget.dat line 5 lists a measurement file beyond the 1 that line 2 declares: " + entry(1, 2) + "\n"},
       {"DirectionZero", "1\n" + entry(1, 0) + "\n",
        " DesignTarget.dat line 3: target direction 0 should be 1 (Fx), 2 (Fy) or 3 (Fy and Mz): " + entry(1, 0) + "\n"},
-      {"NoPoints", "2\n" + entry(0, 1) + "\n" + entry(-3, 1) + "\n",
+      {"NoPoints", "2\n" + entry(0, 1) + "\n" + entry(0, 1) + "\n",
        " DesignTarget.dat declares no measured point: every point count is 0 or less\n"},
       {"TooManyPoints", "2\n" + entry(2000000000, 1) + "\n" + entry(2000000000, 1) + "\n",
        " DesignTarget.dat declares 4000000000 points in all, more than 306783378\n"},
-      {"ShortMeasurementFile", "1\n" + entry(52, 1) + "\n", " missing line at 51 in file braking.dat\n"},
+      {"ShortMeasurementFile", "1\n" + entry(52, 1) + "\n",
+       " missing line at 51 in file braking.dat\n braking.dat holds 51 points where 52 are promised (line 3 of "
+       "DesignTarget.dat)\n"},
+      {"PointsNegative", "1\n file = braking.dat points = -5 direction = 1 speed = 0\n",
+       " DesignTarget.dat line 3: points = -5 should be a whole number of 0 or more:  file = braking.dat points = -5 "
+       "direction = 1 speed = 0\n"},
+      {"PointsNotWhole", "1\n file = braking.dat points = 4x1 direction = 1 speed = 0\n",
+       " DesignTarget.dat line 3: points = 4x1 should be a whole number of 0 or more:  file = braking.dat points = 4x1 "
+       "direction = 1 speed = 0\n"},
+      {"DirectionNotWhole", "1\n file = braking.dat points = 4 direction = 1.9 speed = 0\n",
+       " DesignTarget.dat line 3: direction = 1.9 should be a whole number, 1 (Fx), 2 (Fy) or 3 (Fy and Mz):  file = "
+       "braking.dat points = 4 direction = 1.9 speed = 0\n"},
+      {"SpeedDecimalComma", "1\n file = braking.dat points = 4 direction = 1 speed = 16666,7\n",
+       " line 3 of DesignTarget.dat has a number with a decimal comma (write it with a point):  file = braking.dat "
+       "points = 4 direction = 1 speed = 16666,7\n"},
       {"SpeedNotFinite", "1\n file = braking.dat points = 1 direction = 1 speed = inf\n",
        " DesignTarget.dat line 3: speed inf is not a finite number:  file = braking.dat points = 1 direction = 1 speed = inf\n"},
   };

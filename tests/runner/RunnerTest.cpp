@@ -469,5 +469,53 @@ TEST_F(RunnerTest, NonFiniteInputIsReportedAndEvaluated) {
   EXPECT_EQ(numbers(dir.read("TractalFinput3.dat")).size(), 3u);
 }
 
+// "6,0" as a spreadsheet in a German locale writes it is refused with the
+// file and the line, in every file gripsim reads, never read as 6.
+TEST_F(RunnerTest, DecimalCommaIsReportedWithFileAndLine) {
+  std::string tyre = test::exampleTyre();
+  tyre.replace(tyre.find("+6.0000000000e-02"), 17, "+6,0000000000e-02");
+  dir.write("comma.dat", tyre);
+  dir.write("meas.dat", " 0,01 1.0 0.0 100.0 200.0 4000.0 300.0\n 0.01 1.0 0.0 100.0 200.0 4000.0 300.0\n");
+  const std::string p = point(0.0, 1.0, 0.0, 4000.0, 1000.0);
+  const std::string comma = " has a number with a decimal comma (write it with a point): ";
+  const struct {
+    const char* name;
+    std::string control, output;
+  } cases[] = {
+      {"ParameterFile", "[DataFileName]\ncomma.dat\n[Eof]\n",
+       " line 2 of comma.dat" + comma + " cx0      = +6,0000000000e-02 [N/mm^3]\n error 1 while using model 1\n"},
+      {"PointValue", "[DataFileName]\ntyre.dat\n[SingleInput]\n slip = 0,05\n alpha = 0\n camber = 0\n Fz = 4000\n V = 1\n",
+       " line 4 of run.ctl" + comma + " slip = 0,05\n"},
+      {"RangePointCount", "[DataFileName]\ntyre.dat\n" + range("2,5", "r.dat", p, p),
+       " line 4 of run.ctl" + comma + " points = 2,5\n"},
+      {"FileSpeed", "[DataFileName]\ntyre.dat\n[FileInput]\n file = meas.dat speed = 1000,5\n",
+       " line 4 of run.ctl" + comma + " file = meas.dat speed = 1000,5\n"},
+      {"MeasurementLine", "[DataFileName]\ntyre.dat\n[FileInput]\n file = meas.dat speed = 1000\n",
+       " line 1 of meas.dat" + comma + " 0,01 1.0 0.0 100.0 200.0 4000.0 300.0\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const test::Run r = run(c.control);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.output, c.output);
+  }
+  EXPECT_EQ(numbers(dir.read("TractalFinput1.dat")).size(), 1u) << "the line with the comma is no point";
+}
+
+// A UTF-8 byte-order mark at the start of a file costs neither its first
+// line nor the first number of a measurement file.
+TEST_F(RunnerTest, ByteOrderMarkCostsNoLine) {
+  const std::string mark = "\xEF\xBB\xBF";
+  dir.write("tyre.dat", mark + test::exampleTyre());
+  dir.write("meas.dat", mark + " 0.01 1.0 0.0 100.0 200.0 4000.0 300.0\n 0.02 1.0 0.0 100.0 200.0 4000.0 300.0\n");
+  const test::Run r = run(mark + "[DataFileName]\ntyre.dat\n[FileInput]\n file = meas.dat speed = 1000\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.output, "");
+  const auto lines = numbers(dir.read("TractalFinput1.dat"));
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0][0], 0.01);
+  EXPECT_EQ(lines[1][0], 0.02);
+}
+
 }  // namespace
 }  // namespace grip
