@@ -15,6 +15,7 @@
 #include "core/Console.h"
 #include "core/Numbers.h"
 #include "discrete/DiscreteMessages.h"
+#include "discrete/DiscreteParameters.h"
 
 namespace grip {
 
@@ -60,7 +61,8 @@ bool allocateScratch(SweepScratch& scratch, std::uint64_t rows, std::uint64_t co
 
 }  // namespace
 
-void DiscreteModel::copyParameters(const ParameterSet& p) {
+void DiscreteModel::copyParameters(const ParameterSet& given) {
+  const ParameterSet p = usedValues(description(), given);  // magnitudes and whole numbers as described
   cx0 = p[par::cx0];
   cx1 = p[par::cx1];
   cy0 = p[par::cy0];
@@ -93,12 +95,6 @@ void DiscreteModel::copyParameters(const ParameterSet& p) {
   ny = truncateToInt(p[par::ny]);
   sliding = truncateToInt(p[par::sliding]);
   pressure = truncateToInt(p[par::pressure]);
-}
-
-const char* DiscreteModel::parameterName(std::size_t parameter, const ParameterSet& parameters) const {
-  const ParameterInfo& info = kParameterTable[parameter];
-  const bool speedTableLaw = truncateToInt(parameters[par::sliding]) > 3;
-  return speedTableLaw && info.alternativeName != nullptr ? info.alternativeName : info.name;
 }
 
 int DiscreteModel::setUp(const ParameterSet& parameters) {
