@@ -12,6 +12,7 @@
 #include "core/ParameterSet.h"
 #include "core/TyreModel.h"
 #include "fit/FitMessages.h"
+#include "fit/TargetDirection.h"
 
 namespace grip {
 
@@ -26,11 +27,6 @@ enum class DesignCall { initialise, run, terminate, invalid };
 
 /// 0 initialises, -1 terminates, every other number runs; not a number is invalid.
 DesignCall designCallOf(double identifier);
-
-/// Moment errors count in the target value over this lever [mm]: an Mz error
-/// of 500 N*mm weighs as much as a force error of 1 N. Stored fits were
-/// made with it, so it stays.
-inline constexpr double kMomentLever = 500.0;
 
 /// Values per measured point in the store.
 inline constexpr std::size_t kMeasurementColumns = 7;
@@ -47,7 +43,7 @@ struct MeasuredColumns {
   std::vector<double> Fx;                ///< measured [N]
   std::vector<double> Fy;                ///< measured [N]
   std::vector<double> Mz;                ///< measured [N*mm]
-  std::vector<int> direction;            ///< target direction of the point's file
+  std::vector<int> direction;            ///< target direction number of the point's file (TargetDirection)
 };
 
 struct DesignState;
@@ -67,18 +63,17 @@ class TargetEvaluator {
   /// The same for the model's parameters as they are.
   double target();
 
-  /// Signed errors, one per point and compared channel (Fx for direction 1,
-  /// Fy for 2, Fy and Mz for 3), scaled so that their magnitudes add up to
-  /// the target value: model minus measured, over the measured load, times
-  /// 100 over the point count (and over 500 for Mz). Evaluates
-  /// designVariables; residuals holds residualCount() values.
+  /// Signed errors, one per point and channel its TargetDirection compares,
+  /// scaled so that their magnitudes add up to the target value: model
+  /// minus measured, over the measured load, times 100 over the point count
+  /// (and over the lever, 500, for Mz). Evaluates designVariables;
+  /// residuals holds residualCount() values.
   void residuals(std::span<const double> designVariables, std::span<double> residuals);
 
   /// The same for the forces of the last evaluation.
   void residuals(std::span<double> residuals) const;
 
-  /// Residuals of the design state: points of direction 1 and 2 give one,
-  /// direction 3 and above two.
+  /// Residuals of the design state: per point its direction's residualCount().
   std::size_t residualCount() const { return residualCount_; }
 
   /// The model's forces of point k from the last evaluation.
@@ -112,7 +107,7 @@ struct DesignState {
   std::vector<std::string> fileNames;       ///< measurement files of the target list
   std::vector<int> targetLine;              ///< per file: its line in the target list
   std::vector<int> PointsPerFile;           ///< points per measurement file (0 or more)
-  std::vector<int> TargetDirectionPerFile;  ///< 1 Fx, 2 Fy, 3 and above Fy and Mz
+  std::vector<int> TargetDirectionPerFile;  ///< the number as read: 1 Fx, 2 Fy, 3 and above Fy and Mz (TargetDirection)
   std::vector<double> SpeedPerFile;         ///< speed of all points of a file [mm/s]
   std::vector<int> pointsBeyondCount;       ///< per file: points the file holds beyond its count (not used)
   /// Seven numbers per point, file after file: slip [-], slip angle [deg],

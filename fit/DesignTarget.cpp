@@ -62,11 +62,11 @@ bool readTargetEntry(const LineReader& lines, int index, TargetEntry& entry) {
     return false;
   }
   std::string text(withoutLineEnd(line));
-  if (entry.direction < 1) {
+  if (!TargetDirection::of(entry.direction)) {
     say(msg::kTargetDirection, lines.fileName().c_str(), lines.lineNumber(), entry.direction, text.c_str());
     return false;
   }
-  if (entry.direction > 3) say(msg::kTargetDirectionAbove, lines.fileName().c_str(), lines.lineNumber(), entry.direction, text.c_str());
+  if (TargetDirection::countsAsAnother(entry.direction)) say(msg::kTargetDirectionAbove, lines.fileName().c_str(), lines.lineNumber(), entry.direction, text.c_str());
   if (!std::isfinite(entry.speed)) {
     say(msg::kSpeedNotFinite, lines.fileName().c_str(), lines.lineNumber(), entry.speed, text.c_str());
     return false;
