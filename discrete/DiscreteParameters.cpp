@@ -27,7 +27,9 @@ constexpr VariantDescription kDiscreteDescription = {
         {.name = "soff", .unit = "1/N", .read = true},
         {.name = "mue0", .unit = "-", .magnitude = true, .read = true, .bounds = {0.6, 1.6}},
         {.name = "muexy", .unit = "-", .read = true},
-        {.name = "Vmuexy", .unit = "-", .read = true},
+        // Weighs the longitudinal sliding speed inside a root of squares: its
+        // sign drops out.
+        {.name = "Vmuexy", .unit = "-", .magnitude = true, .read = true},
         {.name = "mue1xp", .alternativeName = "mue1", .unit = "-", .magnitude = true, .read = true,
          .bounds = {0.4, 1.5}},
         {.name = "cmuexp", .alternativeName = "mue2", .unit = "mm/s", .magnitude = true, .read = true,
