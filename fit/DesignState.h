@@ -141,6 +141,11 @@ double handleDesignCall(DesignState& state, std::span<const double> designVariab
 /// list's folder. Returns 1, or 0 after printing why not.
 int readDesignTarget(DesignState& state, const std::string& targetFile = fit::kDesignTargetFile);
 
+/// The direction of measurements that come as data (named name) rather
+/// than from a target list, by the list's rule: nullopt, nothing printed,
+/// below 1; above 3 it says msg::kDataTargetDirectionAbove and counts as 3.
+std::optional<TargetDirection> dataTargetDirection(const std::string& name, int number);
+
 /// Reads the design start file (DesignStart.dat) into the model (which must
 /// exist), marks the design variables and sets the selected variant up.
 /// Returns the parameter reader's result: 0 when the file cannot be used.

@@ -175,6 +175,12 @@ bool readMeasurementFile(const std::string& fileName, const std::string& path, i
 
 }  // namespace
 
+std::optional<TargetDirection> dataTargetDirection(const std::string& name, int number) {
+  const std::optional<TargetDirection> direction = TargetDirection::of(number);
+  if (direction && TargetDirection::countsAsAnother(number)) say(msg::kDataTargetDirectionAbove, name.c_str(), number);
+  return direction;
+}
+
 void fillMeasuredColumns(DesignState& state) {
   MeasuredColumns& c = state.columns;
   const auto n = static_cast<std::size_t>(state.totalPoints);

@@ -126,6 +126,26 @@ TEST(FitResiduals, SignAndValueOfEachComparedChannel) {
   }
 }
 
+// Measurements handed over as data take the target list's rule: below 1
+// refused silently, 1 to 3 as they are, above 3 as 3 with a warning.
+TEST(FitResiduals, DataDirectionTakesTheRuleOfATargetList) {
+  struct Case {
+    int number;
+    int direction;  ///< 0: refused
+    const char* output;
+  };
+  const Case cases[] = {{-1, 0, ""}, {0, 0, ""}, {1, 1, ""}, {2, 2, ""}, {3, 3, ""},
+                        {4, 3, " target braking: direction 4 counts as 3 (Fy and Mz)\n"},
+                        {2147483647, 3, " target braking: direction 2147483647 counts as 3 (Fy and Mz)\n"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.number);
+    testing::internal::CaptureStdout();
+    const std::optional<TargetDirection> direction = dataTargetDirection("braking", c.number);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), c.output);
+    EXPECT_EQ(direction ? direction->number() : 0, c.direction);
+  }
+}
+
 /// The value lines of DesignResults.dat, in file order (block headers start with "[").
 std::vector<std::string> parameterLines(const std::string& text) {
   std::vector<std::string> lines;
