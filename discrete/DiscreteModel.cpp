@@ -15,7 +15,6 @@
 #include "core/Console.h"
 #include "core/Numbers.h"
 #include "discrete/DiscreteMessages.h"
-#include "discrete/DiscreteParameters.h"
 
 namespace grip {
 
