@@ -66,7 +66,8 @@ void ContinuousScalarColumns(benchmark::State& state) {
   ExampleModel example;
   ExampleColumns columns(static_cast<std::size_t>(state.range(0)));
   for (auto _ : state) {
-    example.model.continuous->TyreVariant::evaluate(columns.in(), columns.out());
+    example.model.variant(grip::kContinuousModel)
+        ->TyreVariant::evaluate(columns.in(), columns.out());
     benchmark::DoNotOptimize(columns.Fx.data());
     benchmark::ClobberMemory();
   }

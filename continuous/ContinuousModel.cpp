@@ -2,35 +2,42 @@
 
 #include <cmath>
 
+#include "continuous/ContinuousParameters.h"
+
 namespace grip {
 
 int ContinuousModel::setUp(const ParameterSet& p) {
-  cx0 = p[par::cx0];
-  cx1 = p[par::cx1];
-  cy0 = p[par::cy0];
-  cy1 = p[par::cy1];
-  soff = p[par::soff];
-  sx0 = p[par::sx0];
-  sy0 = p[par::sy0];
-  mueFz = p[par::mueFz];
-  mue1xp = std::fabs(p[par::mue1xp]);
-  cmuexp = std::fabs(p[par::cmuexp]);
-  mue1xn = std::fabs(p[par::mue1xn]);
-  cmuexn = std::fabs(p[par::cmuexn]);
-  mue1yp = std::fabs(p[par::mue1yp]);
-  cmueyp = std::fabs(p[par::cmueyp]);
-  mue1yn = std::fabs(p[par::mue1yn]);
-  cmueyn = std::fabs(p[par::cmueyn]);
-  cR = p[par::cR];
-  R = p[par::R];
-  mue0 = std::fabs(p[par::mue0]);
-  pin = p[par::pin];
-  Fzbar = p[par::Fzbar];
-  vslide = p[par::vslide];
-  MzScaleP = p[par::MzScaleP];
-  MzScaleN = p[par::MzScaleN];
+  // Each value as the description says the model uses it (the friction
+  // values as magnitudes); the constant description folds away.
+  const auto used = [&p](std::size_t parameter) { return usedValue(kContinuousDescription, p, parameter); };
+  cx0 = used(par::cx0);
+  cx1 = used(par::cx1);
+  cy0 = used(par::cy0);
+  cy1 = used(par::cy1);
+  soff = used(par::soff);
+  sx0 = used(par::sx0);
+  sy0 = used(par::sy0);
+  mueFz = used(par::mueFz);
+  mue1xp = used(par::mue1xp);
+  cmuexp = used(par::cmuexp);
+  mue1xn = used(par::mue1xn);
+  cmuexn = used(par::cmuexn);
+  mue1yp = used(par::mue1yp);
+  cmueyp = used(par::cmueyp);
+  mue1yn = used(par::mue1yn);
+  cmueyn = used(par::cmueyn);
+  cR = used(par::cR);
+  R = used(par::R);
+  mue0 = used(par::mue0);
+  pin = used(par::pin);
+  Fzbar = used(par::Fzbar);
+  vslide = used(par::vslide);
+  MzScaleP = used(par::MzScaleP);
+  MzScaleN = used(par::MzScaleN);
   return 0;
 }
+
+const VariantDescription& ContinuousModel::description() const { return kContinuousDescription; }
 
 void ContinuousModel::evaluate(const OperatingPoint& input, TyreForces& forces) {
   Fz = input.verticalLoad;

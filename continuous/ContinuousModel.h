@@ -10,7 +10,8 @@ namespace grip {
 /// pressure distribution along its length, split into an adhesion zone at the
 /// leading part and a sliding zone behind it.
 ///
-/// setUp copies the parameters it needs (friction values as magnitudes);
+/// setUp copies the parameters it needs as its description says it uses
+/// them (friction values as magnitudes);
 /// evaluate leaves Fz, mue0Fz, h and b behind for the contact-area query.
 /// Camber and vslide have no effect on this model.
 class ContinuousModel final : public TyreVariant {
@@ -28,6 +29,8 @@ class ContinuousModel final : public TyreVariant {
   /// time from what the CPU supports (e.g. "AVX2").
   static const char* batchTarget();
   ContactPatch contactPatch() const override { return {h * b, h, b}; }
+  /// kContinuousDescription (ContinuousParameters.h).
+  const VariantDescription& description() const override;
 
   double cx0 = 0.0;     ///< base longitudinal stiffness [N/mm^3]
   double cx1 = 0.0;     ///< load coefficient of the longitudinal stiffness [1/mm^3]

@@ -92,14 +92,15 @@ int clampToInt(long long value) { return static_cast<int>(std::clamp<long long>(
 }  // namespace
 
 void writeParameterBlocks(std::FILE* file, const TyreModel& model, const ParameterLineEnd& lineEnd) {
+  const VariantDescription* description = model.description();
   std::size_t parameter = 0;
   for (const ParameterBlock& block : kParameterBlocks) {
     std::fputs(block.header, file);
     for (int k = 0; k < block.count; ++k, ++parameter) {
-      const ParameterInfo& info = kParameterTable[parameter];
       const double value = model.parameters[parameter];
-      printFormatted(file, kParameterLineFormat, model.parameterName(parameter), info.magnitude ? std::fabs(value) : value,
-                   info.unitField);
+      const bool magnitude = description != nullptr && description->parameters[parameter].magnitude;
+      printFormatted(file, kParameterLineFormat, model.parameterName(parameter), magnitude ? std::fabs(value) : value,
+                     kParameterTable[parameter].unitField);
       if (lineEnd) lineEnd(file, parameter);
       else std::fputs("\n", file);
     }

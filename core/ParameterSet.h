@@ -25,48 +25,58 @@ enum : std::size_t {
 };
 }  // namespace par
 
-/// How a parameter is written back to a parameter file.
+/// How a parameter is named and written in a parameter file, whatever the
+/// variant; what a variant makes of it (its names, unit, magnitude, counts)
+/// is in the variant's description (TyreVariant::description).
 struct ParameterInfo {
-  const char* name;             ///< name under which the value is written
-  const char* alternativeName;  ///< name under the speed-table friction law, or nullptr
-  const char* unitField;        ///< unit in brackets, right-aligned to eight characters
-  bool magnitude;               ///< the models use (and the writer writes) the magnitude
+  const char* name;             ///< common name, written when no variant is selected
+  /// Name under the discrete model's speed-table law, or nullptr. The
+  /// discrete description holds the same names; this copy stays only for
+  /// the Python module's look-up by name until that reads the descriptions.
+  const char* alternativeName;
+  /// Unit field written behind the value, right-aligned to eight characters.
+  /// It is the file layout, not always the value's unit (sy0 is in degrees,
+  /// the decay constants in mm/s, the load coefficients per N, MzScaleP and
+  /// MzScaleN are factors): stored result files and the reference outputs
+  /// carry these fields byte for byte, so the writer keeps them. The units
+  /// are in the descriptions.
+  const char* unitField;
 };
 
 inline constexpr std::array<ParameterInfo, kParameterCount> kParameterTable = {{
-    {"cx0", nullptr, "[N/mm^3]", false},
-    {"cx1", nullptr, "[1/mm^3]", false},
-    {"cy0", nullptr, "[N/mm^3]", false},
-    {"cy1", nullptr, "[1/mm^3]", false},
-    {"sx0", nullptr, "     [-]", false},
-    {"sy0", nullptr, "     [-]", false},
-    {"soff", nullptr, "     [-]", false},
-    {"mue0", nullptr, "     [-]", true},
-    {"muexy", nullptr, "     [-]", false},
-    {"Vmuexy", nullptr, "     [-]", false},
-    {"mue1xp", "mue1", "     [-]", true},
-    {"cmuexp", "mue2", "     [-]", true},
-    {"mue1xn", "mue3", "     [-]", true},
-    {"cmuexn", "mue4", "     [-]", true},
-    {"mue1yp", "mue5", "     [-]", true},
-    {"cmueyp", "mue6", "     [-]", true},
-    {"mue1yn", "frica0", "     [-]", true},
-    {"cmueyn", "frica1", "     [-]", true},
-    {"mueFz", nullptr, "     [-]", false},
-    {"vslide", nullptr, "  [mm/s]", false},
-    {"pin", nullptr, "[N/mm^2]", false},
-    {"Fzbar", nullptr, "     [N]", false},
-    {"MzScaleP", nullptr, "     [N]", false},
-    {"MzScaleN", nullptr, "     [N]", false},
-    {"cR", nullptr, "  [N/mm]", false},
-    {"R", nullptr, "    [mm]", false},
-    {"Ry", nullptr, "    [mm]", false},
-    {"ni", nullptr, "     [-]", false},
-    {"nj", nullptr, "     [-]", false},
-    {"ny", nullptr, "     [-]", false},
-    {"sliding", nullptr, "     [-]", false},
-    {"pressure", nullptr, "     [-]", false},
-    {"draw3d", nullptr, "     [-]", false},
+    {"cx0", nullptr, "[N/mm^3]"},
+    {"cx1", nullptr, "[1/mm^3]"},
+    {"cy0", nullptr, "[N/mm^3]"},
+    {"cy1", nullptr, "[1/mm^3]"},
+    {"sx0", nullptr, "     [-]"},
+    {"sy0", nullptr, "     [-]"},
+    {"soff", nullptr, "     [-]"},
+    {"mue0", nullptr, "     [-]"},
+    {"muexy", nullptr, "     [-]"},
+    {"Vmuexy", nullptr, "     [-]"},
+    {"mue1xp", "mue1", "     [-]"},
+    {"cmuexp", "mue2", "     [-]"},
+    {"mue1xn", "mue3", "     [-]"},
+    {"cmuexn", "mue4", "     [-]"},
+    {"mue1yp", "mue5", "     [-]"},
+    {"cmueyp", "mue6", "     [-]"},
+    {"mue1yn", "frica0", "     [-]"},
+    {"cmueyn", "frica1", "     [-]"},
+    {"mueFz", nullptr, "     [-]"},
+    {"vslide", nullptr, "  [mm/s]"},
+    {"pin", nullptr, "[N/mm^2]"},
+    {"Fzbar", nullptr, "     [N]"},
+    {"MzScaleP", nullptr, "     [N]"},
+    {"MzScaleN", nullptr, "     [N]"},
+    {"cR", nullptr, "  [N/mm]"},
+    {"R", nullptr, "    [mm]"},
+    {"Ry", nullptr, "    [mm]"},
+    {"ni", nullptr, "     [-]"},
+    {"nj", nullptr, "     [-]"},
+    {"ny", nullptr, "     [-]"},
+    {"sliding", nullptr, "     [-]"},
+    {"pressure", nullptr, "     [-]"},
+    {"draw3d", nullptr, "     [-]"},
 }};
 
 /// The five parameter blocks of a parameter file: key, value count, object.

@@ -8,15 +8,22 @@
 
 namespace grip {
 
-TyreModel::TyreModel(std::unique_ptr<TyreVariant> continuousModel, std::unique_ptr<TyreVariant> discreteModel)
-    : discrete(std::move(discreteModel)), continuous(std::move(continuousModel)) {}
+TyreModel::TyreModel(TyreVariants variants) : variants_(std::move(variants)) {}
 
-TyreVariant* TyreModel::selectedVariant() const {
-  switch (modelType) {
-    case kContinuousModel: return continuous.get();
-    case kDiscreteModel: return discrete.get();
-    default: return nullptr;
-  }
+TyreVariant* TyreModel::variant(int type) const {
+  if (type <= kNoModel || static_cast<std::size_t>(type) >= variants_.size()) return nullptr;
+  return variants_[static_cast<std::size_t>(type)].get();
+}
+
+TyreVariant* TyreModel::selectedVariant() const { return variant(modelType); }
+
+const VariantDescription* TyreModel::description() const {
+  const TyreVariant* selected = selectedVariant();
+  return selected == nullptr ? nullptr : &selected->description();
+}
+
+void TyreModel::setTrace(int flag, std::FILE* stream) {
+  if (TyreVariant* selected = selectedVariant()) selected->setTrace(flag, stream);
 }
 
 // A variant whose set-up did not complete is never evaluated: its storage may

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "OperatingPoint.h"
 #include "ParameterSet.h"
@@ -18,6 +19,11 @@ inline constexpr int kDiscreteModel = 2;
 /// Model type before any parameter file was read: neither variant.
 inline constexpr int kNoModel = 0;
 
+/// The variants of a tyre model indexed by model type: entry 1 serves model
+/// 1 (continuous), entry 2 model 2 (discrete); entry 0 (kNoModel) and any
+/// other empty entry serve no model.
+using TyreVariants = std::vector<std::unique_ptr<TyreVariant>>;
+
 /// Called for every value line of a parameter file whose value was stored,
 /// with the parameter's position, the line as read and its number (from 1).
 using ValueLineHook = std::function<void(std::size_t index, const std::string& line, int lineNumber)>;
@@ -30,7 +36,8 @@ using ParameterLineEnd = std::function<void(std::FILE* file, std::size_t paramet
 
 /// Writes the five parameter blocks and the model block of model, each value
 /// under the name its variant reads it by and as a magnitude where the
-/// models use one; every line ends with a line end, or as lineEnd ends it.
+/// selected variant's description says it uses one (no variant selected: as
+/// held); every line ends with a line end, or as lineEnd ends it.
 /// The caller writes what follows the model block.
 void writeParameterBlocks(std::FILE* file, const TyreModel& model, const ParameterLineEnd& lineEnd = nullptr);
 
@@ -39,10 +46,10 @@ void writeParameterBlocks(std::FILE* file, const TyreModel& model, const Paramet
 bool writeParameterFile(const std::string& fileName, const TyreModel& model);
 
 /// The tyre model: the parameter set, the operating point and forces, and
-/// one record of each model variant, of which the model type selects one.
+/// the records of the model variants, of which the model type selects one.
 class TyreModel {
  public:
-  TyreModel(std::unique_ptr<TyreVariant> continuousModel, std::unique_ptr<TyreVariant> discreteModel);
+  explicit TyreModel(TyreVariants variants);
 
   /// Reads the named parameter file and sets up the selected variant,
   /// calling onValueLine (when set) for every stored value line. Returns the
@@ -64,6 +71,12 @@ class TyreModel {
   /// True when the selected variant takes the parameter only at set-up, so
   /// that a refresh does not change it (the grid counts of the discrete model).
   bool fixedAtSetUp(std::size_t parameter) const;
+
+  /// The variant that serves modelType, or nullptr.
+  TyreVariant* variant(int modelType) const;
+
+  /// Description of the selected variant; nullptr when none is selected.
+  const VariantDescription* description() const;
 
   /// Evaluates the selected variant at input into forces.
   void evaluate();
@@ -88,8 +101,9 @@ class TyreModel {
   /// True when the selected variant was set up by the last parameter read.
   bool variantReady() const { return variantReady_; }
 
-  /// Trace flag and stream of the discrete model.
-  void setTrace(int flag, std::FILE* stream) { discrete->setTrace(flag, stream); }
+  /// Trace flag and stream of the selected variant (ignored by a variant
+  /// without a trace, and when none is selected).
+  void setTrace(int flag, std::FILE* stream);
 
   int parameterCount = 0;         ///< values the last read took from the file (33 when complete)
   ParameterSet parameters{};      ///< parameter values in file order
@@ -99,13 +113,11 @@ class TyreModel {
   int modelType = kNoModel;       ///< 1 continuous, 2 discrete
   double modelNumber = kNoModel;  ///< the number of the model block; modelType is it truncated
 
-  std::unique_ptr<TyreVariant> discrete;
-  std::unique_ptr<TyreVariant> continuous;
-
  private:
   TyreVariant* selectedVariant() const;
   bool reportIfNotReady() const;
 
+  TyreVariants variants_;
   bool variantReady_ = false;
   std::string lastReadFile_;
 };

@@ -7,6 +7,7 @@
 #include "OperatingPoint.h"
 #include "ParameterSet.h"
 #include "TyreForces.h"
+#include "VariantDescription.h"
 
 namespace grip {
 
@@ -18,7 +19,11 @@ struct ContactPatch {
 };
 
 /// One model variant as the model object sees it. The continuous and the
-/// discrete brush model implement it; the model object owns one of each.
+/// discrete brush model implement it; the model object owns the variants
+/// that its factory hands it.
+/// A variant describes its parameters and search defaults itself
+/// (description()); what the model object and the fit know of a variant's
+/// rules they read there.
 class TyreVariant {
  public:
   virtual ~TyreVariant() = default;
@@ -54,21 +59,25 @@ class TyreVariant {
   /// The contact patch as the last evaluation left it.
   virtual ContactPatch contactPatch() const = 0;
 
+  /// The variant's description of its parameters and search defaults: a
+  /// constant that outlives every variant.
+  virtual const VariantDescription& description() const = 0;
+
   /// Name under which parameter (an index below kParameterCount) is written
   /// back to a parameter file; a variant may name a parameter after the
-  /// meaning its own rules give it. The default is the table name.
+  /// meaning its own rules give it. The default is the description's name.
   virtual const char* parameterName(std::size_t parameter, const ParameterSet& /*parameters*/) const {
-    return kParameterTable[parameter].name;
+    return description().parameters[parameter].name;
   }
 
   /// True when parameter must keep the value it had at setUp: the variant
   /// sized something by it that refresh cannot change, so a fit must not
-  /// vary it. The default fixes nothing.
-  virtual bool fixedAtSetUp(std::size_t /*parameter*/) const { return false; }
+  /// vary it. As the description says.
+  bool fixedAtSetUp(std::size_t parameter) const { return description().parameters[parameter].fixedAtSetUp; }
 
   /// Trace flag (1 writes a per-point trace and sums the contact area) and
-  /// the stream the trace goes to, which stays the caller's. Only the
-  /// discrete model has a trace.
+  /// the stream the trace goes to, which stays the caller's. A variant
+  /// without a trace ignores it.
   virtual void setTrace(int /*flag*/, std::FILE* /*stream*/) {}
 };
 

@@ -15,6 +15,7 @@
 #include "core/Console.h"
 #include "core/Numbers.h"
 #include "discrete/DiscreteMessages.h"
+#include "discrete/DiscreteParameters.h"
 
 namespace grip {
 
@@ -73,7 +74,8 @@ bool allocateTrace(DiscreteTrace& trace, std::uint64_t points) noexcept {
 
 }  // namespace
 
-void DiscreteProperties::take(const ParameterSet& p) {
+void DiscreteProperties::take(const ParameterSet& given) {
+  const ParameterSet p = usedValues(discreteDescription(), given);  // magnitudes and whole numbers as described
   cx0 = p[par::cx0];
   cx1 = p[par::cx1];
   cy0 = p[par::cy0];
@@ -114,12 +116,6 @@ void DiscreteProperties::take(const ParameterSet& p) {
            std::fabs(cmuexn), std::fabs(mue1yp), std::fabs(cmueyp)};
   frica0 = mue1yn;
   frica1 = cmueyn;
-}
-
-const char* DiscreteModel::parameterName(std::size_t parameter, const ParameterSet& parameters) const {
-  const ParameterInfo& info = kParameterTable[parameter];
-  const bool speedTableLaw = truncateToInt(parameters[par::sliding]) > 3;
-  return speedTableLaw && info.alternativeName != nullptr ? info.alternativeName : info.name;
 }
 
 int DiscreteModel::setUp(const ParameterSet& parameters) {

@@ -52,8 +52,8 @@ class DiscreteModel final : public TyreVariant {
   /// friction pairs hold the speed table and the load-per-cell factor, and
   /// are written under those names (mue1..mue6, frica0, frica1).
   const char* parameterName(std::size_t parameter, const ParameterSet& parameters) const override;
-  /// The grid counts ni and nj: setUp allocates the grid for them.
-  bool fixedAtSetUp(std::size_t parameter) const override { return parameter == par::ni || parameter == par::nj; }
+  /// discreteDescription() (DiscreteParameters.cpp), with parameterName.
+  const VariantDescription& description() const override;
   void setTrace(int flag, std::FILE* stream) override {
     draw3d_ = flag;
     traceFile_ = stream;

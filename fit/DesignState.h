@@ -13,6 +13,7 @@
 #include "core/ResultSet.h"
 #include "core/TyreModel.h"
 #include "fit/FitMessages.h"
+#include "fit/TargetDirection.h"
 
 namespace grip {
 
@@ -27,11 +28,6 @@ enum class DesignCall { initialise, run, terminate, invalid };
 
 /// 0 initialises, -1 terminates, every other number runs; not a number is invalid.
 DesignCall designCallOf(double identifier);
-
-/// Moment errors count in the target value over this lever [mm]: an Mz error
-/// of 500 N*mm weighs as much as a force error of 1 N. Stored fits were
-/// made with it, so it stays.
-inline constexpr double kMomentLever = 500.0;
 
 /// Values per measured point in the store.
 inline constexpr std::size_t kMeasurementColumns = 7;
@@ -48,7 +44,7 @@ struct MeasuredColumns {
   std::vector<double> Fx;                ///< measured [N]
   std::vector<double> Fy;                ///< measured [N]
   std::vector<double> Mz;                ///< measured [N*mm]
-  std::vector<int> direction;            ///< target direction of the point's file
+  std::vector<int> direction;            ///< target direction number of the point's file (TargetDirection)
 };
 
 struct DesignState;
@@ -68,18 +64,17 @@ class TargetEvaluator {
   /// The same for the model's parameters as they are.
   double target();
 
-  /// Signed errors, one per point and compared channel (Fx for direction 1,
-  /// Fy for 2, Fy and Mz for 3), scaled so that their magnitudes add up to
-  /// the target value: model minus measured, over the measured load, times
-  /// 100 over the point count (and over 500 for Mz). Evaluates
-  /// designVariables; residuals holds residualCount() values.
+  /// Signed errors, one per point and channel its TargetDirection compares,
+  /// scaled so that their magnitudes add up to the target value: model
+  /// minus measured, over the measured load, times 100 over the point count
+  /// (and over the lever, 500, for Mz). Evaluates designVariables;
+  /// residuals holds residualCount() values.
   void residuals(std::span<const double> designVariables, std::span<double> residuals);
 
   /// The same for the forces of the last evaluation.
   void residuals(std::span<double> residuals) const;
 
-  /// Residuals of the design state: points of direction 1 and 2 give one,
-  /// direction 3 and above two.
+  /// Residuals of the design state: per point its direction's residualCount().
   std::size_t residualCount() const { return residualCount_; }
 
   /// The model's forces of point k from the last evaluation.
@@ -113,7 +108,7 @@ struct DesignState {
   std::vector<std::string> fileNames;       ///< measurement files of the target list
   std::vector<int> targetLine;              ///< per file: its line in the target list
   std::vector<int> PointsPerFile;           ///< points per measurement file (0 or more)
-  std::vector<int> TargetDirectionPerFile;  ///< 1 Fx, 2 Fy, 3 and above Fy and Mz
+  std::vector<int> TargetDirectionPerFile;  ///< the number as read: 1 Fx, 2 Fy, 3 and above Fy and Mz (TargetDirection)
   std::vector<double> SpeedPerFile;         ///< speed of all points of a file [mm/s]
   std::vector<int> pointsBeyondCount;       ///< per file: points the file holds beyond its count (not used)
   std::string unreadFile;                   ///< the measurement file that could not be read, "" for none
@@ -147,6 +142,11 @@ double handleDesignCall(DesignState& state, std::span<const double> designVariab
 /// lists into the store; a relative measurement file name is taken from the
 /// list's folder. Returns 1, or 0 after printing why not.
 int readDesignTarget(DesignState& state, const std::string& targetFile = fit::kDesignTargetFile);
+
+/// The direction of measurements that come as data (named name) rather
+/// than from a target list, by the list's rule: nullopt, nothing printed,
+/// below 1; above 3 it says msg::kDataTargetDirectionAbove and counts as 3.
+std::optional<TargetDirection> dataTargetDirection(const std::string& name, int number);
 
 /// Reads the design start file (DesignStart.dat) into the model (which must
 /// exist), marks the design variables and sets the selected variant up.

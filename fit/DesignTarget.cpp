@@ -78,11 +78,11 @@ bool readTargetEntry(const LineReader& lines, int index, TargetEntry& entry) {
     say(msg::kDirectionNotWhole, lines.fileName().c_str(), lines.lineNumber(), direction.c_str(), text.c_str());
     return false;
   }
-  if (entry.direction < 1) {
+  if (!TargetDirection::of(entry.direction)) {
     say(msg::kTargetDirection, lines.fileName().c_str(), lines.lineNumber(), entry.direction, text.c_str());
     return false;
   }
-  if (entry.direction > 3) say(msg::kTargetDirectionAbove, lines.fileName().c_str(), lines.lineNumber(), entry.direction, text.c_str());
+  if (TargetDirection::countsAsAnother(entry.direction)) say(msg::kTargetDirectionAbove, lines.fileName().c_str(), lines.lineNumber(), entry.direction, text.c_str());
   if (!std::isfinite(entry.speed)) {
     say(msg::kSpeedNotFinite, lines.fileName().c_str(), lines.lineNumber(), entry.speed, text.c_str());
     return false;
@@ -182,6 +182,12 @@ bool readMeasurementFile(const TargetEntry& entry, const std::string& path, int 
 }
 
 }  // namespace
+
+std::optional<TargetDirection> dataTargetDirection(const std::string& name, int number) {
+  const std::optional<TargetDirection> direction = TargetDirection::of(number);
+  if (direction && TargetDirection::countsAsAnother(number)) say(msg::kDataTargetDirectionAbove, name.c_str(), number);
+  return direction;
+}
 
 void fillMeasuredColumns(DesignState& state) {
   MeasuredColumns& c = state.columns;

@@ -59,6 +59,7 @@ inline constexpr const char* kTargetDirection =
     " %s line %d: target direction %d should be 1 (Fx), 2 (Fy) or 3 (Fy and Mz): %s\n";
 inline constexpr const char* kTargetDirectionAbove =
     " %s line %d: target direction %d counts as 3 (Fy and Mz): %s\n";
+inline constexpr const char* kDataTargetDirectionAbove = " target %s: direction %d counts as 3 (Fy and Mz)\n";
 inline constexpr const char* kSpeedNotFinite = " %s line %d: speed %g is not a finite number: %s\n";
 inline constexpr const char* kNotAPointLine =
     " line %d of %s does not hold the seven numbers of one measured point: %s\n";

@@ -19,13 +19,7 @@ namespace {
 /// ended on it: the search's steps stop at 1e-7 of the range.
 constexpr double kOnBound = 1e-6;
 
-constexpr std::array<const char*, 3> kChannels = {"Fx", "Fy", "Mz"};
-
-bool channelInTarget(int direction, std::size_t channel) {
-  if (direction == 1) return channel == 0;
-  if (direction == 2) return channel == 1;
-  return channel >= 1;
-}
+constexpr std::array<const char*, kForceChannelCount> kChannels = {"Fx", "Fy", "Mz"};
 
 /// The statistics of one channel over points [first, first + count).
 ChannelReport channelReport(const DesignState& state, const TargetEvaluator& model, std::size_t file,
@@ -36,8 +30,9 @@ ChannelReport channelReport(const DesignState& state, const TargetEvaluator& mod
   report.direction = state.TargetDirectionPerFile[file];
   report.channel = kChannels[channel];
   report.points = static_cast<int>(count);
-  report.inTarget = channelInTarget(report.direction, channel);
-  const double lever = channel == 2 ? kMomentLever : 1.0;
+  const auto forceChannel = static_cast<ForceChannel>(channel);
+  report.inTarget = TargetDirection(report.direction).compares(forceChannel);
+  const double lever = TargetDirection::lever(forceChannel);
   double sum = 0.0, sumSquares = 0.0, sumPercent = 0.0, sumSquaresPercent = 0.0, sumMagnitudePercent = 0.0;
   for (std::size_t k = first; k < first + count; ++k) {
     const double measured = channel == 0 ? m.Fx[k] : channel == 1 ? m.Fy[k] : m.Mz[k];

@@ -332,29 +332,29 @@ std::optional<SearchMethod> searchMethodOf(std::string_view name) {
 
 namespace {
 
-bool discreteModel(const DesignState& state) { return state.model && state.model->modelType == kDiscreteModel; }
+/// The search defaults of the state's selected variant; a state without one
+/// has nothing to search and takes the continuous model's.
+const SearchDefaults& searchDefaults(const DesignState& state) {
+  const VariantDescription* described = state.model ? state.model->description() : nullptr;
+  if (described == nullptr) described = variantDescription(kContinuousModel);
+  return described->search;
+}
 
 }  // namespace
 
+// Measured on the passenger-tyre example (README, "Fitting measured data"),
+// each variant's description says why it has its method and budgets.
 SearchMethod defaultSearchMethod(const DesignState& state) {
-  // Measured on the passenger-tyre example (README, "Fitting measured
-  // data"): the continuous target is smooth enough for finite differences;
-  // the discrete one steps as grid points enter and leave sliding, where a
-  // gradient method stalls and a derivative-free one goes on.
-  return discreteModel(state) ? SearchMethod::sbplx : SearchMethod::slsqp;
+  return searchMethodOf(searchDefaults(state).method).value_or(SearchMethod::slsqp);
 }
 
-// The budgets are set by measurement on the passenger-tyre example (19
-// design variables, 405 points): a continuous evaluation costs about 26 us,
-// a discrete one on the 20x20 grid about 1.8 ms. The continuous search gets
-// 300 evaluations per design variable and start, the discrete one 100 from
-// 4 starts, so that either ends within seconds on two cores.
 int defaultStarts(const DesignState& state) {
-  return discreteModel(state) ? 4 : std::clamp(state.designCount / 2, 4, 12);
+  const SearchDefaults& defaults = searchDefaults(state);
+  return std::clamp(state.designCount / defaults.designVariablesPerStart, defaults.fewestStarts, defaults.mostStarts);
 }
 
 long defaultMaxEvaluations(const DesignState& state) {
-  const long perVariable = discreteModel(state) ? 100 : 300;
+  const long perVariable = searchDefaults(state).evaluationsPerVariable;
   return perVariable * std::max(state.designCount, 1) * (defaultStarts(state) + 2);
 }
 

@@ -42,10 +42,13 @@ struct SearchOptions {
   std::function<void(std::span<const double> design, double target)> evaluationHook;
 };
 
-/// The choices for zero options, measured on the passenger-tyre example:
-/// sbplx, 4 starts and 100 evaluations per design variable and start (two
-/// starts' shares kept for restarts) for the discrete model; slsqp, 4 to 12
-/// starts (half the design count) and 300 evaluations for the continuous one.
+/// The choices for zero options, as the selected variant's description
+/// gives them (VariantDescription::search; the continuous model's when none
+/// is selected): its method, its starts by the design count, and its
+/// evaluations per design variable and start times the starts and two
+/// starts' shares kept for restarts. Today sbplx, 4 starts and 100 for the
+/// discrete model; slsqp, 4 to 12 starts (half the design count) and 300
+/// for the continuous one.
 SearchMethod defaultSearchMethod(const DesignState& state);
 int defaultStarts(const DesignState& state);
 long defaultMaxEvaluations(const DesignState& state);

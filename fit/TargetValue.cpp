@@ -8,17 +8,9 @@ namespace grip {
 
 namespace {
 
-/// Error of one point, normalised by its measured load: Fx for direction 1,
-/// Fy for 2, Fy and Mz (the moment error over 500 times the load) above.
-/// The weight 1/500 [1/mm] makes a moment error of 500 N*mm count as much as
-/// a force error of 1 N: stored fits were made with it, so it stays.
-double pointTerm(int direction, double Fx, double Fy, double Mz, const MeasuredColumns& m, std::size_t k) {
-  const double load = m.verticalLoad[k];
-  switch (direction) {
-    case 1: return std::fabs(Fx - m.Fx[k]) / load;
-    case 2: return std::fabs(Fy - m.Fy[k]) / load;
-    default: return std::fabs(Fy - m.Fy[k]) / load + std::fabs(Mz - m.Mz[k]) / (kMomentLever * load);
-  }
+/// Model minus measured of point k, per channel.
+ChannelValues errorsOf(double Fx, double Fy, double Mz, const MeasuredColumns& m, std::size_t k) {
+  return {Fx - m.Fx[k], Fy - m.Fy[k], Mz - m.Mz[k]};
 }
 
 }  // namespace
@@ -29,7 +21,7 @@ TargetEvaluator::TargetEvaluator(TyreModel& model, const DesignState& state)
       Fx_(static_cast<std::size_t>(state.totalPoints)),
       Fy_(static_cast<std::size_t>(state.totalPoints)),
       Mz_(static_cast<std::size_t>(state.totalPoints)) {
-  for (int direction : state.columns.direction) residualCount_ += direction >= 3 ? 2 : 1;
+  for (int direction : state.columns.direction) residualCount_ += TargetDirection(direction).residualCount();
 }
 
 void TargetEvaluator::evaluateAll() {
@@ -47,7 +39,8 @@ double TargetEvaluator::target() {
   evaluateAll();
   const MeasuredColumns& m = state_.columns;
   double sum = 0.0;
-  for (std::size_t k = 0; k < Fx_.size(); ++k) sum += pointTerm(m.direction[k], Fx_[k], Fy_[k], Mz_[k], m, k);
+  for (std::size_t k = 0; k < Fx_.size(); ++k)
+    sum += TargetDirection(m.direction[k]).term(errorsOf(Fx_[k], Fy_[k], Mz_[k], m, k), m.verticalLoad[k]);
   return sum * 100.0 / state_.totalPoints;
 }
 
@@ -63,13 +56,7 @@ void TargetEvaluator::residuals(std::span<double> residuals) const {
   std::size_t r = 0;
   for (std::size_t k = 0; k < Fx_.size() && r < residuals.size(); ++k) {
     const double perLoad = scale / m.verticalLoad[k];
-    switch (m.direction[k]) {
-      case 1: residuals[r++] = (Fx_[k] - m.Fx[k]) * perLoad; break;
-      case 2: residuals[r++] = (Fy_[k] - m.Fy[k]) * perLoad; break;
-      default:
-        residuals[r++] = (Fy_[k] - m.Fy[k]) * perLoad;
-        if (r < residuals.size()) residuals[r++] = (Mz_[k] - m.Mz[k]) * perLoad / kMomentLever;
-    }
+    r = TargetDirection(m.direction[k]).residuals(errorsOf(Fx_[k], Fy_[k], Mz_[k], m, k), perLoad, residuals, r);
   }
 }
 

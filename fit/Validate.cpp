@@ -1,7 +1,6 @@
 // The checks of a design state before any search.
 
 #include <algorithm>
-#include <array>
 
 #include "core/FormatText.h"
 #include "fit/FitMessages.h"
@@ -9,20 +8,15 @@
 
 namespace grip {
 
-namespace {
-
-/// Parameters that hold a count or a switch: a search would move them
-/// through values that mean nothing between the whole numbers.
-constexpr std::array<std::size_t, 6> kWholeNumberParameters = {par::ni, par::nj, par::ny,
-                                                               par::sliding, par::pressure, par::draw3d};
-
-}  // namespace
-
 std::vector<DesignIssue> validateDesign(const DesignState& state, const std::string& startFile,
                                         const std::string& targetFile) {
   std::vector<DesignIssue> issues;
   if (!state.model) return issues;
   const TyreModel& model = *state.model;
+  // A parameter that holds a count or a switch (as the selected variant
+  // describes it): a search would move it through values that mean nothing
+  // between the whole numbers.
+  const VariantDescription* described = model.description();
   const char* start = startFile.c_str();
   std::size_t design = 0;
   for (std::size_t p = 0; p < kParameterCount; ++p) {
@@ -31,7 +25,7 @@ std::vector<DesignIssue> validateDesign(const DesignState& state, const std::str
     const char* name = model.parameterName(p);
     const double lower = state.lowerBound[p], upper = state.upperBound[p];
     const double value = state.startValues[design++];
-    if (std::find(kWholeNumberParameters.begin(), kWholeNumberParameters.end(), p) != kWholeNumberParameters.end())
+    if (described != nullptr && described->parameters[p].wholeNumber)
       issues.push_back({true, formatted(msg::kWholeNumberDesign, start, line, name, value)});
     if (state.boundsRead[p] == 0) {
       issues.push_back({true, formatted(msg::kNoDesignBounds, start, line, name)});

@@ -7,6 +7,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +21,7 @@
 #include "core/TextFile.h"
 #include "fit/Report.h"
 #include "fitter/FitterMessages.h"
+#include "model/MakeTyreModel.h"
 
 namespace grip {
 
@@ -248,11 +250,25 @@ int runFit(const FitProgramOptions& options, const std::atomic<bool>& stop, bool
   return search.interrupted ? fitter::kExitInterrupted : fitter::kExitFitted;
 }
 
+std::string usageText() {
+  const SearchDefaults& continuous = variantDescription(kContinuousModel)->search;
+  const SearchDefaults& discrete = variantDescription(kDiscreteModel)->search;
+  const auto text = [&](char* buffer, std::size_t size) {
+    return std::snprintf(buffer, size, fitter::kUsageFormat, continuous.method, discrete.method,
+                         continuous.fewestStarts, continuous.mostStarts, discrete.fewestStarts,
+                         continuous.evaluationsPerVariable, discrete.evaluationsPerVariable);
+  };
+  std::string usage(static_cast<std::size_t>(std::max(text(nullptr, 0), 0)) + 1, '\0');
+  text(usage.data(), usage.size());
+  usage.pop_back();
+  return usage;
+}
+
 int fitProgramMain(std::span<const char* const> arguments, const std::atomic<bool>& stop, bool terminal) {
   const auto options = parseFitArguments(arguments);
   if (!options) return fitter::kExitUsage;
   if (options->help) {
-    std::fputs(fitter::kUsage, stdout);
+    std::fputs(usageText().c_str(), stdout);
     return fitter::kExitFitted;
   }
   if (options->version) {

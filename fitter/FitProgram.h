@@ -3,6 +3,7 @@
 #include <atomic>
 #include <optional>
 #include <span>
+#include <string>
 
 #include "fit/Search.h"
 
@@ -26,6 +27,10 @@ std::optional<FitProgramOptions> parseFitArguments(std::span<const char* const> 
 /// the report. stop ends the search early; terminal makes the progress one
 /// line rewritten in place. Returns the exit status (FitterMessages.h).
 int runFit(const FitProgramOptions& options, const std::atomic<bool>& stop, bool terminal);
+
+/// The help text of --help, with the search defaults as the continuous and
+/// the discrete model describe them.
+std::string usageText();
 
 /// The program: the options, then --help, --version or the fit.
 int fitProgramMain(std::span<const char* const> arguments, const std::atomic<bool>& stop, bool terminal);

@@ -19,7 +19,12 @@ inline constexpr const char* kReportJsonFile = "FitReport.json";
 /// blocks nothing once the fit has ended.
 inline constexpr const char* kLockFile = ".gripfit.lock";
 
-inline constexpr const char* kUsage =
+/// The help text; usageText() (FitProgram.h) fills in the search defaults
+/// from the variants' descriptions, in this order: the continuous and the
+/// discrete method, the continuous fewest and most starts, the discrete
+/// starts, the continuous and the discrete evaluations per design variable
+/// and start.
+inline constexpr const char* kUsageFormat =
     "usage: gripfit [OPTION]...\n"
     "\n"
     "Fits the design variables of DesignStart.dat to the measurements that\n"
@@ -29,14 +34,14 @@ inline constexpr const char* kUsage =
     "FitReport.json, as the gripfit plug-in does for the same design.\n"
     "\n"
     "  --method NAME    local method: bobyqa, sbplx, neldermead (derivative-free),\n"
-    "                   slsqp, lbfgs (finite-difference gradients); default slsqp\n"
-    "                   for the continuous model, sbplx for the discrete one\n"
+    "                   slsqp, lbfgs (finite-difference gradients); default %s\n"
+    "                   for the continuous model, %s for the discrete one\n"
     "  --starts N       starts spread within the bounds, the design start first\n"
-    "                   (default: continuous model 4 to 12 by the design\n"
-    "                   count, discrete model 4)\n"
+    "                   (default: continuous model %d to %d by the design\n"
+    "                   count, discrete model %d)\n"
     "  --max-evals N    evaluations of the target over all starts\n"
-    "                   (default: per design variable and start 300 for\n"
-    "                   the continuous model, 100 for the discrete one)\n"
+    "                   (default: per design variable and start %ld for\n"
+    "                   the continuous model, %ld for the discrete one)\n"
     "  --seed N         seed of the spread starts: the same seed, the same fit (1)\n"
     "  --threads N      starts searched side by side (default: the machine's cores)\n"
     "  --evaluate       no search: the target of the start values, results written\n"

@@ -9,4 +9,9 @@ namespace grip {
 /// knows which variants there are.
 TyreModel makeTyreModel();
 
+/// The description of the variant that serves modelType (1 continuous, 2
+/// discrete) without a model at hand; nullptr for any other type. The same
+/// object as that variant's description().
+const VariantDescription* variantDescription(int modelType);
+
 }  // namespace grip

@@ -112,7 +112,7 @@ void PythonTyre::trace(const OperatingPoint& point, std::vector<double>& values,
   model_.input = point;
   model_.evaluate();
   model_.setTrace(0, nullptr);
-  const auto* discrete = dynamic_cast<const DiscreteModel*>(model_.discrete.get());
+  const auto* discrete = dynamic_cast<const DiscreteModel*>(model_.variant(kDiscreteModel));
   if (discrete == nullptr) throw std::invalid_argument(formatText(msg::kPyTraceNeedsDiscrete, model_.modelType));
   const DiscreteTrace& t = discrete->trace();
   values.clear();

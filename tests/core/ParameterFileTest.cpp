@@ -17,6 +17,15 @@ class RecordingVariant final : public TyreVariant {
   int refresh(const ParameterSet&) override { return 0; }
   void evaluate(const OperatingPoint&, TyreForces& f) override { ++evaluations, f = {1.0, 2.0, 3.0}; }
   ContactPatch contactPatch() const override { return {6.0, 2.0, 3.0}; }
+  const VariantDescription& description() const override { return kDescribed; }
+
+  /// Every parameter under its common name, kParameterTable's; only ni fixed at set-up.
+  static constexpr VariantDescription kDescribed = [] {
+    VariantDescription d{"recording", {}, {"bobyqa", 1, 1, 1, 1}};
+    for (std::size_t k = 0; k < kParameterCount; ++k) d.parameters[k] = {.name = kParameterTable[k].name, .unit = "-"};
+    d.parameters[par::ni].fixedAtSetUp = true;
+    return d;
+  }();
 
   int setUpResult = 0;
   int setUps = 0;
@@ -30,7 +39,10 @@ struct ModelUnderTest {
     auto d = std::make_unique<RecordingVariant>();
     continuous = c.get();
     discrete = d.get();
-    model = std::make_unique<TyreModel>(std::move(c), std::move(d));
+    TyreVariants variants(3);
+    variants[kContinuousModel] = std::move(c);
+    variants[kDiscreteModel] = std::move(d);
+    model = std::make_unique<TyreModel>(std::move(variants));
   }
 
   /// Reads text as a parameter file; returns the reader's result, console in output.
@@ -196,15 +208,16 @@ TEST_F(ParameterFileTest, EvaluationNeedsASetUpVariant) {
   EXPECT_EQ(area, 0.0);
 }
 
-// A variant without rules of its own writes every parameter under its table
-// name, whatever the friction law, and leaves every parameter free for a fit.
-TEST(TyreVariantDefaults, TableNamesAndNothingFixed) {
+// A variant without naming rules of its own writes every parameter under its
+// description's name, whatever the friction law; what is fixed at set-up is
+// what the description says.
+TEST(TyreVariantDefaults, NamesAndFixedParametersFromTheDescription) {
   const RecordingVariant variant;
   ParameterSet p{};
   p[par::sliding] = 4.0;
   for (std::size_t parameter = 0; parameter < kParameterCount; ++parameter) {
     EXPECT_STREQ(variant.parameterName(parameter, p), kParameterTable[parameter].name) << parameter;
-    EXPECT_FALSE(variant.fixedAtSetUp(parameter)) << parameter;
+    EXPECT_EQ(variant.fixedAtSetUp(parameter), parameter == par::ni) << parameter;
   }
 }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -73,6 +74,75 @@ TEST(FitTarget, WeighsTheErrorOfEachDirectionByTheLoadAndTheMomentBy500) {
     // Differences of some 10 N taken from forces of some 1000 N: roundings
     // of 1e-13 N, 1e-11 % of the load.
     EXPECT_NEAR(call(state, x, 1), c.target, 1e-9);
+  }
+}
+
+// Each residual is model minus measured of one channel the direction
+// compares, over the load, times 100 over the point count (over 500 more
+// for Mz): one measured point at 3000 N, measured above or below the model
+// in one channel at a time; direction 4 counts as 3.
+TEST(FitResiduals, SignAndValueOfEachComparedChannel) {
+  test::WorkingDir dir;
+  dir.write(kDesignStartFile, designStart());
+  TyreModel model = makeTyreModel();
+  ASSERT_GT(model.readParameterFile(kDesignStartFile, nullptr), 0);
+  const TyreForces f = model.evaluate(OperatingPoint{0.02, 3.0, 0.0, 3000.0, 20000.0});
+  struct Case {
+    int direction;
+    double dFx, dFy, dMz;            ///< measured minus model [N, N, N*mm]
+    std::vector<double> residuals;  ///< [%]
+  };
+  const Case cases[] = {
+      {1, 30.0, 900.0, 9e5, {-1.0}},          {1, -60.0, 900.0, 9e5, {2.0}},
+      {2, 900.0, 30.0, 9e5, {-1.0}},          {2, 900.0, -60.0, 9e5, {2.0}},
+      {3, 900.0, 30.0, 0.0, {-1.0, 0.0}},     {3, 900.0, -60.0, 0.0, {2.0, 0.0}},
+      {3, 900.0, 0.0, 45000.0, {0.0, -3.0}},  {3, 900.0, 0.0, -15000.0, {0.0, 1.0}},
+      {4, 900.0, 15.0, -30000.0, {-0.5, 2.0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "direction " << c.direction << " " << c.dFx << " " << c.dFy << " " << c.dMz);
+    char line[256];
+    std::snprintf(line, sizeof line, "0.02 3.0 0.0 %.17g %.17g 3000 %.17g\n", f.Fx + c.dFx, f.Fy + c.dFy,
+                  f.Mz + c.dMz);
+    dir.write("m.dat", line);
+    dir.write(kDesignTargetFile, "one point\n files = 1\n file = m.dat points = 1 direction = " +
+                                     std::to_string(c.direction) + " speed = 20000\n[Eof]\n");
+    DesignState state;
+    testing::internal::CaptureStdout();
+    const double initialised = initialiseDesign(state);
+    testing::internal::GetCapturedStdout();
+    ASSERT_EQ(initialised, 0.0);
+    ASSERT_EQ(state.evaluator->residualCount(), c.residuals.size());
+    std::vector<double> residuals(c.residuals.size());
+    state.evaluator->residuals({state.startValues.data(), 3}, residuals);
+    double magnitudes = 0.0;
+    for (std::size_t r = 0; r < residuals.size(); ++r) {
+      // Differences of some 10 N taken from forces of some 1000 N: roundings
+      // of 1e-13 N, 1e-11 % of the load.
+      EXPECT_NEAR(residuals[r], c.residuals[r], 1e-9) << "residual " << r;
+      magnitudes += std::fabs(residuals[r]);
+    }
+    EXPECT_NEAR(evaluateTarget(state), magnitudes, 1e-12);  // the same sums
+  }
+}
+
+// Measurements handed over as data take the target list's rule: below 1
+// refused silently, 1 to 3 as they are, above 3 as 3 with a warning.
+TEST(FitResiduals, DataDirectionTakesTheRuleOfATargetList) {
+  struct Case {
+    int number;
+    int direction;  ///< 0: refused
+    const char* output;
+  };
+  const Case cases[] = {{-1, 0, ""}, {0, 0, ""}, {1, 1, ""}, {2, 2, ""}, {3, 3, ""},
+                        {4, 3, " target braking: direction 4 counts as 3 (Fy and Mz)\n"},
+                        {2147483647, 3, " target braking: direction 2147483647 counts as 3 (Fy and Mz)\n"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.number);
+    testing::internal::CaptureStdout();
+    const std::optional<TargetDirection> direction = dataTargetDirection("braking", c.number);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), c.output);
+    EXPECT_EQ(direction ? direction->number() : 0, c.direction);
   }
 }
 

@@ -11,6 +11,7 @@
 #include "FitFolder.h"
 #include "core/Console.h"
 #include "fit/Search.h"
+#include "model/MakeTyreModel.h"
 
 namespace grip {
 namespace {
@@ -42,6 +43,40 @@ TEST(SearchMethodNames, ReadBackAsTheirMethod) {
     EXPECT_EQ(searchMethodOf(searchMethodName(method)), method);
   EXPECT_EQ(searchMethodOf("newton"), std::nullopt);
   EXPECT_EQ(searchMethodOf("LBFGS"), std::nullopt);
+}
+
+// The defaults follow the selected model's description: the discrete model
+// sbplx from 4 starts with 100 evaluations per design variable and start,
+// the continuous one (and a state without a model) slsqp from half the
+// design count of starts, 4 to 12, with 300; two starts' shares more for
+// the restarts.
+TEST(SearchDefaults, FollowTheSelectedModel) {
+  struct Case {
+    int modelType;  ///< kNoModel: no model at all
+    int designCount;
+    SearchMethod method;
+    int starts;
+    long evaluations;
+  };
+  const Case cases[] = {{kContinuousModel, 0, SearchMethod::slsqp, 4, 300 * 1 * 6},
+                        {kContinuousModel, 9, SearchMethod::slsqp, 4, 300 * 9 * 6},
+                        {kContinuousModel, 19, SearchMethod::slsqp, 9, 62'700},
+                        {kContinuousModel, 33, SearchMethod::slsqp, 12, 300 * 33 * 14},
+                        {kDiscreteModel, 2, SearchMethod::sbplx, 4, 100 * 2 * 6},
+                        {kDiscreteModel, 19, SearchMethod::sbplx, 4, 11'400},
+                        {kNoModel, 19, SearchMethod::slsqp, 9, 62'700}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "model " << c.modelType << ", " << c.designCount << " design variables");
+    DesignState state;
+    if (c.modelType != kNoModel) {
+      state.model.emplace(makeTyreModel());
+      state.model->modelType = c.modelType;
+    }
+    state.designCount = c.designCount;
+    EXPECT_EQ(defaultSearchMethod(state), c.method);
+    EXPECT_EQ(defaultStarts(state), c.starts);
+    EXPECT_EQ(defaultMaxEvaluations(state), c.evaluations);
+  }
 }
 
 class EveryMethod : public ::testing::TestWithParam<SearchMethod> {};
