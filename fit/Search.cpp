@@ -530,10 +530,16 @@ SearchResult searchDesign(const DesignState& state, const SearchOptions& options
   try {
     std::vector<std::unique_ptr<Worker>> workers;
     {
-      ScopedMessageSink collect(
-          [&result](std::string_view text) { noteMessage(result.messages, result.messagesNotKept, text); });
-      for (std::size_t t = 0; t < threads; ++t)
+      // Every worker sets up the same model: the messages of the first are
+      // kept once, whatever the number of threads.
+      bool first = true;
+      ScopedMessageSink collect([&result, &first](std::string_view text) {
+        if (first) noteMessage(result.messages, result.messagesNotKept, text);
+      });
+      for (std::size_t t = 0; t < threads; ++t) {
         workers.push_back(std::make_unique<Worker>(state, box, options, shared));
+        first = false;
+      }
     }
     // What a local search leaves in the result: its record and its messages.
     auto keep = [&result](const StartTask& task, bool restart) {
