@@ -78,6 +78,25 @@ inline constexpr const char* kWholeNumberDesign =
     "%s line %d: %s = %g is a whole number (a count or a switch) and cannot be a design variable";
 inline constexpr const char* kPointsBeyondCount =
     "%s line %d: %s holds more points than its points = %d: the %d beyond are not used";
+inline constexpr const char* kBoundNotFinite = "%s line %d: design variable %s: %s bound %g is not a finite number";
+inline constexpr const char* kBoundNotWritable =
+    "%s line %d: design variable %s: %s bound %s is beyond %s, the largest the parameter file writes and reads back";
+inline constexpr const char* kBoundRangeOverflows =
+    "%s line %d: design variable %s: the range of its bounds %g to %g is beyond the largest number";
+inline constexpr const char* kValueNotWritable =
+    "%s line %d: %s = %s is beyond %s, the largest the parameter file writes and reads back";
+
+// The search options, as every host prints them.
+inline constexpr const char* kBadStarts = "starts = %d should be 0 (chosen by the problem) to %d";
+inline constexpr const char* kBadMaxEvaluations = "max_evals = %ld should be 0 (chosen by the problem) or more";
+inline constexpr const char* kBadThreads = "threads = %d should be 0 (the machine's cores) to %d";
+inline constexpr const char* kBadRestartGain = "restart gain %g should be a finite number of 0 or more [%%-points]";
+inline constexpr const char* kBadDifferenceStep =
+    "difference step %g should be above 0 and below 1 [share of the bound range]";
+inline constexpr const char* kBudgetTooSmall =
+    "max_evals = %ld is too small for %s with %d design variables and %d starts: each start's share needs %ld "
+    "evaluations for the first step, so max_evals should be %ld or more";
+inline constexpr const char* kNotInitialised = "the design state is not initialised or has no design variable";
 
 // Result files.
 inline constexpr const char* kCantOpenListing = " Can't open result file number %d\n";
@@ -116,6 +135,11 @@ inline constexpr const char* kReportTarget =
 inline constexpr const char* kReportNoSearch = "search  none: the design as given\n";
 inline constexpr const char* kReportSearch = "search  %s, %d starts, %ld evaluations, %.2f s%s\n";
 inline constexpr const char* kReportInterrupted = ", interrupted: the best design found so far";
+inline constexpr const char* kReportLocalHeader = "\n  no. kind     method      evaluations  target[%]  stopped by\n";
+inline constexpr const char* kReportLocalLine = "%5d %-7s  %-10s %12ld %11.6f  %s\n";
+inline constexpr const char* kReportLocalNoTarget = "%5d %-7s  %-10s %12ld %11s  %s\n";
+inline constexpr const char* kReportMessage = "message (%ld times): %s";
+inline constexpr const char* kReportMessagesNotKept = "messages of %ld further texts, not kept\n";
 inline constexpr const char* kReportChannelHeader =
     "\n%-*s dir channel points  mean[%%Fz]   rms[%%Fz]      mean       rms  meas.peak model.peak unit  share[%%pt]\n";
 inline constexpr const char* kReportChannelLine = "%-*s %3d %-2s %-4s %6d %10.3f %10.3f %9.1f %9.1f %10.1f %10.1f ";

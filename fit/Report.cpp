@@ -3,9 +3,12 @@
 
 #include "fit/Report.h"
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdarg>
 #include <string>
 #include <string_view>
 
@@ -62,21 +65,28 @@ const char* boundName(int flag) { return flag < 0 ? "lower" : flag > 0 ? "upper"
 
 const char* unitOf(const ChannelReport& channel) { return std::string_view(channel.channel) == "Mz" ? "N*mm" : "N"; }
 
-/// A JSON string: quotes, backslashes and control characters escaped.
-void writeJsonString(std::FILE* file, const std::string& text) {
-  std::fputc('"', file);
-  for (const char c : text) {
-    if (c == '"' || c == '\\') std::fprintf(file, "\\%c", c);
-    else if (static_cast<unsigned char>(c) < 0x20) std::fprintf(file, "\\u%04x", static_cast<unsigned>(c));
-    else std::fputc(c, file);
+/// Appends one printf-style text to text.
+void append(std::string& text, const char* format, ...) __attribute__((format(printf, 2, 3)));
+void append(std::string& text, const char* format, ...) {
+  va_list arguments;
+  va_start(arguments, format);
+  va_list again;
+  va_copy(again, arguments);
+  const int length = std::vsnprintf(nullptr, 0, format, arguments);
+  va_end(arguments);
+  if (length > 0) {
+    const std::size_t at = text.size();
+    text.resize(at + static_cast<std::size_t>(length) + 1);
+    std::vsnprintf(text.data() + at, static_cast<std::size_t>(length) + 1, format, again);
+    text.resize(at + static_cast<std::size_t>(length));
   }
-  std::fputc('"', file);
+  va_end(again);
 }
 
-/// A JSON number; null for a value that is not finite.
-void writeJsonNumber(std::FILE* file, double value) {
-  if (std::isfinite(value)) std::fprintf(file, "%.10g", value);
-  else std::fputs("null", file);
+/// A JSON number; null for a value that is not finite (JSON has no
+/// infinity and no NaN).
+nlohmann::ordered_json jsonNumber(double value) {
+  return std::isfinite(value) ? nlohmann::ordered_json(value) : nlohmann::ordered_json(nullptr);
 }
 
 /// A CSV field: quoted when it holds a comma, a quote or a line end.
@@ -123,42 +133,62 @@ FitReport makeReport(DesignState& state, const SearchResult& search) {
   return report;
 }
 
-void writeReportText(std::FILE* file, const FitReport& report) {
+std::string reportText(const FitReport& report) {
+  std::string text;
   const SearchResult& search = report.search;
-  std::fprintf(file, fit::kReportTarget,
-               report.target, report.points, kMomentLever);
+  append(text, fit::kReportTarget, report.target, report.points, kMomentLever);
   if (search.startsDone == 0) {
-    std::fputs(fit::kReportNoSearch, file);
+    text += fit::kReportNoSearch;
   } else {
-    std::fprintf(file, fit::kReportSearch, searchMethodName(search.method),
-                 search.startsDone, search.evaluations, search.seconds,
-                 search.interrupted ? fit::kReportInterrupted : "");
+    append(text, fit::kReportSearch, searchMethodName(search.method), search.startsDone, search.evaluations,
+           search.seconds, search.interrupted ? fit::kReportInterrupted : "");
   }
   std::size_t nameWidth = 4;
   for (const ChannelReport& channel : report.channels) nameWidth = std::max(nameWidth, channel.file.size());
   const int width = static_cast<int>(nameWidth);
-  std::fprintf(file, fit::kReportChannelHeader,
-               width, "file");
+  append(text, fit::kReportChannelHeader, width, "file");
   for (const ChannelReport& c : report.channels) {
-    std::fprintf(file, fit::kReportChannelLine, width, c.file.c_str(),
-                 c.direction, c.channel, c.inTarget ? "*" : "", c.points, c.meanErrorPercent, c.rmsErrorPercent,
-                 c.meanError, c.rmsError, c.measuredPeak, c.modelPeak);
-    if (c.inTarget) std::fprintf(file, "%-4s %10.4f\n", unitOf(c), c.targetShare);
-    else std::fprintf(file, "%s\n", unitOf(c));
+    append(text, fit::kReportChannelLine, width, c.file.c_str(), c.direction, c.channel, c.inTarget ? "*" : "",
+           c.points, c.meanErrorPercent, c.rmsErrorPercent, c.meanError, c.rmsError, c.measuredPeak, c.modelPeak);
+    if (c.inTarget) append(text, "%-4s %10.4f\n", unitOf(c), c.targetShare);
+    else append(text, "%s\n", unitOf(c));
   }
-  std::fputs(fit::kReportChannelNote, file);
+  text += fit::kReportChannelNote;
 
   std::size_t designWidth = 8;
   for (const DesignReport& d : report.design) designWidth = std::max(designWidth, d.name.size());
   const int dWidth = static_cast<int>(designWidth);
-  std::fprintf(file, fit::kReportDesignHeader, dWidth, "variable", "start", "value", "lower", "upper");
+  append(text, fit::kReportDesignHeader, dWidth, "variable", "start", "value", "lower", "upper");
   std::string onBound;
   for (const DesignReport& d : report.design) {
-    std::fprintf(file, fit::kReportDesignLine, dWidth, d.name.c_str(), d.start, d.value, d.lower,
-                 d.upper, d.boundFlag != 0 ? "  " : "", boundName(d.boundFlag));
+    append(text, fit::kReportDesignLine, dWidth, d.name.c_str(), d.start, d.value, d.lower, d.upper,
+           d.boundFlag != 0 ? "  " : "", boundName(d.boundFlag));
     if (d.boundFlag != 0) onBound += (onBound.empty() ? "" : ", ") + d.name + " (" + boundName(d.boundFlag) + ")";
   }
-  std::fprintf(file, fit::kReportOnBound, onBound.empty() ? "none" : onBound.c_str());
+  append(text, fit::kReportOnBound, onBound.empty() ? "none" : onBound.c_str());
+
+  if (!search.localSearches.empty()) text += fit::kReportLocalHeader;
+  for (const LocalSearch& local : search.localSearches) {
+    const char* kind = local.restart ? "restart" : "start";
+    if (std::isfinite(local.target))
+      append(text, fit::kReportLocalLine, local.index, kind, searchMethodName(local.method), local.evaluations,
+             local.target, stopReasonName(local.reason));
+    else
+      append(text, fit::kReportLocalNoTarget, local.index, kind, searchMethodName(local.method), local.evaluations,
+             "-", stopReasonName(local.reason));
+  }
+  if (!search.messages.empty() || search.messagesNotKept > 0) text += "\n";
+  for (const SearchMessage& message : search.messages) {
+    append(text, fit::kReportMessage, message.count, message.text.c_str());
+    if (!message.text.ends_with('\n')) text += '\n';
+  }
+  if (search.messagesNotKept > 0) append(text, fit::kReportMessagesNotKept, search.messagesNotKept);
+  return text;
+}
+
+void writeReportText(std::FILE* file, const FitReport& report) {
+  const std::string text = reportText(report);
+  std::fwrite(text.data(), 1, text.size(), file);
 }
 
 void writeReportCsv(std::FILE* file, const FitReport& report) {
@@ -174,50 +204,65 @@ void writeReportCsv(std::FILE* file, const FitReport& report) {
                  boundName(d.boundFlag));
 }
 
-void writeReportJson(std::FILE* file, const FitReport& report) {
+std::string reportJson(const FitReport& report) {
+  using Json = nlohmann::ordered_json;
   const SearchResult& search = report.search;
-  std::fputs("{\n  \"target\": ", file);
-  writeJsonNumber(file, report.target);
-  std::fprintf(file, ",\n  \"points\": %d,\n  \"moment_lever_mm\": %g,\n", report.points, kMomentLever);
-  std::fprintf(file, "  \"search\": {\"method\": \"%s\", \"starts\": %d, \"evaluations\": %ld, \"seconds\": ",
-               search.startsDone == 0 ? "none" : searchMethodName(search.method), search.startsDone, search.evaluations);
-  writeJsonNumber(file, search.seconds);
-  std::fprintf(file, ", \"interrupted\": %s},\n  \"channels\": [", search.interrupted ? "true" : "false");
-  const char* separator = "\n";
-  for (const ChannelReport& c : report.channels) {
-    std::fprintf(file, "%s    {\"file\": ", separator);
-    writeJsonString(file, c.file);
-    std::fprintf(file, ", \"direction\": %d, \"channel\": \"%s\", \"in_target\": %s, \"points\": %d, \"unit\": \"%s\"",
-                 c.direction, c.channel, c.inTarget ? "true" : "false", c.points, unitOf(c));
-    const std::array<std::pair<const char*, double>, 7> values = {{{"mean_error", c.meanError},
-                                                                   {"rms_error", c.rmsError},
-                                                                   {"mean_error_percent", c.meanErrorPercent},
-                                                                   {"rms_error_percent", c.rmsErrorPercent},
-                                                                   {"measured_peak", c.measuredPeak},
-                                                                   {"model_peak", c.modelPeak},
-                                                                   {"target_share", c.targetShare}}};
-    for (const auto& [key, value] : values) {
-      std::fprintf(file, ", \"%s\": ", key);
-      writeJsonNumber(file, value);
-    }
-    std::fputs("}", file);
-    separator = ",\n";
-  }
-  std::fputs("\n  ],\n  \"design\": [", file);
-  separator = "\n";
-  for (const DesignReport& d : report.design) {
-    std::fprintf(file, "%s    {\"name\": ", separator);
-    writeJsonString(file, d.name);
-    const std::array<std::pair<const char*, double>, 4> values = {
-        {{"start", d.start}, {"value", d.value}, {"lower", d.lower}, {"upper", d.upper}}};
-    for (const auto& [key, value] : values) {
-      std::fprintf(file, ", \"%s\": ", key);
-      writeJsonNumber(file, value);
-    }
-    std::fprintf(file, ", \"bound\": \"%s\"}", boundName(d.boundFlag));
-    separator = ",\n";
-  }
-  std::fputs("\n  ]\n}\n", file);
+  Json json;
+  json["target"] = jsonNumber(report.target);
+  json["points"] = report.points;
+  json["moment_lever_mm"] = kMomentLever;
+  Json& searchJson = json["search"];
+  searchJson["method"] = search.startsDone == 0 ? "none" : searchMethodName(search.method);
+  searchJson["starts"] = search.startsDone;
+  searchJson["evaluations"] = search.evaluations;
+  searchJson["seconds"] = jsonNumber(search.seconds);
+  searchJson["interrupted"] = search.interrupted;
+  Json& locals = searchJson["local_searches"] = Json::array();
+  for (const LocalSearch& local : search.localSearches)
+    locals.push_back({{"index", local.index},
+                      {"restart", local.restart},
+                      {"method", searchMethodName(local.method)},
+                      {"evaluations", local.evaluations},
+                      {"target", jsonNumber(local.target)},
+                      {"stopped_by", stopReasonName(local.reason)}});
+  Json& messages = searchJson["messages"] = Json::array();
+  for (const SearchMessage& message : search.messages)
+    messages.push_back({{"text", message.text}, {"count", message.count}});
+  searchJson["messages_not_kept"] = search.messagesNotKept;
+
+  Json& channels = json["channels"] = Json::array();
+  for (const ChannelReport& c : report.channels)
+    channels.push_back({{"file", c.file},
+                        {"direction", c.direction},
+                        {"channel", c.channel},
+                        {"in_target", c.inTarget},
+                        {"points", c.points},
+                        {"unit", unitOf(c)},
+                        {"mean_error", jsonNumber(c.meanError)},
+                        {"rms_error", jsonNumber(c.rmsError)},
+                        {"mean_error_percent", jsonNumber(c.meanErrorPercent)},
+                        {"rms_error_percent", jsonNumber(c.rmsErrorPercent)},
+                        {"measured_peak", jsonNumber(c.measuredPeak)},
+                        {"model_peak", jsonNumber(c.modelPeak)},
+                        {"target_share", jsonNumber(c.targetShare)}});
+  Json& design = json["design"] = Json::array();
+  for (const DesignReport& d : report.design)
+    design.push_back({{"name", d.name},
+                      {"start", jsonNumber(d.start)},
+                      {"value", jsonNumber(d.value)},
+                      {"lower", jsonNumber(d.lower)},
+                      {"upper", jsonNumber(d.upper)},
+                      {"bound", boundName(d.boundFlag)}});
+  // Each real as the shortest text that reads back as the same double,
+  // whatever the locale. A file name is kept as its bytes where they are
+  // UTF-8; bytes that are not (a Latin-1 name) become U+FFFD, so that the
+  // file is always valid JSON.
+  return json.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+void writeReportJson(std::FILE* file, const FitReport& report) {
+  const std::string text = reportJson(report);
+  std::fwrite(text.data(), 1, text.size(), file);
 }
 
 }  // namespace grip

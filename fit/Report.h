@@ -47,7 +47,13 @@ struct FitReport {
 /// gets Fx, Fy and Mz in that order.
 FitReport makeReport(DesignState& state, const SearchResult& search);
 
-/// The report as a readable text table, as CSV and as JSON.
+/// The report as a readable text table and as JSON (UTF-8: bytes of a
+/// name that are not UTF-8 become U+FFFD; reals read back as the same
+/// doubles; a value that is not finite is null).
+std::string reportText(const FitReport& report);
+std::string reportJson(const FitReport& report);
+
+/// The same into a stream, and the CSV form.
 void writeReportText(std::FILE* file, const FitReport& report);
 void writeReportCsv(std::FILE* file, const FitReport& report);
 void writeReportJson(std::FILE* file, const FitReport& report);

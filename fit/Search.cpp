@@ -24,6 +24,7 @@
 #include <thread>
 
 #include "core/Console.h"
+#include "fit/FitMessages.h"
 #include "fit/Search.h"
 #include "model/MakeTyreModel.h"
 
@@ -55,6 +56,71 @@ nlopt::algorithm algorithmOf(SearchMethod method) {
 }
 
 bool usesGradient(SearchMethod method) { return method == SearchMethod::slsqp || method == SearchMethod::lbfgs; }
+
+/// Evaluations of a method's first step over n design variables: a
+/// gradient method's first call evaluates the point and its finite
+/// differences, bobyqa builds its first quadratic model from 2n+1 points,
+/// a simplex method needs its n+1 corners.
+long firstStepCost(SearchMethod method, long n, bool centralDifferences) {
+  if (usesGradient(method)) return 1 + (centralDifferences ? 2 * n : n);
+  if (method == SearchMethod::bobyqa) return 2 * n + 1;
+  return n + 1;
+}
+
+struct ReasonName {
+  StopReason reason;
+  const char* name;
+};
+constexpr std::array<ReasonName, 7> kReasonNames = {{
+    {StopReason::converged, "converged"},
+    {StopReason::targetTolerance, "target tolerance"},
+    {StopReason::stepTolerance, "step tolerance"},
+    {StopReason::budget, "budget"},
+    {StopReason::stopped, "stopped"},
+    {StopReason::roundoff, "roundoff"},
+    {StopReason::failure, "failure"},
+}};
+
+/// The reason of an NLopt result other than a forced stop.
+StopReason reasonOf(nlopt::result result) {
+  switch (result) {
+    case nlopt::SUCCESS:
+    case nlopt::STOPVAL_REACHED: return StopReason::converged;
+    case nlopt::FTOL_REACHED: return StopReason::targetTolerance;
+    case nlopt::XTOL_REACHED: return StopReason::stepTolerance;
+    case nlopt::MAXEVAL_REACHED:
+    case nlopt::MAXTIME_REACHED: return StopReason::budget;
+    case nlopt::ROUNDOFF_LIMITED: return StopReason::roundoff;
+    default: return StopReason::failure;
+  }
+}
+
+/// Counts text among messages: a known text once more, a new one kept
+/// while fewer than SearchResult::kMaxMessages texts are, else only counted.
+void noteMessage(std::vector<SearchMessage>& messages, long& notKept, std::string_view text, long count = 1) {
+  for (SearchMessage& message : messages) {
+    if (message.text == text) {
+      message.count += count;
+      return;
+    }
+  }
+  if (messages.size() < SearchResult::kMaxMessages) messages.push_back({std::string(text), count});
+  else notKept += count;
+}
+
+template <typename... Values>
+std::string formatted(const char* format, Values... values) {
+  const int length = std::snprintf(nullptr, 0, format, values...);
+  std::string text(static_cast<std::size_t>(std::max(length, 0)) + 1, '\0');
+  std::snprintf(text.data(), text.size(), format, values...);
+  text.pop_back();
+  return text;
+}
+
+bool refuse(std::string* error, std::string text) {
+  if (error != nullptr) *error = std::move(text);
+  return false;
+}
 
 /// A target that is not a number counts as this much, so that no method
 /// takes it for an improvement [%].
@@ -90,19 +156,23 @@ struct SharedProgress {
 
 /// The design bounds of the design variables, in design order.
 struct Box {
-  std::vector<double> lower, range;
+  std::vector<double> lower, upper, range;
 
   explicit Box(const DesignState& state) {
     for (std::size_t p = 0; p < kParameterCount; ++p) {
       if (state.designMask[p] != 1) continue;
       lower.push_back(state.lowerBound[p]);
+      upper.push_back(state.upperBound[p]);
       range.push_back(state.upperBound[p] - state.lowerBound[p]);
     }
   }
   std::size_t size() const { return lower.size(); }
 
-  /// Design variable i of unit coordinate u, clamped to the bounds.
-  double design(std::size_t i, double u) const { return lower[i] + std::clamp(u, 0.0, 1.0) * range[i]; }
+  /// Design variable i of unit coordinate u, clamped to the bounds: the
+  /// sum lower + 1 * range can round one ulp above the upper bound.
+  double design(std::size_t i, double u) const {
+    return std::clamp(lower[i] + std::clamp(u, 0.0, 1.0) * range[i], lower[i], upper[i]);
+  }
 
   /// Unit coordinate of design value x, clamped to [0, 1]; 0 for a bound range of 0.
   double unit(std::size_t i, double x) const {
@@ -115,6 +185,7 @@ struct LocalResult {
   std::vector<double> unit;  ///< best point found, unit coordinates
   double target = std::numeric_limits<double>::infinity();
   long evaluations = 0;
+  StopReason reason = StopReason::failure;
 };
 
 /// Everything one searching thread owns: a model set up from the state's
@@ -138,6 +209,7 @@ class Worker {
     method_ = method;
     budget_ = budget;
     evaluations_ = 0;
+    forced_.reset();
     bestTarget_ = std::numeric_limits<double>::infinity();
     std::copy(start.begin(), start.end(), best_.begin());
 
@@ -154,14 +226,18 @@ class Worker {
     }
     std::vector<double> u(start.begin(), start.end());
     double f = 0.0;
+    StopReason reason = StopReason::failure;
     try {
-      opt.optimize(u, f);
+      reason = reasonOf(opt.optimize(u, f));
     } catch (const std::exception&) {
       // A forced stop (budget or the caller's flag), a round-off limit or a
-      // method's failure: the best point evaluated so far is the result.
+      // method's failure: the best point evaluated so far is the result. A
+      // forced stop that is not ours came from a fault inside the objective.
+      const nlopt::result code = opt.last_optimize_result();
+      reason = code == nlopt::FORCED_STOP ? forced_.value_or(StopReason::failure) : reasonOf(code);
     }
     opt_ = nullptr;
-    return {best_, bestTarget_, evaluations_};
+    return {best_, bestTarget_, evaluations_, reason};
   }
 
  private:
@@ -178,6 +254,7 @@ class Worker {
 
   double value(std::span<const double> u, double* gradient) {
     if (shared_.stopRequested() || evaluations_ + callCost() > budget_) {
+      forced_ = shared_.stopRequested() ? StopReason::stopped : StopReason::budget;
       opt_->force_stop();
       return bestTarget_;
     }
@@ -237,6 +314,7 @@ class Worker {
   nlopt::opt* opt_ = nullptr;
   SearchMethod method_ = SearchMethod::bobyqa;
   long budget_ = 0, evaluations_ = 0;
+  std::optional<StopReason> forced_;  ///< why this worker stopped the method itself
   double bestTarget_ = 0.0;
   std::vector<double> design_, probe_, best_;
 };
@@ -268,6 +346,8 @@ std::vector<std::vector<double>> latinHypercube(std::size_t count, std::size_t d
 struct StartTask {
   std::vector<double> start;
   LocalResult result;
+  std::vector<SearchMessage> messages;  ///< printed on its thread while it ran
+  long messagesNotKept = 0;
 };
 
 /// Runs the tasks on the workers, one thread per worker, each taking the
@@ -286,10 +366,16 @@ void runTasks(std::vector<StartTask>& tasks, std::vector<std::unique_ptr<Worker>
     pool.reserve(threads);
     for (std::size_t t = 0; t < threads; ++t) {
       pool.emplace_back([&, t] {
-        // The threads print nothing: a message of the model is dropped.
-        ScopedMessageSink silent([](std::string_view) {});
+        // The threads print nothing: a message of the model is kept with
+        // the task that printed it, for the result.
+        StartTask* current = nullptr;
+        ScopedMessageSink collect([&current](std::string_view text) {
+          if (current != nullptr) noteMessage(current->messages, current->messagesNotKept, text);
+        });
         for (std::size_t k = next++; k < tasks.size(); k = next++) {
+          current = &tasks[k];
           tasks[k].result = workers[t]->search(method, tasks[k].start, budget);
+          current = nullptr;
           shared.startsDone.fetch_add(1);
           changed.notify_one();
         }
@@ -317,6 +403,12 @@ std::size_t bestTask(const std::vector<StartTask>& tasks) {
 }
 
 }  // namespace
+
+const char* stopReasonName(StopReason reason) {
+  for (const ReasonName& entry : kReasonNames)
+    if (entry.reason == reason) return entry.name;
+  return "";
+}
 
 const char* searchMethodName(SearchMethod method) {
   for (const MethodName& entry : kMethodNames)
@@ -358,6 +450,34 @@ long defaultMaxEvaluations(const DesignState& state) {
   return perVariable * std::max(state.designCount, 1) * (defaultStarts(state) + 2);
 }
 
+bool SearchOptions::isValid(std::string* error) const {
+  if (starts < 0 || starts > kMaxStarts) return refuse(error, formatted(msg::kBadStarts, starts, kMaxStarts));
+  if (maxEvaluations < 0) return refuse(error, formatted(msg::kBadMaxEvaluations, maxEvaluations));
+  if (threads < 0 || threads > kMaxThreads) return refuse(error, formatted(msg::kBadThreads, threads, kMaxThreads));
+  if (!(std::isfinite(restartGain) && restartGain >= 0.0)) return refuse(error, formatted(msg::kBadRestartGain, restartGain));
+  if (!(differenceStep > 0.0 && differenceStep < 1.0))
+    return refuse(error, formatted(msg::kBadDifferenceStep, differenceStep));
+  return true;
+}
+
+long SearchOptions::smallestBudget(const DesignState& state) const {
+  const SearchMethod chosen = method.value_or(defaultSearchMethod(state));
+  const long count = starts > 0 ? starts : defaultStarts(state);
+  // Each start gets maxEvaluations / (starts + 2): see searchDesign.
+  return firstStepCost(chosen, std::max(state.designCount, 1), centralDifferences) * (count + 2);
+}
+
+bool SearchOptions::isValidFor(const DesignState& state, std::string* error) const {
+  if (!isValid(error)) return false;
+  const long budget = maxEvaluations > 0 ? maxEvaluations : defaultMaxEvaluations(state);
+  const long smallest = smallestBudget(state);
+  if (budget >= smallest) return true;
+  const SearchMethod chosen = method.value_or(defaultSearchMethod(state));
+  const int count = starts > 0 ? starts : defaultStarts(state);
+  return refuse(error, formatted(msg::kBudgetTooSmall, budget, searchMethodName(chosen), state.designCount, count,
+                                 smallest / (count + 2), smallest));
+}
+
 SearchResult searchDesign(const DesignState& state, const SearchOptions& options, const SearchObserver& observer,
                           const std::atomic<bool>* stop) {
   using Clock = std::chrono::steady_clock;
@@ -368,15 +488,18 @@ SearchResult searchDesign(const DesignState& state, const SearchOptions& options
   const std::size_t n = box.size();
   for (std::size_t i = 0; i < n; ++i) result.design.push_back(box.design(i, box.unit(i, state.startValues[i])));
   if (!state.initialised || !state.model || n == 0) {
-    result.fault = "the design state is not initialised or has no design variable";
+    result.fault = msg::kNotInitialised;
     return result;
   }
+  if (!options.isValidFor(state, &result.fault)) return result;
 
   const int starts = options.starts > 0 ? options.starts : defaultStarts(state);
   const long maxEvaluations = options.maxEvaluations > 0 ? options.maxEvaluations : defaultMaxEvaluations(state);
   // Each start gets the same share; two shares are kept for the restarts,
-  // and whatever the starts leave over goes to further restarts.
-  const long budget = std::max<long>(maxEvaluations / (starts + 2), 1);
+  // and whatever the starts leave over goes to further restarts. A share
+  // pays for the method's first step (isValidFor), and no local search
+  // spends more than its share, so the total stays within maxEvaluations.
+  const long budget = maxEvaluations / (starts + 2);
   const unsigned machineThreads = std::max(std::thread::hardware_concurrency(), 1u);
   const auto threads =
       static_cast<std::size_t>(std::clamp(options.threads > 0 ? options.threads : static_cast<int>(machineThreads), 1, starts));
@@ -407,10 +530,26 @@ SearchResult searchDesign(const DesignState& state, const SearchOptions& options
   try {
     std::vector<std::unique_ptr<Worker>> workers;
     {
-      ScopedMessageSink silent([](std::string_view) {});
-      for (std::size_t t = 0; t < threads; ++t)
+      // Every worker sets up the same model: the messages of the first are
+      // kept once, whatever the number of threads.
+      bool first = true;
+      ScopedMessageSink collect([&result, &first](std::string_view text) {
+        if (first) noteMessage(result.messages, result.messagesNotKept, text);
+      });
+      for (std::size_t t = 0; t < threads; ++t) {
         workers.push_back(std::make_unique<Worker>(state, box, options, shared));
+        first = false;
+      }
     }
+    // What a local search leaves in the result: its record and its messages.
+    auto keep = [&result](const StartTask& task, bool restart) {
+      const LocalResult& local = task.result;
+      const int index = static_cast<int>(result.localSearches.size()) + 1;
+      result.localSearches.push_back({index, restart, result.method, local.evaluations, local.target, local.reason});
+      for (const SearchMessage& message : task.messages)
+        noteMessage(result.messages, result.messagesNotKept, message.text, message.count);
+      result.messagesNotKept += task.messagesNotKept;
+    };
 
     // The first start is the design start itself (clamped to the bounds),
     // the others spread over the bounds by the seed.
@@ -422,7 +561,10 @@ SearchResult searchDesign(const DesignState& state, const SearchOptions& options
 
     LocalResult best = tasks[bestTask(tasks)].result;
     long used = 0;
-    for (const StartTask& task : tasks) used += task.result.evaluations;
+    for (const StartTask& task : tasks) {
+      used += task.result.evaluations;
+      keep(task, false);
+    }
     // Restarts from the best: a fresh local search rebuilds its steps or its
     // curvature and often moves on where the last one stopped.
     while (!shared.stopRequested() && used + budget <= maxEvaluations) {
@@ -431,6 +573,7 @@ SearchResult searchDesign(const DesignState& state, const SearchOptions& options
       ++startsTotal;
       runTasks(restart, workers, result.method, budget, shared, report);
       used += restart[0].result.evaluations;
+      keep(restart[0], true);
       const double gain = best.target - restart[0].result.target;
       if (gain > 0.0) best = restart[0].result;
       if (!(gain >= options.restartGain)) break;

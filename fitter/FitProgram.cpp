@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -27,12 +28,12 @@ namespace grip {
 
 namespace {
 
-/// A whole number of at least minimum, or nullopt.
-std::optional<long> countOf(const char* text, long minimum) {
+/// A whole number from minimum to maximum, or nullopt.
+std::optional<long> countOf(const char* text, long minimum, long maximum) {
   errno = 0;
   char* end = nullptr;
   const long value = std::strtol(text, &end, 10);
-  if (errno != 0 || end == text || *end != '\0' || value < minimum) return std::nullopt;
+  if (errno != 0 || end == text || *end != '\0' || value < minimum || value > maximum) return std::nullopt;
   return value;
 }
 
@@ -47,16 +48,19 @@ bool takeOption(std::string_view name, const char* value, FitProgramOptions& opt
     options.search.method = method;
     return true;
   }
-  const long minimum = name == "--seed" ? 0 : 1;
-  const auto count = countOf(value, minimum);
+  // Any whole number the option's field holds: the ranges are the fit
+  // library's (SearchOptions::isValid), the same for every host.
+  const bool seed = name == "--seed";
+  const bool wide = seed || name == "--max-evals";
+  const auto count = countOf(value, seed ? 0 : wide ? LONG_MIN : INT_MIN, wide ? LONG_MAX : INT_MAX);
   if (!count) {
-    say(fitter::kBadCount, std::string(name).c_str(), minimum, value);
+    say(fitter::kBadCount, std::string(name).c_str(), 0L, value);
     return false;
   }
-  if (name == "--starts") options.search.starts = static_cast<int>(std::min<long>(*count, 100000));
+  if (name == "--starts") options.search.starts = static_cast<int>(*count);
   else if (name == "--max-evals") options.search.maxEvaluations = *count;
-  else if (name == "--seed") options.search.seed = static_cast<unsigned long>(*count);
-  else options.search.threads = static_cast<int>(std::min<long>(*count, 1024));
+  else if (seed) options.search.seed = static_cast<unsigned long>(*count);
+  else options.search.threads = static_cast<int>(*count);
   return true;
 }
 
@@ -66,6 +70,14 @@ bool takesValue(std::string_view name) {
 
 void printIssues(const std::vector<DesignIssue>& issues) {
   for (const DesignIssue& issue : issues) say(issue.error ? fitter::kIssueError : fitter::kIssueWarning, issue.message.c_str());
+}
+
+/// The messages printed on the search threads, each once with its count.
+void printSearchMessages(const SearchResult& search) {
+  for (const SearchMessage& message : search.messages)
+    say(fitter::kSearchMessage, message.count, message.text.starts_with(' ') ? "" : " ", message.text.c_str(),
+        message.text.ends_with('\n') ? "" : "\n");
+  if (search.messagesNotKept > 0) say(fitter::kSearchMessagesNotKept, search.messagesNotKept);
 }
 
 /// The progress on the console: one line rewritten in place on a terminal,
@@ -188,6 +200,11 @@ std::optional<FitProgramOptions> parseFitArguments(std::span<const char* const> 
       return std::nullopt;
     }
   }
+  std::string refused;
+  if (!options.search.isValid(&refused)) {
+    say(fitter::kOptionRefused, refused.c_str());
+    return std::nullopt;
+  }
   return options;
 }
 
@@ -212,6 +229,11 @@ int runFit(const FitProgramOptions& options, const std::atomic<bool>& stop, bool
     search.method = options.search.method.value_or(defaultSearchMethod(state));
     search.evaluations = 1;
   } else {
+    std::string refused;
+    if (!options.search.isValidFor(state, &refused)) {  // a budget too small for the first step
+      say(fitter::kOptionRefused, refused.c_str());
+      return fitter::kExitUsage;
+    }
     const SearchMethod method = options.search.method.value_or(defaultSearchMethod(state));
     if (!options.quiet) {
       const int starts = options.search.starts > 0 ? options.search.starts : defaultStarts(state);
@@ -240,6 +262,7 @@ int runFit(const FitProgramOptions& options, const std::atomic<bool>& stop, bool
 
   const FitReport report = makeReport(state, search);
   if (!options.quiet) writeReportText(stdout, report);
+  printSearchMessages(search);
   const bool reportWritten = writeReportFiles(report, results);
   const bool committed = listingsWritten && resultsWritten && reportWritten && commitResults(results);
   if (!committed) say("%s", fitter::kNothingReplaced);
@@ -253,15 +276,9 @@ int runFit(const FitProgramOptions& options, const std::atomic<bool>& stop, bool
 std::string usageText() {
   const SearchDefaults& continuous = variantDescription(kContinuousModel)->search;
   const SearchDefaults& discrete = variantDescription(kDiscreteModel)->search;
-  const auto text = [&](char* buffer, std::size_t size) {
-    return std::snprintf(buffer, size, fitter::kUsageFormat, continuous.method, discrete.method,
-                         continuous.fewestStarts, continuous.mostStarts, discrete.fewestStarts,
-                         continuous.evaluationsPerVariable, discrete.evaluationsPerVariable);
-  };
-  std::string usage(static_cast<std::size_t>(std::max(text(nullptr, 0), 0)) + 1, '\0');
-  text(usage.data(), usage.size());
-  usage.pop_back();
-  return usage;
+  return formatted(fitter::kUsageFormat, continuous.method, discrete.method, continuous.fewestStarts,
+                   continuous.mostStarts, discrete.fewestStarts, continuous.evaluationsPerVariable,
+                   discrete.evaluationsPerVariable);
 }
 
 int fitProgramMain(std::span<const char* const> arguments, const std::atomic<bool>& stop, bool terminal) {

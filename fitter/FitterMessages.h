@@ -7,7 +7,7 @@ namespace grip::fitter {
 
 /// Exit statuses of gripfit.
 inline constexpr int kExitFitted = 0;       ///< fitted (or evaluated); result files and report written
-inline constexpr int kExitUsage = 1;        ///< an option could not be used; nothing read
+inline constexpr int kExitUsage = 1;        ///< an option could not be used (a budget: after reading); nothing written
 inline constexpr int kExitRefused = 2;      ///< the design files were refused (read or validation)
 inline constexpr int kExitNotWritten = 3;   ///< a result file could not be written
 inline constexpr int kExitInterrupted = 4;  ///< interrupted; the results of the best design found are written
@@ -36,14 +36,16 @@ inline constexpr const char* kUsageFormat =
     "  --method NAME    local method: bobyqa, sbplx, neldermead (derivative-free),\n"
     "                   slsqp, lbfgs (finite-difference gradients); default %s\n"
     "                   for the continuous model, %s for the discrete one\n"
-    "  --starts N       starts spread within the bounds, the design start first\n"
-    "                   (default: continuous model %d to %d by the design\n"
-    "                   count, discrete model %d)\n"
-    "  --max-evals N    evaluations of the target over all starts\n"
-    "                   (default: per design variable and start %ld for\n"
+    "  --starts N       starts spread within the bounds, the design start first,\n"
+    "                   up to 100000 (default or 0: continuous model %d to %d by\n"
+    "                   the design count, discrete model %d)\n"
+    "  --max-evals N    evaluations of the target over all starts, never exceeded;\n"
+    "                   each start's share must pay for the method's first step\n"
+    "                   (default or 0: per design variable and start %ld for\n"
     "                   the continuous model, %ld for the discrete one)\n"
     "  --seed N         seed of the spread starts: the same seed, the same fit (1)\n"
-    "  --threads N      starts searched side by side (default: the machine's cores)\n"
+    "  --threads N      starts searched side by side, up to 1024 (default or 0:\n"
+    "                   the machine's cores)\n"
     "  --evaluate       no search: the target of the start values, results written\n"
     "  --quiet          print no progress and no report (messages only)\n"
     "  --help           show this text\n"
@@ -64,6 +66,10 @@ inline constexpr const char* kBadCount = "gripfit: option %s needs a whole numbe
 inline constexpr const char* kUnknownMethod =
     "gripfit: unknown method %s: bobyqa, sbplx, neldermead, slsqp or lbfgs\n";
 inline constexpr const char* kNoArgument = "gripfit: no argument is expected, not %s\n";
+
+inline constexpr const char* kOptionRefused = "gripfit: %s\n";
+inline constexpr const char* kSearchMessage = "gripfit: the search printed %ld times:%s%s%s";
+inline constexpr const char* kSearchMessagesNotKept = "gripfit: the search printed %ld more messages of other texts\n";
 
 inline constexpr const char* kIssueError = "gripfit: error: %s\n";
 inline constexpr const char* kIssueWarning = "gripfit: warning: %s\n";

@@ -197,9 +197,33 @@ INSTANTIATE_TEST_SUITE_P(
                       CommandCase{"UnknownMethod", "--method=newton", 1,
                                   "gripfit: unknown method newton: bobyqa, sbplx, neldermead, slsqp or lbfgs\n"},
                       CommandCase{"StartsNotANumber", "--starts many", 1,
-                                  "gripfit: option --starts needs a whole number of 1 or more, not many\n"},
-                      CommandCase{"NoStarts", "--starts 0", 1,
-                                  "gripfit: option --starts needs a whole number of 1 or more, not 0\n"},
+                                  "gripfit: option --starts needs a whole number of 0 or more, not many\n"},
+                      CommandCase{"StartsBeyondAnyCount", "--starts 10000000000", 1,
+                                  "gripfit: option --starts needs a whole number of 0 or more, not 10000000000\n"},
+                      // The ranges are the fit library's, in its words.
+                      CommandCase{"NegativeStarts", "--starts -1", 1,
+                                  "gripfit: starts = -1 should be 0 (chosen by the problem) to 100000\n"},
+                      CommandCase{"AbsurdStarts", "--starts=1000000000", 1,
+                                  "gripfit: starts = 1000000000 should be 0 (chosen by the problem) to 100000\n"},
+                      CommandCase{"NegativeBudget", "--max-evals -5", 1,
+                                  "gripfit: max_evals = -5 should be 0 (chosen by the problem) or more\n"},
+                      CommandCase{"NegativeThreads", "--threads -1", 1,
+                                  "gripfit: threads = -1 should be 0 (the machine's cores) to 1024\n"},
+                      CommandCase{"TooManyThreads", "--threads 1025", 1,
+                                  "gripfit: threads = 1025 should be 0 (the machine's cores) to 1024\n"},
+                      // A budget too small for the first step: refused after reading, with the smallest that works.
+                      CommandCase{"BudgetOfFive", "--max-evals 5", 1,
+                                  "gripfit: max_evals = 5 is too small for slsqp with 4 design variables and 4 starts: "
+                                  "each start's share needs 9 evaluations for the first step, so max_evals should be "
+                                  "54 or more\n"},
+                      CommandCase{"BudgetOfOneForThreeStarts", "--max-evals 1 --starts 3", 1,
+                                  "gripfit: max_evals = 1 is too small for slsqp with 4 design variables and 3 starts: "
+                                  "each start's share needs 9 evaluations for the first step, so max_evals should be "
+                                  "45 or more\n"},
+                      CommandCase{"ManyStartsSmallBudget", "--starts 100000 --max-evals 200 --method sbplx", 1,
+                                  "gripfit: max_evals = 200 is too small for sbplx with 4 design variables and 100000 "
+                                  "starts: each start's share needs 5 evaluations for the first step, so max_evals "
+                                  "should be 500010 or more\n"},
                       CommandCase{"MissingValue", "--seed", 1, "gripfit: option --seed needs a value\n"},
                       CommandCase{"Argument", "DesignStart.dat", 1,
                                   "gripfit: no argument is expected, not DesignStart.dat\n"}),
@@ -221,9 +245,15 @@ TEST(GripfitProgram, RefusesInvalidDesignStartWithItsIssues) {
 TEST(GripfitProgram, FitsTheExampleAndWritesResultsAndReport) {
   test::TempDir dir;
   test::copyFiles(EXAMPLES_DIR "/fit", dir);
-  const ProgramRun run = gripfit(dir, "--quiet --threads 2 --starts 3 --max-evals 3000 --method sbplx");
+  // threads 0: the machine's cores, as in the library.
+  const ProgramRun run = gripfit(dir, "--quiet --threads 0 --starts 3 --max-evals 3000 --method sbplx");
   EXPECT_EQ(run.status, fitter::kExitFitted) << run.output;
   EXPECT_EQ(run.output.rfind("gripfit: target ", 0), 0u) << run.output;
+  // The report lists each local search and why it stopped.
+  const std::string report = dir.read(fitter::kReportTextFile);
+  EXPECT_NE(report.find("\n  no. kind     method      evaluations  target[%]  stopped by\n    1 start    sbplx  "),
+            std::string::npos) << report;
+  EXPECT_NE(dir.read(fitter::kReportJsonFile).find("\"local_searches\": [\n"), std::string::npos);
   for (const char* name : {"DesignResults.dat", "file1.dat", "file5.dat", "FitReport.txt", "FitReport.json"})
     EXPECT_TRUE(dir.exists(name)) << name;
   // The fitted parameters read back as the next design start.
@@ -365,6 +395,30 @@ TEST_P(SignalledFit, RefusesASecondFitAndWritesTheBestDesign) {
 
 INSTANTIATE_TEST_SUITE_P(Signals, SignalledFit, ::testing::Values(SIGTERM, SIGHUP),
                          [](const auto& info) { return info.param == SIGTERM ? "Sigterm" : "Sighup"; });
+
+TEST(GripfitProgram, PrintsTheSearchThreadsMessagesOnceWithTheirCount) {
+  test::FitFolder dir;
+  test::copyFiles(EXAMPLES_DIR "/fit", dir);
+  FitProgramOptions options;
+  options.quiet = true;
+  options.search.method = SearchMethod::sbplx;
+  options.search.starts = 1;
+  options.search.maxEvaluations = 30;
+  options.search.evaluationHook = [](std::span<const double>, double) { say(" a warning of the model\n"); };
+  const std::atomic<bool> stop{false};
+  ::testing::internal::CaptureStdout();
+  const int status = runFit(options, stop, false);
+  const std::string output = ::testing::internal::GetCapturedStdout();
+  EXPECT_EQ(status, fitter::kExitFitted);
+  const std::size_t at = output.find("(sbplx, ");
+  ASSERT_NE(at, std::string::npos) << output;
+  const long evaluations = std::stol(output.substr(at + 8));
+  EXPECT_GT(evaluations, 0);
+  EXPECT_LE(evaluations, 30);
+  const std::string said =
+      "gripfit: the search printed " + std::to_string(evaluations) + " times: a warning of the model\n";
+  EXPECT_EQ(output.substr(0, output.find('\n') + 1), said);
+}
 
 }  // namespace
 }  // namespace grip

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 #include "FitFolder.h"
 #include "core/Console.h"
@@ -43,6 +44,11 @@ FitReport handMadeReport() {
       {"a,b.dat", 3, "Mz", 2, 1000.0, 1500.0, 0.05, 0.075, 42543.0, 46645.0, true, 0.1},
   };
   report.design = {{"cx0", 0.072, 0.09, 0.03, 0.09, 1}, {"MzScaleP", 1.2, 1.1, 0.5, 1.5, 0}};
+  report.search.localSearches = {{1, false, SearchMethod::sbplx, 600, 1.5, StopReason::budget},
+                                 {2, false, SearchMethod::sbplx, 0, std::numeric_limits<double>::infinity(),
+                                  StopReason::stopped},
+                                 {3, true, SearchMethod::sbplx, 634, 1.25, StopReason::targetTolerance}};
+  report.search.messages = {{" no convergence\n", 3}, {"no line end", 1}};
   return report;
 }
 
@@ -63,7 +69,15 @@ TEST(ReportWriters, TextTableIsAligned) {
             "variable          start          value          lower          upper  bound\n"
             "cx0       +7.200000e-02  +9.000000e-02  +3.000000e-02  +9.000000e-02  upper\n"
             "MzScaleP  +1.200000e+00  +1.100000e+00  +5.000000e-01  +1.500000e+00\n"
-            "on a bound: cx0 (upper)\n");
+            "on a bound: cx0 (upper)\n"
+            "\n"
+            "  no. kind     method      evaluations  target[%]  stopped by\n"
+            "    1 start    sbplx               600    1.500000  budget\n"
+            "    2 start    sbplx                 0           -  stopped\n"
+            "    3 restart  sbplx               634    1.250000  target tolerance\n"
+            "\n"
+            "message (3 times):  no convergence\n"
+            "message (1 times): no line end\n");
 }
 
 TEST(ReportWriters, CsvQuotesFieldsWithCommas) {
@@ -82,25 +96,54 @@ TEST(ReportWriters, CsvQuotesFieldsWithCommas) {
             "MzScaleP,1.2,1.1,0.5,1.5,\n");
 }
 
-TEST(ReportWriters, JsonHoldsEveryFieldAndNullForNoNumber) {
+/// The JSON as Python's json module reads it (strict UTF-8), written back
+/// compact: every real as the shortest text of the double it read.
+std::string readByPython(const std::string& json) {
+  test::TempDir dir;
+  dir.write("FitReport.json", json);
+  const std::string command = "/usr/bin/python3 -c 'import json, sys; "
+                              "print(json.dumps(json.load(open(sys.argv[1], encoding=\"utf-8\"))))' '" +
+                              (dir.path() / "FitReport.json").string() + "' 2>&1";
+  std::FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return "no python";
+  std::string text;
+  char buffer[4096];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
+  const int status = pclose(pipe);
+  return status == 0 ? text : "python failed: " + text;
+}
+
+TEST(ReportWriters, JsonReadsBackWithTheSameDoublesAndValidUtf8) {
   FitReport report = handMadeReport();
   report.channels.resize(1);
-  report.channels[0].file = "q\"uote.dat";
+  report.channels[0].file = "m\xe9sure \"q\"\t.dat";  // Latin-1 bytes, a quote, a tab
+  report.channels[0].meanError = 0.1 + 0.2;           // ten digits would read back as 0.3
+  report.channels[0].rmsError = 5e-324;
+  report.channels[0].measuredPeak = 1.7976931348623157e308;
+  report.channels[0].modelPeak = -0.0;
   report.design.resize(1);
+  report.design[0].value = 1.0 / 3.0;
   report.target = std::nan("");
   report.search.interrupted = true;
-  EXPECT_EQ(written(writeReportJson, report),
-            "{\n  \"target\": null,\n  \"points\": 3,\n  \"moment_lever_mm\": 500,\n"
-            "  \"search\": {\"method\": \"sbplx\", \"starts\": 5, \"evaluations\": 1234, \"seconds\": 0.5, "
-            "\"interrupted\": true},\n"
-            "  \"channels\": [\n"
-            "    {\"file\": \"q\\\"uote.dat\", \"direction\": 1, \"channel\": \"Fx\", \"in_target\": true, \"points\": 1, "
-            "\"unit\": \"N\", \"mean_error\": 2.5, \"rms_error\": 10, \"mean_error_percent\": 0.1, "
-            "\"rms_error_percent\": 0.4, \"measured_peak\": 2900, \"model_peak\": 2890.5, \"target_share\": 0.75}\n"
-            "  ],\n"
-            "  \"design\": [\n"
-            "    {\"name\": \"cx0\", \"start\": 0.072, \"value\": 0.09, \"lower\": 0.03, \"upper\": 0.09, \"bound\": \"upper\"}\n"
-            "  ]\n}\n");
+  report.search.messagesNotKept = 2;
+  EXPECT_EQ(readByPython(written(writeReportJson, report)),
+            "{\"target\": null, \"points\": 3, \"moment_lever_mm\": 500.0, "
+            "\"search\": {\"method\": \"sbplx\", \"starts\": 5, \"evaluations\": 1234, \"seconds\": 0.5, "
+            "\"interrupted\": true, \"local_searches\": ["
+            "{\"index\": 1, \"restart\": false, \"method\": \"sbplx\", \"evaluations\": 600, \"target\": 1.5, "
+            "\"stopped_by\": \"budget\"}, "
+            "{\"index\": 2, \"restart\": false, \"method\": \"sbplx\", \"evaluations\": 0, \"target\": null, "
+            "\"stopped_by\": \"stopped\"}, "
+            "{\"index\": 3, \"restart\": true, \"method\": \"sbplx\", \"evaluations\": 634, \"target\": 1.25, "
+            "\"stopped_by\": \"target tolerance\"}], "
+            "\"messages\": [{\"text\": \" no convergence\\n\", \"count\": 3}, {\"text\": \"no line end\", \"count\": 1}], "
+            "\"messages_not_kept\": 2}, "
+            "\"channels\": [{\"file\": \"m\\ufffdsure \\\"q\\\"\\t.dat\", \"direction\": 1, \"channel\": \"Fx\", "
+            "\"in_target\": true, \"points\": 1, \"unit\": \"N\", \"mean_error\": 0.30000000000000004, "
+            "\"rms_error\": 5e-324, \"mean_error_percent\": 0.1, \"rms_error_percent\": 0.4, "
+            "\"measured_peak\": 1.7976931348623157e+308, \"model_peak\": -0.0, \"target_share\": 0.75}], "
+            "\"design\": [{\"name\": \"cx0\", \"start\": 0.072, \"value\": 0.3333333333333333, \"lower\": 0.03, "
+            "\"upper\": 0.09, \"bound\": \"upper\"}]}\n");
 }
 
 class ReportOfAFit : public ::testing::Test {

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <limits>
 #include <mutex>
 
 #include "FitFolder.h"
@@ -116,6 +117,24 @@ TEST_P(EveryMethod, EvaluatesOnlyWithinTheBounds) {
   }
   // The reported target is that of the reported design, on any model.
   EXPECT_EQ(result.target, example.state.evaluator->target(result.design));
+  // One record per local search: the three starts, then the restarts, each
+  // within its share (1500 / (3 + 2)), together all the evaluations.
+  ASSERT_EQ(result.localSearches.size(), static_cast<std::size_t>(result.startsDone));
+  ASSERT_GE(result.startsDone, 3);
+  long sum = 0;
+  double best = std::numeric_limits<double>::infinity();
+  for (std::size_t k = 0; k < result.localSearches.size(); ++k) {
+    const LocalSearch& local = result.localSearches[k];
+    EXPECT_EQ(local.index, static_cast<int>(k) + 1);
+    EXPECT_EQ(local.restart, k >= 3);
+    EXPECT_EQ(local.method, GetParam());
+    EXPECT_LE(local.evaluations, 300);
+    EXPECT_NE(local.reason, StopReason::stopped);
+    sum += local.evaluations;
+    best = std::min(best, local.target);
+  }
+  EXPECT_EQ(sum, result.evaluations);
+  EXPECT_EQ(best, result.target);
 }
 
 INSTANTIATE_TEST_SUITE_P(Methods, EveryMethod,
@@ -155,15 +174,19 @@ TEST(Multistart, OtherSeedStartsElsewhere) {
     options.seed = seed;
     options.starts = 2;  // the design start, then one spread start
     options.threads = 1;
-    options.maxEvaluations = 4;
+    options.maxEvaluations = 20;  // 5 per start: the simplex's corners
     options.method = SearchMethod::sbplx;
-    long calls = 0;
+    std::vector<std::vector<double>> designs;
     options.evaluationHook = [&](std::span<const double> design, double) {
       std::lock_guard lock(mutex);
-      if (++calls == 2) first.assign(design.begin(), design.end());  // the spread start's first point
+      designs.emplace_back(design.begin(), design.end());
     };
-    searchDesign(example.state, options);
-    firstDesigns.push_back(first);
+    const SearchResult result = searchDesign(example.state, options);
+    ASSERT_EQ(result.fault, "");
+    ASSERT_GE(result.localSearches.size(), 2u);
+    const auto spreadFirst = static_cast<std::size_t>(result.localSearches[0].evaluations);
+    ASSERT_LT(spreadFirst, designs.size());
+    firstDesigns.push_back(designs[spreadFirst]);  // the spread start's first point
   }
   ASSERT_EQ(firstDesigns[0].size(), 4u);
   EXPECT_NE(firstDesigns[0], firstDesigns[1]);
@@ -180,7 +203,173 @@ TEST(Multistart, StopFlagEndsTheSearchWithTheClampedStart) {
   EXPECT_EQ(result.evaluations, 0);
   const std::vector<double> clamped{0.05, 0.036, 0.9, 1.2};  // cx0 at its upper bound, the rest as started
   EXPECT_EQ(result.design, clamped);
+  ASSERT_FALSE(result.localSearches.empty());
+  for (const LocalSearch& local : result.localSearches) {
+    EXPECT_EQ(local.reason, StopReason::stopped);
+    EXPECT_EQ(local.evaluations, 0);
+    EXPECT_EQ(local.target, std::numeric_limits<double>::infinity());
+  }
 }
+
+TEST(Multistart, DesignAtTheUpperBoundIsThatBoundExactly) {
+  // -0.21 + (0.34 - -0.21) rounds to 0.3400000000000001, one ulp above.
+  ExampleFit example;
+  std::string start = test::withValue(example.dir.read(fit::kDesignStartFile), "MzScaleP", "0.34");
+  const std::string from = "designbounds  +5.000000e-01 +1.500000e+00";
+  example.dir.write(fit::kDesignStartFile, start.replace(start.find(from), from.size(), "designbounds -0.21 0.34"));
+  ScopedMessageSink silent([](std::string_view) {});
+  ASSERT_EQ(initialiseDesign(example.state), 0.0);
+  const std::atomic<bool> stop{true};
+  const SearchResult result = searchDesign(example.state, {}, nullptr, &stop);
+  ASSERT_EQ(result.design.size(), 4u);
+  EXPECT_EQ(result.design[3], 0.34);
+}
+
+TEST(Multistart, MessagesOfTheSearchThreadsAreKeptOnceWithTheirCount) {
+  ExampleFit example;
+  ASSERT_TRUE(example.initialised);
+  SearchOptions options;
+  options.starts = 3;
+  options.threads = 2;
+  options.maxEvaluations = 300;
+  std::atomic<long> calls{0};
+  options.evaluationHook = [&](std::span<const double>, double) {
+    const long call = ++calls;
+    say(" the same warning\n");
+    say(" warning %ld\n", call);  // a text of its own each time: only the first ones are kept
+  };
+  const SearchResult result = searchDesign(example.state, options);
+  ASSERT_EQ(result.fault, "");
+  ASSERT_EQ(result.messages.size(), SearchResult::kMaxMessages);
+  EXPECT_EQ(result.messages[0].text, " the same warning\n");
+  EXPECT_EQ(result.messages[0].count, result.evaluations);
+  long counted = 0;
+  for (const SearchMessage& message : result.messages) counted += message.count;
+  // Every message counted once: the same warning, then one per evaluation.
+  EXPECT_EQ(counted + result.messagesNotKept, 2 * result.evaluations);
+  EXPECT_EQ(result.messagesNotKept, result.evaluations - static_cast<long>(SearchResult::kMaxMessages - 1));
+}
+
+struct OptionsCase {
+  const char* name;
+  SearchOptions options;
+  const char* error;  ///< "" for valid options
+};
+
+SearchOptions with(void (*change)(SearchOptions&)) {
+  SearchOptions options;
+  change(options);
+  return options;
+}
+
+class OptionsCheck : public ::testing::TestWithParam<OptionsCase> {};
+
+TEST_P(OptionsCheck, RefusesEachBadValueWithItsMessage) {
+  const OptionsCase& c = GetParam();
+  std::string error = "untouched";
+  EXPECT_EQ(c.options.isValid(&error), *c.error == '\0');
+  EXPECT_EQ(error, *c.error == '\0' ? "untouched" : c.error);
+  EXPECT_EQ(c.options.isValid(nullptr), *c.error == '\0');
+  // The search refuses them the same way, before any evaluation.
+  ExampleFit example;
+  ASSERT_TRUE(example.initialised);
+  if (*c.error == '\0') return;
+  const SearchResult result = searchDesign(example.state, c.options);
+  EXPECT_EQ(result.fault, c.error);
+  EXPECT_EQ(result.evaluations, 0);
+  EXPECT_TRUE(result.localSearches.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, OptionsCheck,
+    ::testing::Values(
+        OptionsCase{"Defaults", {}, ""},
+        OptionsCase{"ZeroThreadsMeanTheMachinesCores", with([](SearchOptions& o) { o.threads = 0; }), ""},
+        OptionsCase{"MostStarts", with([](SearchOptions& o) { o.starts = SearchOptions::kMaxStarts; }), ""},
+        OptionsCase{"NegativeStarts", with([](SearchOptions& o) { o.starts = -1; }),
+                    "starts = -1 should be 0 (chosen by the problem) to 100000"},
+        OptionsCase{"AbsurdStarts", with([](SearchOptions& o) { o.starts = 1000000000; }),
+                    "starts = 1000000000 should be 0 (chosen by the problem) to 100000"},
+        OptionsCase{"NegativeBudget", with([](SearchOptions& o) { o.maxEvaluations = -5; }),
+                    "max_evals = -5 should be 0 (chosen by the problem) or more"},
+        OptionsCase{"NegativeThreads", with([](SearchOptions& o) { o.threads = -1; }),
+                    "threads = -1 should be 0 (the machine's cores) to 1024"},
+        OptionsCase{"TooManyThreads", with([](SearchOptions& o) { o.threads = 1025; }),
+                    "threads = 1025 should be 0 (the machine's cores) to 1024"},
+        OptionsCase{"NegativeRestartGain", with([](SearchOptions& o) { o.restartGain = -1e-4; }),
+                    "restart gain -0.0001 should be a finite number of 0 or more [%-points]"},
+        OptionsCase{"RestartGainNotANumber", with([](SearchOptions& o) { o.restartGain = std::nan(""); }),
+                    "restart gain nan should be a finite number of 0 or more [%-points]"},
+        OptionsCase{"ZeroDifferenceStep", with([](SearchOptions& o) { o.differenceStep = 0.0; }),
+                    "difference step 0 should be above 0 and below 1 [share of the bound range]"},
+        OptionsCase{"WholeRangeDifferenceStep", with([](SearchOptions& o) { o.differenceStep = 1.0; }),
+                    "difference step 1 should be above 0 and below 1 [share of the bound range]"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct BudgetCase {
+  const char* name;
+  SearchMethod method;
+  bool central;
+  int starts;  ///< 0: the default (4 for the example's four variables)
+  long maxEvaluations;
+  long smallest;  ///< the smallest budget that works
+};
+
+class Budget : public ::testing::TestWithParam<BudgetCase> {};
+
+// examples/fit has four design variables: a central-difference gradient
+// costs 9 evaluations, a forward one 5, bobyqa's first model 9, a simplex 5;
+// each start's share is the budget over the starts and two restarts.
+TEST_P(Budget, TooSmallForTheFirstStepIsRefusedWithTheSmallestThatWorks) {
+  const BudgetCase& c = GetParam();
+  ExampleFit example;
+  ASSERT_TRUE(example.initialised);
+  SearchOptions options;
+  options.method = c.method;
+  options.centralDifferences = c.central;
+  options.starts = c.starts;
+  options.maxEvaluations = c.maxEvaluations;
+  options.threads = 2;
+  EXPECT_EQ(options.smallestBudget(example.state), c.smallest);
+  const int starts = c.starts > 0 ? c.starts : 4;
+  char expected[400];
+  std::snprintf(expected, sizeof expected,
+                "max_evals = %ld is too small for %s with 4 design variables and %d starts: each start's share "
+                "needs %ld evaluations for the first step, so max_evals should be %ld or more",
+                c.maxEvaluations, searchMethodName(c.method), starts, c.smallest / (starts + 2), c.smallest);
+  std::string error;
+  EXPECT_FALSE(options.isValidFor(example.state, &error));
+  EXPECT_EQ(error, expected);
+  std::atomic<long> evaluated{0};
+  options.evaluationHook = [&](std::span<const double>, double) { ++evaluated; };
+  EXPECT_EQ(searchDesign(example.state, options).fault, expected);
+  EXPECT_EQ(evaluated.load(), 0);
+
+  // The smallest budget runs, every start takes its first step, and the
+  // total stays within it.
+  options.maxEvaluations = c.smallest;
+  const SearchResult result = searchDesign(example.state, options);
+  EXPECT_EQ(result.fault, "");
+  EXPECT_LE(result.evaluations, c.smallest);
+  EXPECT_EQ(result.evaluations, evaluated.load());
+  ASSERT_GE(result.localSearches.size(), static_cast<std::size_t>(starts));
+  for (std::size_t k = 0; k < static_cast<std::size_t>(starts); ++k) {
+    EXPECT_GT(result.localSearches[k].evaluations, 0) << k;
+    EXPECT_LE(result.localSearches[k].evaluations, c.smallest / (starts + 2)) << k;
+    EXPECT_EQ(result.localSearches[k].reason, StopReason::budget) << k;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Budget,
+    ::testing::Values(BudgetCase{"SlsqpDefaultStartsFive", SearchMethod::slsqp, true, 0, 5, 54},
+                      BudgetCase{"SlsqpDefaultStartsFifty", SearchMethod::slsqp, true, 0, 50, 54},
+                      BudgetCase{"SlsqpOneBelow", SearchMethod::slsqp, true, 1, 26, 27},
+                      BudgetCase{"LbfgsForwardDifferences", SearchMethod::lbfgs, false, 1, 14, 15},
+                      BudgetCase{"BobyqaFirstModel", SearchMethod::bobyqa, true, 2, 35, 36},
+                      BudgetCase{"SbplxOneEvaluationForThreeStarts", SearchMethod::sbplx, true, 3, 1, 25},
+                      BudgetCase{"NelderMeadManyStarts", SearchMethod::nelderMead, true, 1000, 200, 5010}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Multistart, ObserverSeesTheEndOfTheSearch) {
   ExampleFit example;
@@ -214,6 +403,9 @@ TEST(DefaultSearch, RecoversTheParametersThatMadeTheData) {
     // about 1e-6 %, which moves the optimum by far less than this.
     EXPECT_NEAR(result.design[i], truth[i], 1e-4 * truth[i]) << "design variable " << i;
   EXPECT_LT(result.target, 1e-3);  // rounding of the data alone [%]
+  ASSERT_GE(result.localSearches.size(), 4u);
+  for (const LocalSearch& local : result.localSearches)  // none runs out of its share of the default budget
+    EXPECT_EQ(local.reason, StopReason::targetTolerance) << local.index;
 }
 
 // examples/fit/passenger: seven sweeps of a passenger tyre made by a shape
