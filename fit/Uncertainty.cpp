@@ -141,17 +141,27 @@ std::string nameList(const std::vector<std::string>& names) {
   return list;
 }
 
-/// The data that would separate the group's variables (design indices).
-std::string separatingData(const DesignUncertainty& u, const std::vector<std::size_t>& group) {
-  const bool anyLoad = std::any_of(group.begin(), group.end(),
-                                   [&](std::size_t i) { return loadCoefficient(u.variables[i].parameter); });
-  if (anyLoad) return "sweeps at more loads";
+/// What would pin the group's variables (design indices) down: "... would
+/// separate them" or "... would pin it down", or why no data would.
+std::string separatingData(const DesignUncertainty& u, const std::vector<std::size_t>& group, int modelType) {
+  const auto has = [&](std::size_t parameter) {
+    return std::any_of(group.begin(), group.end(), [&](std::size_t i) { return u.variables[i].parameter == parameter; });
+  };
+  // The continuous model's forces depend on a stiffness only over pin: the
+  // adhesion force grows with b k = Fz k / (4 pin h), while the sliding
+  // force and the moment's sliding part take b pmax = 1.5 Fz / (4 h).
+  if (modelType == kContinuousModel && has(par::pin) && group.size() > 1 &&
+      (has(par::cx0) || has(par::cx1) || has(par::cy0) || has(par::cy1)))
+    return "keep pin fixed: the continuous model's forces depend on the stiffnesses only over pin";
+  const char* them = group.size() == 1 ? " would pin it down" : " would separate them";
+  if (std::any_of(group.begin(), group.end(), [&](std::size_t i) { return loadCoefficient(u.variables[i].parameter); }))
+    return std::string("sweeps at more loads") + them;
   std::string text;
   for (std::size_t i : group) {
     const std::string data = dataFor(u.variables[i].parameter);
     if (text.find(data) == std::string::npos) text += (text.empty() ? "" : "; ") + data;
   }
-  return text;
+  return text + them;
 }
 
 /// Union-find over the design variables, for groups that trade.
@@ -410,8 +420,7 @@ DesignUncertainty designUncertainty(const DesignState& state, std::span<const do
     if (group.size() > 1 && worst == Failure::wideInterval) why = "their 95 % intervals span most of their bounds";
     if (v.reason == "fewer residuals than free design variables") continue;  // said once above
     u.undetermined.push_back(nameList(names) + (group.size() == 1 ? " is" : " are") + " not determined by these data (" +
-                             why + "): " + separatingData(u, group) + " would " +
-                             (group.size() == 1 ? "pin it down" : "separate them"));
+                             why + "): " + separatingData(u, group, state.model->modelType));
   }
   u.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   return u;
