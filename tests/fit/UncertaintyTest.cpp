@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <random>
 #include <tuple>
@@ -40,7 +42,9 @@ struct SyntheticFit {
     std::string start = test::readFile(EXAMPLES_DIR "/" + tyre);
     for (const Free& v : design) {
       const std::size_t end = start.find('\n', start.find(" " + std::string(v.name) + " "));
-      start.insert(end, " designbounds " + std::to_string(v.lower) + " " + std::to_string(v.upper));
+      std::array<char, 64> bounds{};
+      std::snprintf(bounds.data(), bounds.size(), " designbounds %.17g %.17g", v.lower, v.upper);
+      start.insert(end, bounds.data());
     }
     dir.write(fit::kDesignStartFile, start);
     std::string target = "synthetic sweeps\n number of files = " + std::to_string(sweeps.size()) + "\n";
@@ -137,6 +141,7 @@ struct IdentifiabilityCase {
   std::vector<Free> design;
   std::vector<bool> determined;
   std::vector<std::string> undetermined;
+  int degreesOfFreedom = -1;  ///< checked when 0 or more
 };
 
 // The design at the truth with 0.5 % noise: the Jacobian there tells what
@@ -146,15 +151,28 @@ TEST(DesignUncertainty, NamesWhatTheSweepsCannotSeparate) {
   const std::vector<IdentifiabilityCase> cases = {
       {"OneLoad", {{1, 4000}, {3, 4000}}, cy, {false, false, true},
        {"cy0 and cy1 are not determined by these data (they trade exactly against each other): "
-        "sweeps at more loads would separate them"}},
+        "sweeps at more loads would separate them"},
+       45 - 2},  // the pair counts once
       {"TwoLoads", {{1, 3000}, {3, 3000}, {3, 5000}}, cy, {true, true, true}, {}},
       {"PinAndStiffnesses", kTwoLoads, {{"cx0", 0.03, 0.09}, {"cy0", 0.02, 0.07}, {"pin", 0.1, 0.4}},
        {false, false, false},
        {"cx0, cy0 and pin are not determined by these data (they nearly trade against each other): keep pin fixed: "
         "the continuous model's forces depend on the stiffnesses only over pin"}},
+      // Sweeps to 10 degrees reach little of the fall to sliding friction.
+      {"Correlated", kTwoLoads, {{"mue1yp", 0.4, 1.5}, {"cmueyp", 300, 20000}}, {false, false},
+       {"mue1yp and cmueyp are not determined by these data (correlation -0.9965): "
+        "positive slip angles well beyond the peak would separate them"}},
+      // Mz noise of 500 mm times 0.5 % of the load against moments of about 20 N*m.
+      {"WideInterval", kTwoLoads, {{"cy0", 0.02, 0.07}, {"MzScaleP", 0.5, 1.5}}, {true, false},
+       {"MzScaleP is not determined by these data (its 95 % interval spans 70 % of its bounds): "
+        "aligning moments (direction 3) at positive slip angles would pin it down"}},
       {"UnreadParameter", kTwoLoads, {{"cx0", 0.03, 0.09}, {"muexy", 0.5, 1.5}}, {true, false},
        {"muexy is not determined by these data (does not change the residuals): "
         "combined slip and slip angle would pin it down"}},
+      // Over bounds 1e-10 wide the offset moves the residuals by next to nothing.
+      {"NoEffectOverItsBounds", kTwoLoads, {{"cy0", 0.02, 0.07}, {"sy0", 0.1 - 5e-11, 0.1 + 5e-11}}, {true, false},
+       {"sy0 is not determined by these data (does not change the residuals): "
+        "slip angle sweeps through zero would pin it down"}},
       {"NoMomentData", {{1, 3000}, {2, 3000}}, {{"cy0", 0.02, 0.07}, {"MzScaleP", 0.2, 4.0}}, {true, false},
        {"MzScaleP is not determined by these data (does not change the residuals): "
         "aligning moments (direction 3) at positive slip angles would pin it down"}},
@@ -165,7 +183,8 @@ TEST(DesignUncertainty, NamesWhatTheSweepsCannotSeparate) {
        {false, false, true, false},
        {"cx0 and cx1 are not determined by these data (they trade exactly against each other): "
         "sweeps at more loads would separate them",
-        "mueFz is not determined by these data (does not change the residuals): sweeps at more loads would pin it down"}},
+        "mueFz is not determined by these data (does not change the residuals): sweeps at more loads would pin it down"},
+       45 - 2},
   };
   for (const IdentifiabilityCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -180,6 +199,7 @@ TEST(DesignUncertainty, NamesWhatTheSweepsCannotSeparate) {
       EXPECT_EQ(u.variables[i].reason.empty(), c.determined[i]) << u.variables[i].name;
     }
     EXPECT_EQ(u.undetermined, c.undetermined);
+    if (c.degreesOfFreedom >= 0) EXPECT_EQ(u.degreesOfFreedom, c.degreesOfFreedom);
   }
 }
 
