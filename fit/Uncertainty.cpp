@@ -11,10 +11,11 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <chrono>
 #include <cmath>
-#include <cstdio>
 #include <limits>
+#include <numbers>
 #include <numeric>
 
 #include "model/MakeTyreModel.h"
@@ -127,10 +128,17 @@ bool loadCoefficient(std::size_t parameter) {
          parameter == par::Fzbar;
 }
 
-std::string number(const char* format, double value) {
-  std::array<char, 64> text{};
-  std::snprintf(text.data(), text.size(), format, value);
-  return text.data();
+/// value as printf writes it in the C locale with precision ("%.*e", "%.*f"
+/// or "%.*g" by format), "+" before a value that is not negative when sign,
+/// padded with blanks on the left to width. Not by printf: the text must
+/// not follow the host's locale.
+std::string number(double value, std::chars_format format, int precision, bool sign = false, std::size_t width = 0) {
+  std::array<char, 400> text{};  // the longest fixed double: 309 digits and the precision
+  const auto [end, error] = std::to_chars(text.data(), text.data() + text.size(), value, format, precision);
+  std::string result = error == std::errc{} ? std::string(text.data(), end) : std::string("nan");
+  if (sign && result.front() != '-') result.insert(0, "+");
+  if (result.size() < width) result.insert(0, width - result.size(), ' ');
+  return result;
 }
 
 /// "a", "a and b", "a, b and c".
@@ -145,7 +153,8 @@ std::string nameList(const std::vector<std::string>& names) {
 /// separate them" or "... would pin it down", or why no data would.
 std::string separatingData(const DesignUncertainty& u, const std::vector<std::size_t>& group, int modelType) {
   const auto has = [&](std::size_t parameter) {
-    return std::any_of(group.begin(), group.end(), [&](std::size_t i) { return u.variables[i].parameter == parameter; });
+    return std::any_of(group.begin(), group.end(),
+                       [&](std::size_t i) { return u.variables[i].parameter == parameter; });
   };
   // The continuous model's forces depend on a stiffness only over pin: the
   // adhesion force grows with b k = Fz k / (4 pin h), while the sliding
@@ -193,6 +202,237 @@ double studentT95(int degreesOfFreedom) {
          z * ((((79.0 * z2 + 776.0) * z2 + 1482.0) * z2 - 1920.0) * z2 - 945.0) / (92160.0 * v * v * v * v);
 }
 
+namespace {
+
+/// The working state of one judgement, shared by its steps. Design indices
+/// d count the design variables; free[c] is the design index of column c of
+/// the Jacobian, kept[i] the column of row i of the covariance.
+struct Judgement {
+  Judgement(DesignUncertainty& result, std::size_t n) : u(result), groups(n), failure(n), worstCorrelation(n) {}
+  DesignUncertainty& u;
+  std::vector<std::size_t> free, kept;
+  std::vector<double> jacobian;      ///< m values per free column, column after column
+  std::vector<double> norm;          ///< per free column
+  std::vector<double> values, vectors;  ///< eigenvalues and eigenvectors (columns) of the normalised J^T J
+  std::vector<double> covariance;    ///< of the kept variables, unit coordinates over the column norms
+  double rss = 0.0, top = 0.0, t = 0.0;
+  Groups groups;
+  std::vector<Failure> failure;
+  std::vector<double> worstCorrelation;
+
+  std::size_t designOf(std::size_t i) const { return free[kept[i]]; }
+  bool singular(std::size_t e) const { return values[e] <= kSingular * top; }
+};
+
+/// The variables, their bounds and which are free (within the bounds).
+void listVariables(Judgement& j, const DesignState& state, const TyreModel& model, std::span<const double> design) {
+  for (std::size_t p = 0, i = 0; p < kParameterCount; ++p) {
+    if (state.designMask[p] != 1) continue;
+    VariableUncertainty v;
+    v.name = model.parameterName(p);
+    v.parameter = p;
+    v.value = design[i];
+    v.lower = state.lowerBound[p];
+    v.upper = state.upperBound[p];
+    v.standardError = v.low95 = v.high95 = kNaN;
+    const double margin = kOnBound * std::fabs(v.upper - v.lower);
+    if (v.value <= v.lower + margin) v.boundFlag = -1;
+    else if (v.value >= v.upper - margin) v.boundFlag = 1;
+    if (v.boundFlag != 0) v.reason = v.boundFlag < 0 ? "on its lower bound" : "on its upper bound";
+    else j.free.push_back(i);
+    j.u.variables.push_back(v);
+    ++i;
+  }
+}
+
+/// The residuals at the design and the Jacobian's free columns in unit
+/// coordinates: central differences, one-sided where a step would leave
+/// the bounds (the model need not hold beyond them). False when a residual
+/// is not a finite number.
+bool differentiate(Judgement& j, TargetEvaluator& evaluator, std::span<const double> design) {
+  const std::size_t m = evaluator.residualCount();
+  std::vector<double> x(design.begin(), design.end()), r0(m), ahead(m), behind(m);
+  j.jacobian.assign(m * j.free.size(), 0.0);
+  evaluator.residuals(x, r0);
+  ++j.u.evaluations;
+  bool finite = true;
+  for (double r : r0) {
+    j.rss += r * r;
+    finite = finite && std::isfinite(r);
+  }
+  for (std::size_t c = 0; c < j.free.size(); ++c) {
+    const VariableUncertainty& v = j.u.variables[j.free[c]];
+    const double range = v.upper - v.lower;
+    const double unit = (v.value - v.lower) / range;
+    const double up = std::min(unit + j.u.step, 1.0), down = std::max(unit - j.u.step, 0.0);
+    x[j.free[c]] = v.lower + up * range;
+    evaluator.residuals(x, ahead);
+    x[j.free[c]] = v.lower + down * range;
+    evaluator.residuals(x, behind);
+    x[j.free[c]] = v.value;
+    j.u.evaluations += 2;
+    for (std::size_t k = 0; k < m; ++k) {
+      const double slope = (ahead[k] - behind[k]) / (up - down);
+      j.jacobian[c * m + k] = slope;
+      finite = finite && std::isfinite(slope);
+    }
+  }
+  return finite;
+}
+
+/// Columns without effect leave the covariance; the rest is normalised so
+/// that J^T J has a unit diagonal (its eigenvalues are then comparable) and
+/// decomposed. Returns the rank.
+std::size_t decompose(Judgement& j, std::size_t m) {
+  j.norm.assign(j.free.size(), 0.0);
+  double largest = 0.0;
+  for (std::size_t c = 0; c < j.free.size(); ++c) {
+    double sum = 0.0;
+    for (std::size_t k = 0; k < m; ++k) sum += j.jacobian[c * m + k] * j.jacobian[c * m + k];
+    j.norm[c] = std::sqrt(sum);
+    largest = std::max(largest, j.norm[c]);
+  }
+  for (std::size_t c = 0; c < j.free.size(); ++c) {
+    if (j.norm[c] > kNoEffect * largest && j.norm[c] > 0.0) j.kept.push_back(c);
+    else j.u.variables[j.free[c]].reason = "does not change the residuals";
+  }
+  const std::size_t q = j.kept.size();
+  std::vector<double> a(q * q);
+  for (std::size_t r = 0; r < q; ++r) {
+    for (std::size_t s = r; s < q; ++s) {
+      const double* left = &j.jacobian[j.kept[r] * m];
+      const double* right = &j.jacobian[j.kept[s] * m];
+      double sum = 0.0;
+      for (std::size_t k = 0; k < m; ++k) sum += left[k] * right[k];
+      a[r * q + s] = a[s * q + r] = sum / (j.norm[j.kept[r]] * j.norm[j.kept[s]]);
+    }
+  }
+  symmetricEigen(a, q, j.values, j.vectors);
+  j.top = q > 0 ? *std::max_element(j.values.begin(), j.values.end()) : 0.0;
+  std::size_t rank = 0;
+  for (std::size_t e = 0; e < q; ++e) rank += j.singular(e) ? 0 : 1;
+  return rank;
+}
+
+/// Covariance f s^2 N^-1 (normalised J^T J)^+ N^-1 of the kept variables,
+/// their standard errors and intervals in their own units; none along a
+/// singular direction, where the data allow any value.
+void estimate(Judgement& j, const UncertaintyOptions& options) {
+  DesignUncertainty& u = j.u;
+  const std::size_t q = j.kept.size();
+  // The search minimises the sum of |residuals|: sqrt(pi/2) times the
+  // scatter of a least-squares estimate for Gaussian errors.
+  const double variance = u.residualSpread * u.residualSpread * (options.absoluteErrors ? std::numbers::pi / 2.0 : 1.0);
+  j.covariance.assign(q * q, 0.0);
+  for (std::size_t e = 0; e < q; ++e) {
+    if (j.singular(e)) continue;
+    for (std::size_t r = 0; r < q; ++r)
+      for (std::size_t s = 0; s < q; ++s)
+        j.covariance[r * q + s] += j.vectors[r * q + e] * j.vectors[s * q + e] / j.values[e];
+  }
+  j.t = studentT95(u.degreesOfFreedom);
+  for (std::size_t i = 0; i < q; ++i) {
+    VariableUncertainty& v = u.variables[j.designOf(i)];
+    v.standardError = std::sqrt(variance * j.covariance[i * q + i]) * (v.upper - v.lower) / j.norm[j.kept[i]];
+    v.low95 = v.value - j.t * v.standardError;
+    v.high95 = v.value + j.t * v.standardError;
+  }
+  // Singular and near-singular directions: their variables trade.
+  const std::size_t none = u.variables.size();
+  for (std::size_t e = 0; e < q; ++e) {
+    if (j.values[e] >= options.nearSingular * j.top) continue;
+    std::size_t first = none;
+    for (std::size_t i = 0; i < q; ++i) {
+      if (std::fabs(j.vectors[i * q + e]) <= kInDirection) continue;
+      const std::size_t d = j.designOf(i);
+      j.failure[d] = std::max(j.failure[d], j.singular(e) ? Failure::singular : Failure::nearSingular);
+      if (first == none) first = d;
+      else j.groups.join(d, first);
+    }
+  }
+  for (std::size_t i = 0; i < q; ++i) {
+    if (j.failure[j.designOf(i)] != Failure::singular) continue;
+    VariableUncertainty& v = u.variables[j.designOf(i)];
+    v.standardError = kInfinity;
+    v.low95 = v.high95 = kNaN;
+  }
+  // Correlations, and the pairs beyond the limit.
+  u.correlation.assign(q * q, 0.0);
+  for (std::size_t r = 0; r < q; ++r) {
+    u.correlationNames.push_back(u.variables[j.designOf(r)].name);
+    for (std::size_t s = 0; s < q; ++s) {
+      const double scale = std::sqrt(j.covariance[r * q + r] * j.covariance[s * q + s]);
+      const double rho = scale > 0.0 ? j.covariance[r * q + s] / scale : 0.0;
+      u.correlation[r * q + s] = r == s ? 1.0 : std::clamp(rho, -1.0, 1.0);
+      if (r == s || std::fabs(rho) <= options.correlationLimit) continue;
+      const std::size_t d = j.designOf(r);
+      j.groups.join(d, j.designOf(s));
+      j.failure[d] = std::max(j.failure[d], Failure::correlated);
+      if (std::fabs(rho) > std::fabs(j.worstCorrelation[d])) j.worstCorrelation[d] = rho;
+    }
+  }
+  // Intervals wider than the share of the bounds.
+  for (std::size_t i = 0; i < q; ++i) {
+    const VariableUncertainty& v = u.variables[j.designOf(i)];
+    if (std::isfinite(v.standardError) && 2.0 * j.t * v.standardError > options.intervalShare * (v.upper - v.lower))
+      j.failure[j.designOf(i)] = std::max(j.failure[j.designOf(i)], Failure::wideInterval);
+  }
+}
+
+/// The reason per variable and one message per variable or group not
+/// determined (those on a bound are the report's).
+void tell(Judgement& j, int modelType) {
+  DesignUncertainty& u = j.u;
+  const std::size_t n = u.variables.size();
+  for (std::size_t d = 0; d < n; ++d) {
+    VariableUncertainty& v = u.variables[d];
+    switch (j.failure[d]) {
+      case Failure::singular: v.reason = "trades exactly against others"; break;
+      case Failure::nearSingular: v.reason = "nearly trades against others"; break;
+      case Failure::correlated:
+        v.reason = "correlation " + number(j.worstCorrelation[d], std::chars_format::fixed, 4, true) + " with another";
+        break;
+      case Failure::wideInterval:
+        v.reason = "its 95 % interval spans " +
+                   number(200.0 * j.t * v.standardError / (v.upper - v.lower), std::chars_format::fixed, 0) +
+                   " % of its bounds";
+        break;
+      case Failure::none: break;
+    }
+    v.determined = v.reason.empty();
+  }
+  std::vector<bool> told(n, false);
+  for (std::size_t d = 0; d < n; ++d) {
+    const VariableUncertainty& v = u.variables[d];
+    if (v.determined || v.boundFlag != 0 || told[d]) continue;
+    std::vector<std::size_t> group;
+    std::vector<std::string> names;
+    Failure worst = Failure::none;
+    double rho = 0.0;
+    for (std::size_t e = d; e < n; ++e) {
+      if (j.groups.root(e) != j.groups.root(d) || u.variables[e].determined) continue;
+      group.push_back(e);
+      names.push_back(u.variables[e].name);
+      told[e] = true;
+      worst = std::max(worst, j.failure[e]);
+      if (std::fabs(j.worstCorrelation[e]) > std::fabs(rho)) rho = j.worstCorrelation[e];
+    }
+    std::string why = v.reason;
+    if (group.size() > 1) {
+      switch (worst) {
+        case Failure::singular: why = "they trade exactly against each other"; break;
+        case Failure::nearSingular: why = "they nearly trade against each other"; break;
+        case Failure::correlated: why = "correlation " + number(rho, std::chars_format::fixed, 4, true); break;
+        default: why = "their 95 % intervals span most of their bounds"; break;
+      }
+    }
+    u.undetermined.push_back(nameList(names) + (group.size() == 1 ? " is" : " are") +
+                             " not determined by these data (" + why + "): " + separatingData(u, group, modelType));
+  }
+}
+
+}  // namespace
+
 DesignUncertainty designUncertainty(const DesignState& state, std::span<const double> design,
                                     const UncertaintyOptions& options) {
   const auto started = std::chrono::steady_clock::now();
@@ -213,214 +453,27 @@ DesignUncertainty designUncertainty(const DesignState& state, std::span<const do
   TargetEvaluator evaluator(model, state);
   const std::size_t m = evaluator.residualCount();
   u.residualCount = static_cast<int>(m);
-  u.step = options.relativeStep > 0.0 ? options.relativeStep
+  u.step = options.relativeStep > 0.0                    ? options.relativeStep
            : state.model->modelType == kDiscreteModel ? kDiscreteStep
                                                       : kContinuousStep;
-
-  // The variables, their bounds, and which are free (within the bounds).
-  std::vector<std::size_t> free;
-  for (std::size_t p = 0, i = 0; p < kParameterCount; ++p) {
-    if (state.designMask[p] != 1) continue;
-    VariableUncertainty v;
-    v.name = model.parameterName(p);
-    v.parameter = p;
-    v.value = design[i];
-    v.lower = state.lowerBound[p];
-    v.upper = state.upperBound[p];
-    v.standardError = v.low95 = v.high95 = kNaN;
-    const double margin = kOnBound * std::fabs(v.upper - v.lower);
-    if (v.value <= v.lower + margin) v.boundFlag = -1;
-    else if (v.value >= v.upper - margin) v.boundFlag = 1;
-    if (v.boundFlag != 0) v.reason = v.boundFlag < 0 ? "on its lower bound" : "on its upper bound";
-    else free.push_back(i);
-    u.variables.push_back(v);
-    ++i;
-  }
-
-  // Residuals at the design and the Jacobian's free columns in unit
-  // coordinates: central differences, one-sided where a step would leave
-  // the bounds (the model need not hold beyond them).
-  std::vector<double> x(design.begin(), design.end()), r0(m), ahead(m), behind(m);
-  std::vector<double> jacobian(m * free.size());  // column after column
-  evaluator.residuals(x, r0);
-  ++u.evaluations;
-  double rss = 0.0;
-  bool finite = true;
-  for (double r : r0) {
-    rss += r * r;
-    finite = finite && std::isfinite(r);
-  }
-  for (std::size_t c = 0; c < free.size(); ++c) {
-    const VariableUncertainty& v = u.variables[free[c]];
-    const double range = v.upper - v.lower;
-    const double unit = (v.value - v.lower) / range;
-    const double up = std::min(unit + u.step, 1.0), down = std::max(unit - u.step, 0.0);
-    x[free[c]] = v.lower + up * range;
-    evaluator.residuals(x, ahead);
-    x[free[c]] = v.lower + down * range;
-    evaluator.residuals(x, behind);
-    x[free[c]] = v.value;
-    u.evaluations += 2;
-    for (std::size_t k = 0; k < m; ++k) {
-      const double slope = (ahead[k] - behind[k]) / (up - down);
-      jacobian[c * m + k] = slope;
-      finite = finite && std::isfinite(slope);
-    }
-  }
-  if (!finite) {
+  Judgement j(u, n);
+  listVariables(j, state, model, design);
+  if (!differentiate(j, evaluator, design)) {
     u.fault = "the model gives residuals that are not finite numbers at or near the design";
     for (VariableUncertainty& v : u.variables)
       if (v.reason.empty()) v.reason = "no residuals to judge it by";
     return u;
   }
-
-  // Columns without effect leave the covariance; the rest is normalised so
-  // that J^T J has a unit diagonal (its eigenvalues are then comparable).
-  std::vector<double> norm(free.size());
-  double largest = 0.0;
-  for (std::size_t c = 0; c < free.size(); ++c) {
-    double sum = 0.0;
-    for (std::size_t k = 0; k < m; ++k) sum += jacobian[c * m + k] * jacobian[c * m + k];
-    norm[c] = std::sqrt(sum);
-    largest = std::max(largest, norm[c]);
-  }
-  std::vector<std::size_t> kept;  // indices into free
-  for (std::size_t c = 0; c < free.size(); ++c) {
-    if (norm[c] > kNoEffect * largest && norm[c] > 0.0) kept.push_back(c);
-    else u.variables[free[c]].reason = "does not change the residuals";
-  }
-  const std::size_t q = kept.size();
-  std::vector<double> a(q * q);
-  for (std::size_t i = 0; i < q; ++i) {
-    for (std::size_t j = i; j < q; ++j) {
-      double sum = 0.0;
-      for (std::size_t k = 0; k < m; ++k) sum += jacobian[kept[i] * m + k] * jacobian[kept[j] * m + k];
-      a[i * q + j] = a[j * q + i] = sum / (norm[kept[i]] * norm[kept[j]]);
-    }
-  }
-  std::vector<double> values, vectors;
-  symmetricEigen(a, q, values, vectors);
-  const double top = q > 0 ? *std::max_element(values.begin(), values.end()) : 0.0;
-  std::size_t rank = 0;
-  for (double value : values) rank += value > kSingular * top ? 1 : 0;
-
-  // The residuals' own spread, and the covariance of the kept variables in
-  // unit coordinates: f s^2 N^-1 (normalised J^T J)^+ N^-1.
-  Groups groups(n);
-  std::vector<Failure> failure(n, Failure::none);
-  std::vector<double> worstCorrelation(n, 0.0);
+  const std::size_t rank = decompose(j, m);
   u.degreesOfFreedom = static_cast<int>(m) - static_cast<int>(rank);
   if (u.degreesOfFreedom <= 0) {
-    for (std::size_t c : kept) u.variables[free[c]].reason = "fewer residuals than free design variables";
-    u.undetermined.push_back("the " + std::to_string(m) + " residuals cannot determine " + std::to_string(q) +
-                             " free design variables");
-    kept.clear();
+    for (std::size_t c : j.kept) u.variables[j.free[c]].reason = "fewer residuals than free design variables";
+    u.undetermined.push_back("the " + std::to_string(m) + " residuals cannot determine " +
+                             std::to_string(j.kept.size()) + " free design variables");
   } else {
-    u.residualSpread = std::sqrt(rss / u.degreesOfFreedom);
-  }
-  const std::size_t kq = kept.size();
-  const double variance = u.residualSpread * u.residualSpread * (options.absoluteErrors ? M_PI / 2.0 : 1.0);
-  std::vector<double> covariance(kq * kq, 0.0);
-  for (std::size_t e = 0; e < kq; ++e) {
-    if (values[e] <= kSingular * top) continue;
-    for (std::size_t i = 0; i < kq; ++i)
-      for (std::size_t j = 0; j < kq; ++j) covariance[i * kq + j] += vectors[i * q + e] * vectors[j * q + e] / values[e];
-  }
-  const double t = studentT95(u.degreesOfFreedom);
-  for (std::size_t i = 0; i < kq; ++i) {
-    VariableUncertainty& v = u.variables[free[kept[i]]];
-    const double range = v.upper - v.lower;
-    v.standardError = std::sqrt(variance * covariance[i * kq + i]) * range / norm[kept[i]];
-    v.low95 = v.value - t * v.standardError;
-    v.high95 = v.value + t * v.standardError;
-  }
-
-  // Singular and near-singular directions: their variables trade.
-  for (std::size_t e = 0; e < kq; ++e) {
-    if (values[e] >= options.nearSingular * top) continue;
-    const Failure kind = values[e] <= kSingular * top ? Failure::singular : Failure::nearSingular;
-    std::size_t first = n;
-    for (std::size_t i = 0; i < kq; ++i) {
-      if (std::fabs(vectors[i * q + e]) <= kInDirection) continue;
-      const std::size_t d = free[kept[i]];
-      failure[d] = std::max(failure[d], kind);
-      if (first == n) first = d;
-      else groups.join(d, first);
-    }
-  }
-  // Along a singular direction the data allow any value: no interval.
-  for (std::size_t i = 0; i < kq; ++i) {
-    VariableUncertainty& v = u.variables[free[kept[i]]];
-    if (failure[free[kept[i]]] != Failure::singular) continue;
-    v.standardError = kInfinity;
-    v.low95 = v.high95 = kNaN;
-  }
-
-  // Correlations of the kept variables, and the pairs beyond the limit.
-  u.correlation.assign(kq * kq, 0.0);
-  for (std::size_t i = 0; i < kq; ++i) {
-    u.correlationNames.push_back(u.variables[free[kept[i]]].name);
-    for (std::size_t j = 0; j < kq; ++j) {
-      const double scale = std::sqrt(covariance[i * kq + i] * covariance[j * kq + j]);
-      const double rho = scale > 0.0 ? covariance[i * kq + j] / scale : 0.0;
-      u.correlation[i * kq + j] = i == j ? 1.0 : std::clamp(rho, -1.0, 1.0);
-      if (i == j || std::fabs(rho) <= options.correlationLimit) continue;
-      const std::size_t di = free[kept[i]], dj = free[kept[j]];
-      groups.join(di, dj);
-      failure[di] = std::max(failure[di], Failure::correlated);
-      if (std::fabs(rho) > std::fabs(worstCorrelation[di])) worstCorrelation[di] = rho;
-    }
-  }
-
-  // Intervals wider than the share of the bounds.
-  for (std::size_t i = 0; i < kq; ++i) {
-    const std::size_t d = free[kept[i]];
-    VariableUncertainty& v = u.variables[d];
-    if (std::isfinite(v.standardError) && 2.0 * t * v.standardError > options.intervalShare * (v.upper - v.lower))
-      failure[d] = std::max(failure[d], Failure::wideInterval);
-  }
-
-  // Reasons per variable and one message per group.
-  for (std::size_t d = 0; d < n; ++d) {
-    VariableUncertainty& v = u.variables[d];
-    const std::string spans = std::isfinite(v.standardError)
-                                  ? number("%.0f", 200.0 * t * v.standardError / (v.upper - v.lower))
-                                  : std::string();
-    switch (failure[d]) {
-      case Failure::singular: v.reason = "trades exactly against others"; break;
-      case Failure::nearSingular: v.reason = "nearly trades against others"; break;
-      case Failure::correlated: v.reason = "correlation " + number("%+.4f", worstCorrelation[d]) + " with another"; break;
-      case Failure::wideInterval: v.reason = "its 95 % interval spans " + spans + " % of its bounds"; break;
-      case Failure::none: break;
-    }
-    v.determined = v.reason.empty();
-  }
-  std::vector<bool> told(n, false);
-  for (std::size_t d = 0; d < n; ++d) {
-    const VariableUncertainty& v = u.variables[d];
-    if (v.determined || v.boundFlag != 0 || told[d]) continue;
-    std::vector<std::size_t> group;
-    Failure worst = failure[d];
-    for (std::size_t e = d; e < n; ++e) {
-      if (groups.root(e) != groups.root(d) || u.variables[e].determined) continue;
-      group.push_back(e);
-      told[e] = true;
-      worst = std::max(worst, failure[e]);
-    }
-    std::vector<std::string> names;
-    for (std::size_t e : group) names.push_back(u.variables[e].name);
-    std::string why = group.size() == 1 ? v.reason : "";
-    if (group.size() > 1 && worst == Failure::singular) why = "they trade exactly against each other";
-    if (group.size() > 1 && worst == Failure::nearSingular) why = "they nearly trade against each other";
-    if (group.size() > 1 && worst == Failure::correlated) {
-      double rho = 0.0;
-      for (std::size_t e : group) rho = std::fabs(worstCorrelation[e]) > std::fabs(rho) ? worstCorrelation[e] : rho;
-      why = "correlation " + number("%+.4f", rho);
-    }
-    if (group.size() > 1 && worst == Failure::wideInterval) why = "their 95 % intervals span most of their bounds";
-    if (v.reason == "fewer residuals than free design variables") continue;  // said once above
-    u.undetermined.push_back(nameList(names) + (group.size() == 1 ? " is" : " are") + " not determined by these data (" +
-                             why + "): " + separatingData(u, group, state.model->modelType));
+    u.residualSpread = std::sqrt(j.rss / u.degreesOfFreedom);
+    estimate(j, options);
+    tell(j, state.model->modelType);
   }
   u.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   return u;
@@ -430,15 +483,14 @@ namespace {
 
 /// A number of a column, or "-" for one that is not finite.
 std::string cell(double value) {
-  return std::isfinite(value) ? number(" %+14.6e", value) : std::string(14, ' ') + "-";
+  if (!std::isfinite(value)) return std::string(14, ' ') + "-";
+  return " " + number(value, std::chars_format::scientific, 6, true, 14);
 }
 
 }  // namespace
 
 std::vector<std::string> uncertaintyColumns(const DesignUncertainty& u) {
-  std::array<char, 96> header{};
-  std::snprintf(header.data(), header.size(), " %14s %14s %14s  %s", "std.error", "low95", "high95", "determined");
-  std::vector<std::string> lines{header.data()};
+  std::vector<std::string> lines{"      std.error          low95         high95  determined"};
   for (const VariableUncertainty& v : u.variables) {
     const char* verdict = v.determined ? "yes" : v.boundFlag != 0 ? "no (bound)" : "no";
     lines.push_back(cell(v.standardError) + cell(v.low95) + cell(v.high95) + "  " + verdict);
@@ -451,7 +503,7 @@ std::vector<std::string> uncertaintyNotes(const DesignUncertainty& u) {
   if (!u.fault.empty()) return {"uncertainty  none: " + u.fault + "\n"};
   lines.push_back("uncertainty  from " + std::to_string(u.residualCount) + " residuals, " +
                   std::to_string(u.degreesOfFreedom) + " degrees of freedom, spread " +
-                  number("%.6g", u.residualSpread) + " %; intervals: 95 %, none on a bound\n");
+                  number(u.residualSpread, std::chars_format::general, 6) + " %; intervals: 95 %, none on a bound\n");
   if (u.undetermined.empty()) lines.emplace_back("not determined: none\n");
   for (const std::string& message : u.undetermined) lines.push_back("not determined: " + message + "\n");
   if (u.correlationNames.size() < 2) return lines;
@@ -469,7 +521,8 @@ std::vector<std::string> uncertaintyNotes(const DesignUncertainty& u) {
   for (std::size_t i = 0; i < k; ++i) {
     std::string row = u.correlationNames[i] + std::string(label - u.correlationNames[i].size(), ' ');
     for (std::size_t j = 0; j < k; ++j)
-      row += right(number("%+.4f", u.correlation[i * k + j]), std::max<std::size_t>(u.correlationNames[j].size(), 7));
+      row += right(number(u.correlation[i * k + j], std::chars_format::fixed, 4, true),
+                   std::max<std::size_t>(u.correlationNames[j].size(), 7));
     lines.push_back(row + "\n");
   }
   return lines;

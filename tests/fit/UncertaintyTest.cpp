@@ -183,7 +183,8 @@ TEST(DesignUncertainty, NamesWhatTheSweepsCannotSeparate) {
        {false, false, true, false},
        {"cx0 and cx1 are not determined by these data (they trade exactly against each other): "
         "sweeps at more loads would separate them",
-        "mueFz is not determined by these data (does not change the residuals): sweeps at more loads would pin it down"},
+        "mueFz is not determined by these data (does not change the residuals): "
+        "sweeps at more loads would pin it down"},
        45 - 2},
   };
   for (const IdentifiabilityCase& c : cases) {
@@ -199,7 +200,9 @@ TEST(DesignUncertainty, NamesWhatTheSweepsCannotSeparate) {
       EXPECT_EQ(u.variables[i].reason.empty(), c.determined[i]) << u.variables[i].name;
     }
     EXPECT_EQ(u.undetermined, c.undetermined);
-    if (c.degreesOfFreedom >= 0) EXPECT_EQ(u.degreesOfFreedom, c.degreesOfFreedom);
+    if (c.degreesOfFreedom >= 0) {
+      EXPECT_EQ(u.degreesOfFreedom, c.degreesOfFreedom);
+    }
   }
 }
 
@@ -331,7 +334,8 @@ TEST(UncertaintyTexts, ColumnsAndNotesOfTheReport) {
                                        "              -              -              -  no"}));
   EXPECT_EQ(uncertaintyNotes(u),
             (std::vector<std::string>{
-                "uncertainty  from 90 residuals, 88 degrees of freedom, spread 0.0125 %; intervals: 95 %, none on a bound\n",
+                "uncertainty  from 90 residuals, 88 degrees of freedom, spread 0.0125 %; "
+                "intervals: 95 %, none on a bound\n",
                 "not determined: cy1 is not determined\n",
                 "\ncorrelation     cx0     cy1\n",
                 "cx0         +1.0000 -0.2500\n",
