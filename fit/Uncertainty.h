@@ -33,16 +33,16 @@ struct UncertaintyOptions {
 };
 
 /// Steps for the Jacobian as a share of the bound range. The continuous
-/// model is smooth: central differences with about the cube root of the
-/// double precision. The discrete model's residuals change in steps as grid
-/// points enter and leave sliding. Below about 3e-4 of the range a
-/// difference sees only the smooth slope between two steps, where the forces
-/// depend on the stiffnesses only over pin (on the passenger example they
-/// then trade exactly); at 1e-3 a column still changes by 10-25 % when the
-/// centre moves by a third of a step; from about 3e-3 on that change settles
-/// near 5 %, whatever the step or the number of points a slope is fitted
-/// through. 1e-2 keeps a margin; the smooth columns' curvature costs about
-/// 2.5 % there.
+/// model is smooth (but where the whole patch slides): central differences
+/// with about the cube root of the double precision. The discrete model's
+/// residuals change in steps as grid points enter and leave sliding. At 1e-5
+/// of the range a difference mostly sees the smooth slope between two
+/// steps, along which the forces depend on the stiffnesses only over pin (on
+/// the passenger example cx0, cy0, cy1 and pin then trade exactly, as in the
+/// continuous model); at 1e-3 a column still changes by 10-25 % when its
+/// centre moves by a third of the step; from about 3e-3 on that change
+/// settles near 5 %, whether the slope is taken through 2 or 16 points.
+/// 1e-2 keeps a margin; the smooth columns' curvature costs about 2.5 % there.
 inline constexpr double kContinuousStep = 1e-5;
 inline constexpr double kDiscreteStep = 1e-2;
 
