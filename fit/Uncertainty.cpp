@@ -158,7 +158,7 @@ std::string separatingData(const DesignUncertainty& u, const std::vector<std::si
   };
   // The continuous model's forces depend on a stiffness only over pin: the
   // adhesion force grows with b k = Fz k / (4 pin h), while the sliding
-  // force and the moment's sliding part take b pmax = 1.5 Fz / (4 h).
+  // force and the moment's sliding term take b pmax = 1.5 Fz / (4 h).
   if (modelType == kContinuousModel && has(par::pin) && group.size() > 1 &&
       (has(par::cx0) || has(par::cx1) || has(par::cy0) || has(par::cy1)))
     return "keep pin fixed: the continuous model's forces depend on the stiffnesses only over pin";

@@ -97,7 +97,7 @@ DesignUncertainty designUncertainty(const DesignState& state, std::span<const do
 double studentT95(int degreesOfFreedom);
 
 /// Columns to append to the report's design table: the header's first, then
-/// one line's part per design variable, each without a line end.
+/// the columns of each design variable's line, each without a line end.
 std::vector<std::string> uncertaintyColumns(const DesignUncertainty& uncertainty);
 
 /// Lines to follow the design table, each with its line end: the messages
