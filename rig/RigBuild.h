@@ -1,0 +1,36 @@
+#pragma once
+
+// What the readers share once a file's channels are read: quantities from
+// the channel map, units into ours, signs into our convention.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "rig/RigReader.h"
+#include "rig/RigRun.h"
+
+namespace grip::rigbuild {
+
+/// Channels as a file holds them.
+struct RawChannel {
+  std::string name;
+  std::string fileUnit;
+  std::vector<double> values;
+};
+
+/// Moves channels into run, converted; false with a message naming the
+/// channel whose unit is missing or not known.
+bool finishRun(std::vector<RawChannel>& channels, const std::string& fileName, const RigReadOptions& options,
+               SignConvention convention, RigRun& run, std::string& message);
+
+/// The text between blanks at either end.
+std::string_view trimmed(std::string_view text);
+
+/// The decimal text of a number.
+std::string numberText(long long value);
+
+/// The shortest text of value that reads back exactly, in any locale.
+std::string realText(double value);
+
+}  // namespace grip::rigbuild
