@@ -8,6 +8,7 @@
 #include "rig/RigBuild.h"
 #include "rig/RigMessages.h"
 #include "rig/RigReader.h"
+#include "rig/Units.h"
 
 namespace grip {
 namespace {
@@ -63,6 +64,12 @@ bool readChannelLine(std::string_view line, int number, const std::string& fileN
     double value = 0.0;
     if (!readNumber(tokens[tokens.size() - 1 - numbers], value)) break;
     ++numbers;
+  }
+  // A unit that is itself a number ("1" for a ratio) ends the description
+  // when the word before it is no unit and the line has fewer than all three numbers.
+  while (numbers > 0 && numbers < 3 && !isKnownUnit(tokens[tokens.size() - numbers - 1]) &&
+         isKnownUnit(tokens[tokens.size() - numbers])) {
+    --numbers;
   }
   const std::size_t first = tokens.size() - numbers;
   for (std::size_t k = 0; k < numbers; ++k) readNumber(tokens[first + k], values[k]);
