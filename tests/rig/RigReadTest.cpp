@@ -182,3 +182,94 @@ TEST(MatReader, ReadsUnitsOfEitherLayoutAndIntegerChannels) {
 
 }  // namespace
 }  // namespace grip
+
+namespace grip {
+namespace {
+
+struct ExampleRuns {
+  RigRun sae, iso, tydex, mat;
+};
+
+ExampleRuns readExamples() {
+  const std::string dir = std::string(EXAMPLES_DIR) + "/rig/";
+  ExampleRuns runs;
+  std::string message;
+  EXPECT_TRUE(readDelimitedFile(dir + "run_sae.dat", withConvention(SignConvention::SaeJ670), runs.sae, message))
+      << message;
+  EXPECT_TRUE(readDelimitedFile(dir + "run_iso.csv", withConvention(SignConvention::Iso8855), runs.iso, message))
+      << message;
+  EXPECT_TRUE(readTydexFile(dir + "run.tdx", RigReadOptions{}, runs.tydex, message)) << message;
+  EXPECT_TRUE(readMatFile(dir + "run_sae.mat", withConvention(SignConvention::SaeJ670), runs.mat, message))
+      << message;
+  return runs;
+}
+
+constexpr Quantity kSharedQuantities[] = {Quantity::Time, Quantity::Speed, Quantity::SlipAngle, Quantity::Camber,
+                                          Quantity::SlipRatio, Quantity::Fx, Quantity::Fy, Quantity::Fz,
+                                          Quantity::Mx, Quantity::Mz};
+
+void expectSameRun(const RigRun& expected, const RigRun& got, double relative, double absolute) {
+  ASSERT_EQ(got.samples(), expected.samples());
+  ASSERT_GT(got.samples(), 1000u);
+  for (const Quantity quantity : kSharedQuantities) {
+    const Channel* a = expected.find(quantity);
+    const Channel* b = got.find(quantity);
+    ASSERT_TRUE(a != nullptr && b != nullptr) << quantityName(quantity);
+    for (std::size_t i = 0; i < a->values.size(); ++i) {
+      ASSERT_NEAR(b->values[i], a->values[i], relative * std::fabs(a->values[i]) + absolute)
+          << quantityName(quantity) << " sample " << i;
+    }
+  }
+}
+
+TEST(RigExamples, EveryFormatAndConventionGivesTheSameRun) {
+  const ExampleRuns runs = readExamples();
+  // The same six digits, with the signs of the other axes: equal.
+  expectSameRun(runs.iso, runs.sae, 0.0, 0.0);
+  // TYDEX stores the load in 0.1 N: one rounding of the product.
+  expectSameRun(runs.iso, runs.tydex, 1e-15, 0.0);
+  // Single precision against six digits (5e-6 relative at most), 1e-9 at zero.
+  expectSameRun(runs.sae, runs.mat, 1e-5, 1e-9);
+}
+
+TEST(RigExamples, ReadInOurConventionTheForcesHaveOurSigns) {
+  const RigRun run = readExamples().sae;
+  const std::vector<double>& alpha = run.find(Quantity::SlipAngle)->values;
+  const std::vector<double>& camber = run.find(Quantity::Camber)->values;
+  const std::vector<double>& slip = run.find(Quantity::SlipRatio)->values;
+  const std::vector<double>& fx = run.find(Quantity::Fx)->values;
+  const std::vector<double>& fy = run.find(Quantity::Fy)->values;
+  const std::vector<double>& fz = run.find(Quantity::Fz)->values;
+  const std::vector<double>& mz = run.find(Quantity::Mz)->values;
+  double camberedFy = 0.0, uprightFy = 0.0;
+  int cambered = 0, upright = 0, sweeps = 0, slipRun = 0;
+  for (std::size_t i = 0; i < run.samples(); ++i) {
+    EXPECT_GT(fz[i], 0.0) << i;
+    const double a = std::fabs(alpha[i]);
+    if (camber[i] == 0.0 && a > 3.0) {  // the relaxation lag is below 1 deg
+      EXPECT_EQ(std::signbit(fy[i]), std::signbit(alpha[i])) << "Fy at sample " << i;
+      ++sweeps;
+    }
+    if (camber[i] == 0.0 && a > 2.0 && a < 4.0) {
+      EXPECT_EQ(std::signbit(mz[i]), std::signbit(alpha[i])) << "Mz at sample " << i;
+    }
+    if (std::fabs(slip[i]) > 0.03) {
+      EXPECT_EQ(std::signbit(fx[i]), std::signbit(slip[i])) << "Fx at sample " << i;
+      ++slipRun;
+    }
+    if (std::fabs(fz[i] - 5000.0) < 200.0 && slip[i] == 0.0) {
+      (camber[i] == 3.0 ? camberedFy : uprightFy) += fy[i];
+      ++(camber[i] == 3.0 ? cambered : upright);
+    }
+  }
+  EXPECT_GT(sweeps, 250);
+  EXPECT_GT(slipRun, 100);
+  ASSERT_GT(cambered, 200);
+  ASSERT_GT(upright, 200);
+  // The generator's camber thrust: 55 N/deg at 4 kN, 3 deg at 5 kN, toward
+  // the lean, which is +y in ours; the noise of 50 N averages to a few N.
+  EXPECT_NEAR(camberedFy / cambered - uprightFy / upright, 55.0 * 3.0 * 5000.0 / 4000.0, 15.0);
+}
+
+}  // namespace
+}  // namespace grip
