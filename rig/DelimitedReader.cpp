@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "core/NumberText.h"
 #include "rig/RigBuild.h"
 #include "rig/RigMessages.h"
 #include "rig/RigReader.h"
@@ -102,11 +101,8 @@ std::vector<std::string_view> fieldsOf(std::string_view line, char separator, bo
 }
 
 bool isNumber(std::string_view field) {
-  if (field.empty()) return false;
-  const char* at = field.data();
-  const char* end = at + field.size();
   double value = 0.0;
-  return parseReal(at, end, value) && at == end;
+  return !field.empty() && rigbuild::readNumber(field.data(), field.data() + field.size(), value);
 }
 
 bool isNumberLine(std::string_view line) {
@@ -278,9 +274,8 @@ bool readRow(const Line& line, char separator, std::vector<RawChannel>& channels
       message = fillMessage(rigmsg::kNoValue, {fileName, numberText(line.number), column, channels[c].name});
       return false;
     }
-    const char* read = begin;
     double value = 0.0;
-    if (!parseReal(read, fieldEnd, value) || read != fieldEnd) {
+    if (!rigbuild::readNumber(begin, fieldEnd, value)) {
       message = fillMessage(rigmsg::kNoNumber, {fileName, numberText(line.number), column, channels[c].name,
                                                 std::string_view(begin, static_cast<std::size_t>(fieldEnd - begin))});
       return false;

@@ -30,6 +30,10 @@ std::string_view trimmed(std::string_view text);
 /// The decimal text of a number.
 std::string numberText(long long value);
 
+/// Reads the whole of [begin, end) as one number, as parseReal reads it
+/// (plain decimals on a fast path that gives the same double).
+bool readNumber(const char* begin, const char* end, double& value);
+
 /// The shortest text of value that reads back exactly, in any locale.
 std::string realText(double value);
 

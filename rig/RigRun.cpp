@@ -1,9 +1,12 @@
 #include "rig/RigRun.h"
 
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 
+#include "core/NumberText.h"
 #include "core/TextFile.h"
 #include "rig/RigBuild.h"
 #include "rig/RigMessages.h"
@@ -38,10 +41,23 @@ bool readWholeFile(const std::string& fileName, std::string& text, std::string& 
     message = rigmsg::fillMessage(rigmsg::kCannotOpen, {fileName});
     return false;
   }
+  // One read of the whole file where its size is known (a regular file),
+  // then whatever more there is a block at a time.
   text.clear();
-  std::string block(1 << 16, '\0');
+  std::error_code error;
+  const auto size = std::filesystem::file_size(fileName, error);
+  std::size_t filled = 0;
+  if (!error) {
+    text.resize(static_cast<std::size_t>(size));
+    filled = std::fread(text.data(), 1, text.size(), file.get());
+  }
   std::size_t read = 0;
-  while ((read = std::fread(block.data(), 1, block.size(), file.get())) > 0) text.append(block, 0, read);
+  do {
+    text.resize(filled + (1 << 16));
+    read = std::fread(text.data() + filled, 1, text.size() - filled, file.get());
+    filled += read;
+  } while (read > 0);
+  text.resize(filled);
   if (std::ferror(file.get()) != 0) {
     message = rigmsg::fillMessage(rigmsg::kCannotOpen, {fileName});
     return false;
@@ -50,6 +66,47 @@ bool readWholeFile(const std::string& fileName, std::string& text, std::string& 
 }
 
 namespace rigbuild {
+namespace {
+
+/// A plain decimal ("-12.345", at most 15 digits, no exponent) read
+/// directly: its digits as an integer below 2^53 divided by a power of ten
+/// of at most 22, both exact doubles, so that the one division rounds the
+/// value correctly (Clinger's fast path: the same double from_chars gives).
+/// False for any other text, which parseReal reads.
+bool readPlainDecimal(const char* begin, const char* end, double& value) {
+  static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                       1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  const bool negative = begin < end && *begin == '-';
+  const char* p = negative ? begin + 1 : begin;
+  std::uint64_t digits = 0;
+  int count = 0;
+  int decimals = 0;
+  bool point = false;
+  for (; p < end; ++p) {
+    const char c = *p;
+    if (c >= '0' && c <= '9') {
+      if (++count > 15) return false;
+      digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+      decimals += point ? 1 : 0;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      return false;
+    }
+  }
+  if (count == 0) return false;
+  const double magnitude = static_cast<double>(digits) / kPowers[decimals];
+  value = negative ? -magnitude : magnitude;
+  return true;
+}
+
+}  // namespace
+
+bool readNumber(const char* begin, const char* end, double& value) {
+  if (readPlainDecimal(begin, end, value)) return true;
+  const char* read = begin;
+  return parseReal(read, end, value) && read == end;
+}
 
 std::string_view trimmed(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);

@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "core/NumberText.h"
 #include "rig/RigBuild.h"
 #include "rig/RigMessages.h"
 #include "rig/RigReader.h"
@@ -35,9 +34,7 @@ std::vector<std::string_view> tokensOf(std::string_view line) {
 }
 
 bool readNumber(std::string_view token, double& value) {
-  const char* at = token.data();
-  const char* end = at + token.size();
-  return parseReal(at, end, value) && at == end;
+  return rigbuild::readNumber(token.data(), token.data() + token.size(), value);
 }
 
 /// A channel of the file with its conversion: physical = raw * factor + offset.

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -91,6 +93,35 @@ TEST(DelimitedReader, ReadsNameWithUnitHeadersInEverySeparator) {
     expectChannels(run, {{"ET", Quantity::Time, {0.0, 0.01}},
                          {"SA", Quantity::SlipAngle, {1.5, -2.0}},
                          {"FZ", Quantity::Fz, {4000.0, 4500.0}}});
+  }
+}
+
+TEST(DelimitedReader, ReadsEveryDecimalAsFromCharsDoes) {
+  // Decimals of 1 to 17 digits with the point anywhere, signs, exponents:
+  // the reader's fast path for plain decimals must give the same doubles.
+  std::mt19937_64 random(7);
+  std::string text = "X\n-\n";
+  std::vector<std::string> numbers;
+  for (int k = 0; k < 20000; ++k) {
+    std::string number = random() % 2 ? "-" : "";
+    const int digits = 1 + static_cast<int>(random() % 17);
+    const int point = static_cast<int>(random() % (digits + 1));
+    for (int d = 0; d < digits; ++d) {
+      if (d == point && d > 0) number += '.';
+      number += static_cast<char>('0' + random() % 10);
+    }
+    if (k % 10 == 0) number += "e" + std::to_string(static_cast<int>(random() % 40) - 20);
+    numbers.push_back(number);
+    text += number + "\n";
+  }
+  RigRun run;
+  std::string message;
+  ASSERT_TRUE(readDelimitedText(text, "f", withConvention(SignConvention::Ours), run, message)) << message;
+  ASSERT_EQ(run.samples(), numbers.size());
+  for (std::size_t i = 0; i < numbers.size(); ++i) {
+    double expected = 0.0;
+    std::from_chars(numbers[i].data(), numbers[i].data() + numbers[i].size(), expected);
+    ASSERT_EQ(run.channels[0].values[i], expected) << numbers[i];
   }
 }
 
