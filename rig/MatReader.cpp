@@ -167,8 +167,11 @@ bool readMatFile(const std::string& fileName, const RigReadOptions& options, Rig
       return false;
     }
     if (!isVector(*var)) {
-      message = fillMessage(rigmsg::kMatMatrix, {fileName, name, numberText(static_cast<long long>(var->dims[0])),
-                                                 numberText(static_cast<long long>(elementsOf(*var) / var->dims[0]))});
+      std::string dims;
+      for (int d = 0; d < var->rank; ++d) {
+        dims += (d > 0 ? " x " : "") + numberText(static_cast<long long>(var->dims[d]));
+      }
+      message = fillMessage(rigmsg::kMatMatrix, {fileName, name, dims});
       return false;
     }
     if (values.size() == 1) {  // a constant of the run

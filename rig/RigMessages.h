@@ -40,7 +40,7 @@ inline constexpr std::string_view kTydexTwice = "{}:{}: section {} a second time
 
 inline constexpr std::string_view kMatOpen = "{}: cannot be opened as a MAT file";
 inline constexpr std::string_view kMatLength = "{}: variable {}: {} elements where the channels have {}";
-inline constexpr std::string_view kMatMatrix = "{}: variable {}: a matrix of {} x {} is no channel";
+inline constexpr std::string_view kMatMatrix = "{}: variable {}: a matrix of {} is no channel";
 inline constexpr std::string_view kMatComplex = "{}: variable {}: complex values";
 inline constexpr std::string_view kMatRead = "{}: variable {}: its data cannot be read";
 inline constexpr std::string_view kMatNoChannel = "{}: no numeric vector";

@@ -134,6 +134,7 @@ TEST(MatReader, RefusesEachFaultWithFileAndVariable) {
   const Fault faults[] = {
       {"matrix", [](test::MatMaker& m) { m.numbers("FY", {1, 2, 3, 4, 5, 6}, 3, 2); },
        ": variable FY: a matrix of 3 x 2 is no channel"},
+      {"empty matrix", [](test::MatMaker& m) { m.numbers("FY", {}, 0, 3); }, ": variable FY: a matrix of 0 x 3 is no channel"},
       {"lengths", [](test::MatMaker& m) { m.column("ET", {1, 2, 3}); m.column("FY", {1, 2}); },
        ": variable FY: 2 elements where the channels have 3"},
       {"complex", [](test::MatMaker& m) { m.complexColumn("FY", {1, 2}, {0, 1}); }, ": variable FY: complex values"},
