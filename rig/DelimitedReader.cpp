@@ -269,14 +269,14 @@ bool readRow(const Line& line, char separator, std::vector<RawChannel>& channels
       while (begin < fieldEnd && isBlank(*begin)) ++begin;
       while (fieldEnd > begin && isBlank(fieldEnd[-1])) --fieldEnd;
     }
-    const std::string column = numberText(static_cast<long long>(c + 1));
+    const auto column = [c] { return numberText(static_cast<long long>(c + 1)); };
     if (begin == fieldEnd) {
-      message = fillMessage(rigmsg::kNoValue, {fileName, numberText(line.number), column, channels[c].name});
+      message = fillMessage(rigmsg::kNoValue, {fileName, numberText(line.number), column(), channels[c].name});
       return false;
     }
     double value = 0.0;
     if (!rigbuild::readNumber(begin, fieldEnd, value)) {
-      message = fillMessage(rigmsg::kNoNumber, {fileName, numberText(line.number), column, channels[c].name,
+      message = fillMessage(rigmsg::kNoNumber, {fileName, numberText(line.number), column(), channels[c].name,
                                                 std::string_view(begin, static_cast<std::size_t>(fieldEnd - begin))});
       return false;
     }

@@ -49,6 +49,10 @@ bool readTydexFile(const std::string& fileName, const RigReadOptions& options, R
 /// field NAME of a struct named units.
 bool readMatFile(const std::string& fileName, const RigReadOptions& options, RigRun& run, std::string& message);
 
+/// Any rig file, by its name: ".mat" a MAT file, ".tdx" or ".tyd" TYDEX
+/// text (in any case), anything else delimited text.
+bool readRigFile(const std::string& fileName, const RigReadOptions& options, RigRun& run, std::string& message);
+
 /// The whole content of a file, read as bytes; false with a message when it cannot be read.
 bool readWholeFile(const std::string& fileName, std::string& text, std::string& message);
 

@@ -1,15 +1,18 @@
 #include "rig/RigRun.h"
 
+#include <cctype>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
+#include <vector>
 
 #include "core/NumberText.h"
 #include "core/TextFile.h"
 #include "rig/RigBuild.h"
 #include "rig/RigMessages.h"
+#include "rig/RigReader.h"
 #include "rig/Units.h"
 
 namespace grip {
@@ -51,18 +54,23 @@ bool readWholeFile(const std::string& fileName, std::string& text, std::string& 
     text.resize(static_cast<std::size_t>(size));
     filled = std::fread(text.data(), 1, text.size(), file.get());
   }
-  std::size_t read = 0;
-  do {
-    text.resize(filled + (1 << 16));
-    read = std::fread(text.data() + filled, 1, text.size() - filled, file.get());
-    filled += read;
-  } while (read > 0);
   text.resize(filled);
+  std::vector<char> block(1 << 16);
+  std::size_t read = 0;
+  while ((read = std::fread(block.data(), 1, block.size(), file.get())) > 0) text.append(block.data(), read);
   if (std::ferror(file.get()) != 0) {
     message = rigmsg::fillMessage(rigmsg::kCannotOpen, {fileName});
     return false;
   }
   return true;
+}
+
+bool readRigFile(const std::string& fileName, const RigReadOptions& options, RigRun& run, std::string& message) {
+  std::string extension = std::filesystem::path(fileName).extension().string();
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (extension == ".mat") return readMatFile(fileName, options, run, message);
+  if (extension == ".tdx" || extension == ".tyd") return readTydexFile(fileName, options, run, message);
+  return readDelimitedFile(fileName, options, run, message);
 }
 
 namespace rigbuild {

@@ -225,12 +225,13 @@ ExampleRuns readExamples() {
   const std::string dir = std::string(EXAMPLES_DIR) + "/rig/";
   ExampleRuns runs;
   std::string message;
-  EXPECT_TRUE(readDelimitedFile(dir + "run_sae.dat", withConvention(SignConvention::SaeJ670), runs.sae, message))
+  // readRigFile chooses the reader by the file's extension.
+  EXPECT_TRUE(readRigFile(dir + "run_sae.dat", withConvention(SignConvention::SaeJ670), runs.sae, message))
       << message;
-  EXPECT_TRUE(readDelimitedFile(dir + "run_iso.csv", withConvention(SignConvention::Iso8855), runs.iso, message))
+  EXPECT_TRUE(readRigFile(dir + "run_iso.csv", withConvention(SignConvention::Iso8855), runs.iso, message))
       << message;
-  EXPECT_TRUE(readTydexFile(dir + "run.tdx", RigReadOptions{}, runs.tydex, message)) << message;
-  EXPECT_TRUE(readMatFile(dir + "run_sae.mat", withConvention(SignConvention::SaeJ670), runs.mat, message))
+  EXPECT_TRUE(readRigFile(dir + "run.tdx", RigReadOptions{}, runs.tydex, message)) << message;
+  EXPECT_TRUE(readRigFile(dir + "run_sae.mat", withConvention(SignConvention::SaeJ670), runs.mat, message))
       << message;
   return runs;
 }
