@@ -135,10 +135,10 @@ bool writeMatFile(const RigRun& run, const RigWriteOptions& options, const std::
                   std::string& message) {
   std::vector<Column> columns;
   if (!columnsOf(run, options, columns, message)) return false;
-  const std::string part = fileName + ".part";
+  const std::string temporary = fileName + ".tmp";
   bool written = true;
   {
-    const std::unique_ptr<mat_t, MatCloser> mat(Mat_CreateVer(part.c_str(), nullptr, MAT_FT_MAT5));
+    const std::unique_ptr<mat_t, MatCloser> mat(Mat_CreateVer(temporary.c_str(), nullptr, MAT_FT_MAT5));
     if (!mat) {
       message = fillMessage(rigmsg::kCannotWrite, {fileName});
       return false;
@@ -160,8 +160,8 @@ bool writeMatFile(const RigRun& run, const RigWriteOptions& options, const std::
       written = written && unitVar && Mat_VarWrite(mat.get(), unitVar.get(), MAT_COMPRESSION_NONE) == 0;
     }
   }
-  if (!written || std::rename(part.c_str(), fileName.c_str()) != 0) {
-    std::remove(part.c_str());
+  if (!written || std::rename(temporary.c_str(), fileName.c_str()) != 0) {
+    std::remove(temporary.c_str());
     message = fillMessage(rigmsg::kCannotWrite, {fileName});
     return false;
   }
@@ -169,17 +169,17 @@ bool writeMatFile(const RigRun& run, const RigWriteOptions& options, const std::
 }
 
 bool writeWholeFile(const std::string& fileName, const std::string& text, std::string& message) {
-  const std::string part = fileName + ".part";
+  const std::string temporary = fileName + ".tmp";
   bool written = false;
   {
-    TextFile file(std::fopen(part.c_str(), "wb"));
+    TextFile file(std::fopen(temporary.c_str(), "wb"));
     if (file) {
       written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
       written = std::fclose(file.release()) == 0 && written;
     }
   }
-  if (!written || std::rename(part.c_str(), fileName.c_str()) != 0) {
-    std::remove(part.c_str());
+  if (!written || std::rename(temporary.c_str(), fileName.c_str()) != 0) {
+    std::remove(temporary.c_str());
     message = fillMessage(rigmsg::kCannotWrite, {fileName});
     return false;
   }

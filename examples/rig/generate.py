@@ -38,11 +38,11 @@ def schedule(full):
     loads = [2000.0, 4000.0, 6000.0] if full else [3000.0, 5000.0]
     cambers = [0.0, 2.0, -2.0] if full else [0.0, 3.0]
     rate = 4.0 if full else 24.0  # sweep rate [deg/s]
-    parts = []  # (slip angle, camber, slip ratio, load) arrays
+    segments = []  # (slip angle, camber, slip ratio, load) arrays
 
     def hold(seconds, alpha, gamma, kappa, load):
         n = int(round(seconds * RATE))
-        parts.append((np.full(n, alpha), np.full(n, gamma), np.full(n, kappa), np.full(n, load)))
+        segments.append((np.full(n, alpha), np.full(n, gamma), np.full(n, kappa), np.full(n, load)))
 
     def ramp(seconds, start, end):
         n = int(round(seconds * RATE))
@@ -50,13 +50,13 @@ def schedule(full):
 
     def move_load(seconds, gamma, start, end):
         n = int(round(seconds * RATE))
-        parts.append((np.zeros(n), np.full(n, gamma), np.zeros(n), ramp(seconds, start, end)))
+        segments.append((np.zeros(n), np.full(n, gamma), np.zeros(n), ramp(seconds, start, end)))
 
     def sweep(gamma, load):
         path = np.concatenate([ramp(12.0 / rate, 0.0, -12.0), ramp(24.0 / rate, -12.0, 12.0),
                                ramp(12.0 / rate, 12.0, 0.0)])
         n = path.size
-        parts.append((path, np.full(n, gamma), np.zeros(n), np.full(n, load)))
+        segments.append((path, np.full(n, gamma), np.zeros(n), np.full(n, load)))
 
     hold(10.0 if full else 0.5, 0.0, 0.0, 0.0, loads[0])  # warm-up
     previous = loads[0]
@@ -72,8 +72,8 @@ def schedule(full):
     kappa = np.concatenate([ramp(0.15 / kappa_rate, 0.0, -0.15), ramp(0.3 / kappa_rate, -0.15, 0.15),
                             ramp(0.15 / kappa_rate, 0.15, 0.0)])
     n = kappa.size
-    parts.append((np.zeros(n), np.zeros(n), kappa, np.full(n, previous)))
-    return [np.concatenate([p[k] for p in parts]) for k in range(4)]
+    segments.append((np.zeros(n), np.zeros(n), kappa, np.full(n, previous)))
+    return [np.concatenate([p[k] for p in segments]) for k in range(4)]
 
 
 def tyre(alpha_iso, gamma, kappa, load, mu):
@@ -91,7 +91,7 @@ def tyre(alpha_iso, gamma, kappa, load, mu):
     use = np.tanh(cornering * np.tan(a) / limit)
     fy = -limit * use - 55.0 * gamma * load / 4000.0
     trail = 0.035 * np.sqrt(load / 4000.0) * (1.0 - np.abs(use)) ** 2  # [m]
-    mz = trail * limit * use  # trail times the slip part of Fy, with the sign of the slip angle
+    mz = trail * limit * use  # trail times the slip share of Fy, with the sign of the slip angle
     fx = 1.05 * mu * load * np.tanh(16.0 * kappa / (1.05 * mu))
     mx = -0.02 * fy
     return fx, fy, load, mx, mz
