@@ -138,5 +138,26 @@ TEST(SignConvention, EveryConventionAndFormatRoundTrips) {
   }
 }
 
+TEST(RigWriter, RefusesEachFaultNamingTheChannelOrFile) {
+  const test::TempDir dir;
+  RigRun run = test::runOfEveryQuantity(3);
+  std::string text;
+  std::string message;
+  RigWriteOptions options;
+  options.units = {{"FY", "kp"}};
+  EXPECT_FALSE(writeDelimitedText(run, options, text, message));
+  EXPECT_EQ(message, "channel FY (fy): unknown unit \"kp\"");
+  options.units = {{"MZ", "N"}};
+  EXPECT_FALSE(writeTydexText(run, options, text, message));
+  EXPECT_EQ(message, "channel MZ (mz): unknown unit \"N\"");
+  run.channels[4].values.pop_back();
+  EXPECT_FALSE(writeMatFile(run, RigWriteOptions{}, dir.file("run.mat"), message));
+  EXPECT_EQ(message, "channel IA has 2 values where the run has 3");
+  EXPECT_FALSE(dir.exists("run.mat"));
+  const std::string nowhere = dir.file("none/run.csv");
+  EXPECT_FALSE(writeWholeFile(nowhere, "x", message));
+  EXPECT_EQ(message, nowhere + ": cannot be written");
+}
+
 }  // namespace
 }  // namespace grip
