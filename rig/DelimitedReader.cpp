@@ -159,7 +159,14 @@ bool findHeader(const std::vector<Line>& before, const Line& data, const std::st
       return false;
     }
   }
-  if (header.names != nullptr) return true;
+  if (header.names != nullptr) {
+    // A units row right below the given names, before the data, is found as without them.
+    const Line* next = header.names + 1;
+    if (options.unitsLine == 0 && next == &before.back() && looksLikeUnitsRow(fieldsOf(next->text, separator, true))) {
+      header.units = next;
+    }
+    return true;
+  }
   if (before.empty()) {
     message = fillMessage(rigmsg::kNoHeader, {fileName, numberText(data.number)});
     return false;

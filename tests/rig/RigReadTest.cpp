@@ -142,6 +142,12 @@ TEST(DelimitedReader, TakesTheCallersNamesLinesUnitsAndChannels) {
                        {"LOAD", Quantity::Fz, {3000.0}}});
   EXPECT_EQ(run.find(Quantity::SlipAngle)->fileUnit, "");
   EXPECT_EQ(run.find(Quantity::SlipAngle)->unit, "rad");
+
+  // Given the names line alone, a units row below it is still found.
+  options = withConvention(SignConvention::Iso8855);
+  options.namesLine = 2;
+  ASSERT_TRUE(readDelimitedText("load sweep\nET SA FZ\ns deg kN\n0 1 3\n", "f", options, run, message)) << message;
+  expectChannels(run, {{"ET", Quantity::Time, {0.0}}, {"SA", Quantity::SlipAngle, {1.0}}, {"FZ", Quantity::Fz, {3000.0}}});
 }
 
 TEST(TydexReader, AppliesFactorAndOffsetAndKeepsTheHeader) {
