@@ -332,8 +332,8 @@ bool readDelimitedText(std::string_view text, const std::string& fileName, const
     if (isBlankLine(line.text)) continue;
     if (!readRow(line, separator, channels, fileName, message)) return false;
   } while (cursor.next(line));
-  run = RigRun{};
-  return rigbuild::finishRun(channels, fileName, options, *options.convention, run, message);
+  rigbuild::Metadata none;
+  return rigbuild::finishRun(channels, none, fileName, options, *options.convention, run, message);
 }
 
 bool readDelimitedFile(const std::string& fileName, const RigReadOptions& options, RigRun& run,

@@ -124,7 +124,7 @@ bool readMatFile(const std::string& fileName, const RigReadOptions& options, Rig
   for (MatVar info(Mat_VarReadNextInfo(mat.get())); info; info.reset(Mat_VarReadNextInfo(mat.get()))) {
     if (info->name != nullptr) names.emplace_back(info->name);
   }
-  RigRun result;
+  rigbuild::Metadata metadata;  // the 1x1 numbers
   std::vector<RawChannel> channels;
   std::vector<std::pair<std::string, std::string>> units;  // channel name, unit
   for (const std::string& name : names) {
@@ -175,7 +175,7 @@ bool readMatFile(const std::string& fileName, const RigReadOptions& options, Rig
       return false;
     }
     if (values.size() == 1) {  // a constant of the run
-      result.metadata.emplace_back(name, rigbuild::realText(values.front()));
+      metadata.emplace_back(name, rigbuild::realText(values.front()));
       continue;
     }
     if (!channels.empty() && values.size() != channels.front().values.size()) {
@@ -194,8 +194,7 @@ bool readMatFile(const std::string& fileName, const RigReadOptions& options, Rig
       if (channel.name == channelName) channel.fileUnit = unit;
     }
   }
-  run = std::move(result);
-  return rigbuild::finishRun(channels, fileName, options, *options.convention, run, message);
+  return rigbuild::finishRun(channels, metadata, fileName, options, *options.convention, run, message);
 }
 
 }  // namespace grip

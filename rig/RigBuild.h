@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "rig/RigReader.h"
@@ -19,10 +20,13 @@ struct RawChannel {
   std::vector<double> values;
 };
 
-/// Moves channels into run, converted; false with a message naming the
-/// channel whose unit is missing or not known.
-bool finishRun(std::vector<RawChannel>& channels, const std::string& fileName, const RigReadOptions& options,
-               SignConvention convention, RigRun& run, std::string& message);
+/// Metadata of a file: keyword, rest of the line.
+using Metadata = std::vector<std::pair<std::string, std::string>>;
+
+/// Moves channels and metadata into run, converted; false with a message
+/// naming the channel whose unit is missing or not known, run unchanged.
+bool finishRun(std::vector<RawChannel>& channels, Metadata& metadata, const std::string& fileName,
+               const RigReadOptions& options, SignConvention convention, RigRun& run, std::string& message);
 
 /// The text between blanks at either end.
 std::string_view trimmed(std::string_view text);

@@ -130,13 +130,13 @@ std::string realText(double value) {
   return std::string(text, written.ptr);
 }
 
-bool finishRun(std::vector<RawChannel>& channels, const std::string& fileName, const RigReadOptions& options,
-               SignConvention convention, RigRun& run, std::string& message) {
+bool finishRun(std::vector<RawChannel>& channels, Metadata& metadata, const std::string& fileName,
+               const RigReadOptions& options, SignConvention convention, RigRun& run, std::string& message) {
   RigRun result;
   result.fileName = fileName;
   result.sourceConvention = convention;
   result.convention = convention;
-  result.metadata = std::move(run.metadata);
+  result.metadata = std::move(metadata);
   for (RawChannel& raw : channels) {
     Channel channel;
     channel.name = std::move(raw.name);

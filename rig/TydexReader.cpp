@@ -119,7 +119,7 @@ bool readDataLine(std::string_view line, int number, const std::string& fileName
 
 bool readTydexText(std::string_view text, const std::string& fileName, const RigReadOptions& options, RigRun& run,
                    std::string& message) {
-  RigRun result;
+  rigbuild::Metadata metadata;  // header and constants
   std::vector<TydexChannel> channels;
   Section section = Section::None;
   bool seenChannels = false;
@@ -177,7 +177,7 @@ bool readTydexText(std::string_view text, const std::string& fileName, const Rig
         const std::size_t blank = content.find_first_of(" \t");
         const std::string_view key = content.substr(0, blank);
         const std::string_view rest = blank == std::string_view::npos ? std::string_view() : trimmed(content.substr(blank));
-        result.metadata.emplace_back(std::string(key), std::string(rest));
+        metadata.emplace_back(std::string(key), std::string(rest));
         break;
       }
       case Section::Channels:
@@ -204,9 +204,8 @@ bool readTydexText(std::string_view text, const std::string& fileName, const Rig
   std::vector<RawChannel> raw;
   raw.reserve(channels.size());
   for (TydexChannel& channel : channels) raw.push_back(std::move(channel.raw));
-  run = std::move(result);
-  return rigbuild::finishRun(raw, fileName, options, options.convention.value_or(SignConvention::Iso8855), run,
-                             message);
+  return rigbuild::finishRun(raw, metadata, fileName, options, options.convention.value_or(SignConvention::Iso8855),
+                             run, message);
 }
 
 bool readTydexFile(const std::string& fileName, const RigReadOptions& options, RigRun& run, std::string& message) {

@@ -58,10 +58,12 @@ TEST(DelimitedReader, RefusesEachFaultWithFileAndLine) {
   };
   for (const TextFault& fault : faults) {
     RigRun run;
+    run.fileName = "before";
     std::string message;
     EXPECT_FALSE(readDelimitedText(fault.text, "f.csv", isoOptions(fault.namesLine, fault.unitsLine), run, message))
         << fault.what;
     EXPECT_EQ(message, fault.message) << fault.what;
+    EXPECT_EQ(run.fileName, "before") << fault.what;  // a refused file leaves the run as it was
   }
 }
 
@@ -117,9 +119,11 @@ TEST(TydexReader, RefusesEachFaultWithFileAndLine) {
   };
   for (const TextFault& fault : faults) {
     RigRun run;
+    run.fileName = "before";
     std::string message;
     EXPECT_FALSE(readTydexText(fault.text, "t.tdx", RigReadOptions{}, run, message)) << fault.what;
     EXPECT_EQ(message, fault.message) << fault.what;
+    EXPECT_EQ(run.fileName, "before") << fault.what;
   }
 }
 
@@ -152,9 +156,11 @@ TEST(MatReader, RefusesEachFaultWithFileAndVariable) {
       fault.make(maker);
     }
     RigRun run;
+    run.fileName = "before";
     std::string message;
     EXPECT_FALSE(readMatFile(file, isoOptions(), run, message)) << fault.what;
     EXPECT_EQ(message, file + fault.message) << fault.what;
+    EXPECT_EQ(run.fileName, "before") << fault.what;
   }
   RigRun run;
   std::string message;
