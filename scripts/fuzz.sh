@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 jobs="${GRIP_FUZZ_BUILD_JOBS:-2}"
-targets=(parameter_file run_control measurement_file design_start design_target number_text design_search)
+targets=(parameter_file run_control measurement_file design_start design_target number_text design_search rig_delimited rig_tydex)
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$jobs"
