@@ -147,6 +147,23 @@ TEST(Multistart, StopFlagEndsTheSearchWithTheClampedStart) {
   EXPECT_EQ(result.design, clamped);
 }
 
+TEST(Multistart, StopDuringAStartLeavesTheOtherStartsUnbegun) {
+  ExampleFit example;
+  ASSERT_TRUE(example.initialised);
+  std::atomic<bool> stop{false};
+  SearchOptions options;
+  options.starts = 500;
+  options.threads = 1;
+  options.maxEvaluations = 1000000;
+  options.method = SearchMethod::sbplx;
+  options.evaluationHook = [&](std::span<const double>, double) { stop.store(true); };  // Ctrl-C at the first
+  const SearchResult result = searchDesign(example.state, options, nullptr, &stop);
+  EXPECT_TRUE(result.interrupted);
+  EXPECT_EQ(result.startsDone, 1);
+  EXPECT_EQ(result.evaluations, 1);
+  EXPECT_EQ(result.design.size(), 4u);
+}
+
 TEST(Multistart, ObserverSeesTheEndOfTheSearch) {
   ExampleFit example;
   ASSERT_TRUE(example.initialised);
