@@ -105,10 +105,14 @@ def _target_source(target, targets):
     for index, entry in enumerate(targets, start=1):
         try:
             data = entry["data"]
-            direction = int(entry.get("direction", 1))
+            given = entry.get("direction", 1)
+            direction = int(given)
             speed = float(entry.get("speed", 0.0))
         except (KeyError, TypeError, ValueError, AttributeError) as fault:
             raise ValueError(_messages.TARGET_ENTRY.format(index=index, detail=fault)) from None
+        if direction != given:
+            # A fraction would be cut to a direction silently.
+            raise ValueError(_messages.TARGET_ENTRY.format(index=index, detail=f"direction {given!r} is no whole number"))
         if isinstance(data, (str, os.PathLike)):
             name = entry.get("name", os.fspath(data))
             data = read_measurements(data)

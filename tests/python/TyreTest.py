@@ -2,6 +2,7 @@
 behaviour of the Python API around it."""
 
 import os
+import pathlib
 import pickle
 import re
 import subprocess
@@ -11,7 +12,7 @@ import numpy as np
 import pytest
 
 import gripsim
-from conftest import EXAMPLES, RUNNER_CASES
+from conftest import EXAMPLES, ROOT, RUNNER_CASES
 
 RANGE_LINE = " %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e\n"
 FILE_LINE = " %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e  %+12.6e %+12.6e %+12.6e\n"
@@ -330,3 +331,9 @@ def testTyreIsAMappingOfItsParameters():
     assert repr(tyre) == (f"gripsim.Tyre(model=2 (discrete), cx0={tyre['cx0']!r}, cy0={tyre['cy0']!r}, "
                           f"mue0={tyre['mue0']!r}, R={tyre['R']!r}, ni={tyre['ni']!r}, nj={tyre['nj']!r}, "
                           "... 33 parameters)")
+
+
+def testVersionIsTheProjectsAndThePackageIsTyped():
+    project = re.search(r"^project\(gripsim VERSION ([0-9.]+)", (ROOT / "CMakeLists.txt").read_text(), re.MULTILINE)
+    assert gripsim.__version__ == project.group(1)
+    assert (pathlib.Path(gripsim.__file__).parent / "py.typed").is_file()
