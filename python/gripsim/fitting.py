@@ -34,7 +34,8 @@ def _count(name: str, value: Any, high: int) -> int:
     try:
         if isinstance(value, bool):
             raise TypeError
-        count = operator.index(value)
+        # A whole float (starts=n / 2) is taken as its number, as before.
+        count = int(value) if isinstance(value, float) and value.is_integer() else operator.index(value)
     except TypeError:
         raise ValueError(_messages.SEARCH_COUNT.format(name=name, low=0, high=high, value=value)) from None
     if not 0 <= count <= high:
@@ -58,7 +59,7 @@ def search_options(method: Optional[str] = None, starts: int = 0, seed: int = 1,
     """
     if method is not None and not isinstance(method, str):
         raise ValueError(_messages.SEARCH_METHOD_TYPE.format(value=method))
-    if not isinstance(central_differences, (bool, np.bool_)):
+    if not (isinstance(central_differences, (bool, np.bool_)) or central_differences in (0, 1)):
         raise ValueError(_messages.SEARCH_FLAG.format(name="central_differences", value=central_differences))
     try:
         step = float(difference_step)

@@ -144,8 +144,9 @@ def testBadDesignVectorAndMissingFilesRaiseClearly(case_copy):
 def testFitLowersTheTargetWithinBoundsAndWritesThePluginsFiles(case_copy, tmp_path):
     folder = case_copy("fit", "029_fit_cont")
     problem = gripsim.Problem(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat")
+    # A whole float is taken as its count.
     result = gripsim.fit(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat", seed=3, threads=1,
-                      max_evals=400)
+                         max_evals=400.0)
     assert result.target <= problem.target(problem.x0)
     lower, upper = problem.bounds
     values = np.array(list(result.design.values()))
@@ -191,6 +192,7 @@ def testFitLowersTheTargetWithinBoundsAndWritesThePluginsFiles(case_copy, tmp_pa
     ({"seed": "1"}, "seed should be a whole number from 0 to 9223372036854775807, not '1'"),
     ({"seed": True}, "seed should be a whole number from 0 to 9223372036854775807, not True"),
     ({"central_differences": "yes"}, "central_differences should be True or False, not 'yes'"),
+    ({"central_differences": 2}, "central_differences should be True or False, not 2"),
 ])
 def testBadSearchOptionsRaiseClearly(case_copy, options, words):
     folder = case_copy("fit", "029_fit_cont")
