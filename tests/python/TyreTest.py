@@ -337,3 +337,15 @@ def testVersionIsTheProjectsAndThePackageIsTyped():
     project = re.search(r"^project\(gripsim VERSION ([0-9.]+)", (ROOT / "CMakeLists.txt").read_text(), re.MULTILINE)
     assert gripsim.__version__ == project.group(1)
     assert (pathlib.Path(gripsim.__file__).parent / "py.typed").is_file()
+
+
+@pytest.mark.parametrize("model", [float("nan"), float("inf"), -1e300, 1e300])
+def testCompiledSetUpRefusesAModelNumberBeyondIntWithoutUndefinedConversion(model):
+    # Past the Python checks (pickles and results go this way): the compiled
+    # set-up converts as a parameter file's model number is converted.
+    parameters = list(gripsim.Tyre.read(PASSENGER).parameters.values())
+    with pytest.raises(ValueError, match="model should be 1 .continuous. or 2 .discrete., not"):
+        gripsim._gripsim.TyreCore().set_up(parameters, model)
+    start = (parameters, model, [(gripsim.PARAMETER_NAMES.index("cy0"), 0.01, 0.1)])
+    with pytest.raises(ValueError, match="model should be 1 .continuous. or 2 .discrete., not"):
+        gripsim._gripsim.DesignCore(start, [("t", np.ones((1, 7)), 1, 0.0)])
