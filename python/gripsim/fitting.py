@@ -3,6 +3,7 @@ and the search of the fit library."""
 
 from __future__ import annotations
 
+import html
 import math
 import operator
 import os
@@ -403,6 +404,24 @@ class FitResult:
                 file.write(text)
             paths.append(path)
         return paths
+
+    def _repr_html_(self) -> str:
+        """The result in a notebook: the target, the design variables and the
+        report per file and channel, as tables."""
+        def table(header, rows):
+            head = "".join(f"<th>{html.escape(str(h))}</th>" for h in header)
+            body = "".join("<tr>" + "".join(f"<td>{html.escape(str(v))}</td>" for v in row) + "</tr>" for row in rows)
+            return f"<table><tr>{head}</tr>{body}</table>"
+        stopped = " (interrupted)" if self.interrupted else ""
+        return (f"<p>gripsim.FitResult: target {self.target:.6g} % over {self.points} points, "
+                f"{self.evaluations} evaluations ({html.escape(str(self.method))}){stopped}</p>"
+                + table(["variable", "start", "value", "lower", "upper", "bound"],
+                        [[d["name"], f"{d['start']:.6g}", f"{d['value']:.6g}", f"{d['lower']:.6g}", f"{d['upper']:.6g}",
+                          d["bound"]] for d in self.variables])
+                + table(["file", "channel", "points", "mean error [%]", "rms error [%]", "share [%-points]"],
+                        [[c["file"], c["channel"], c["points"], f"{c['mean_error_percent']:.4g}",
+                          f"{c['rms_error_percent']:.4g}", f"{c['target_share']:.4g}" if c["in_target"] else ""]
+                         for c in self.report]))
 
     def __repr__(self):
         stopped = ", interrupted" if self.interrupted else ""

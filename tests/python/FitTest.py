@@ -170,6 +170,9 @@ def testFitLowersTheTargetWithinBoundsAndWritesThePluginsFiles(case_copy, tmp_pa
     copy = pickle.loads(pickle.dumps(result))
     assert copy.tyre == result.tyre and copy.design == result.design
     assert len(result.report_frame()) == len(result.report)
+    shown = result._repr_html_()
+    assert shown.count("<tr>") == 1 + len(result.design) + 1 + len(result.report)  # a header and a row each
+    assert f"<td>{next(iter(result.design))}</td>" in shown and f"<td>{result.report[0]['file']}</td>" in shown
 
 
 @pytest.mark.parametrize("options, words", [
