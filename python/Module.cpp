@@ -1,6 +1,6 @@
-// The compiled part of the Python package grip: the tyre, the design state of
-// a fit and the plug-in's design call, over numpy arrays. The package's
-// Python files (grip/__init__.py and its neighbours) give the public API:
+// The compiled part of the Python package gripsim: the tyre, the design state
+// of a fit and the plug-in's design call, over numpy arrays. The package's
+// Python files (gripsim/__init__.py and its neighbours) give the public API:
 // broadcasting, names, exceptions by kind, results and Dask.
 
 #include <pybind11/numpy.h>
@@ -9,12 +9,16 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <exception>
 #include <filesystem>
+#include <future>
 #include <memory>
 #include <stdexcept>
+#include <string_view>
 
 #include "core/KeyedLine.h"
 #include "core/LineReader.h"
@@ -109,19 +113,23 @@ double timeBatch(PythonTyre& tyre, const Column& slip, const Column& angle, cons
   return best;
 }
 
+// The report as dicts with the keys and nesting of FitReport.json, so that a
+// script reads a Python report and the program's file alike.
+
 py::dict channelDict(const ChannelReport& c) {
   py::dict d;
   d["file"] = c.file;
   d["direction"] = c.direction;
   d["channel"] = std::string(c.channel != nullptr ? c.channel : "");
+  d["in_target"] = c.inTarget;
   d["points"] = c.points;
+  d["unit"] = std::string_view(c.channel != nullptr ? c.channel : "") == "Mz" ? "N*mm" : "N";
   d["mean_error"] = c.meanError;
   d["rms_error"] = c.rmsError;
   d["mean_error_percent"] = c.meanErrorPercent;
   d["rms_error_percent"] = c.rmsErrorPercent;
   d["measured_peak"] = c.measuredPeak;
   d["model_peak"] = c.modelPeak;
-  d["in_target"] = c.inTarget;
   d["target_share"] = c.targetShare;
   return d;
 }
@@ -133,8 +141,33 @@ py::dict designDict(const DesignReport& r) {
   d["value"] = r.value;
   d["lower"] = r.lower;
   d["upper"] = r.upper;
-  d["bound_flag"] = r.boundFlag;
+  d["bound"] = r.boundFlag < 0 ? "lower" : r.boundFlag > 0 ? "upper" : "";
   return d;
+}
+
+py::dict searchDict(const SearchResult& s) {
+  py::dict d;
+  // A report of a design as given (no start searched) names no method.
+  d["method"] = s.startsDone == 0 ? std::string("none") : std::string(searchMethodName(s.method));
+  d["starts"] = s.startsDone;
+  d["evaluations"] = s.evaluations;
+  d["seconds"] = s.seconds;
+  d["interrupted"] = s.interrupted;
+  return d;
+}
+
+py::dict reportDict(const FitReport& report) {
+  py::dict result;
+  result["target"] = report.target;
+  result["points"] = report.points;
+  result["moment_lever_mm"] = kMomentLever;
+  result["search"] = searchDict(report.search);
+  py::list channels, variables;
+  for (const ChannelReport& c : report.channels) channels.append(channelDict(c));
+  for (const DesignReport& r : report.design) variables.append(designDict(r));
+  result["channels"] = channels;
+  result["design"] = variables;
+  return result;
 }
 
 /// The search options of a Python fit; zero counts and an empty method
@@ -157,17 +190,6 @@ SearchOptions searchOptionsOf(const std::string& method, int starts, long maxEva
   return options;
 }
 
-/// The report's channels and design variables as lists of dicts.
-void putReport(py::dict& result, const FitReport& report) {
-  py::list channels, variables;
-  for (const ChannelReport& c : report.channels) channels.append(channelDict(c));
-  for (const DesignReport& r : report.design) variables.append(designDict(r));
-  result["channels"] = channels;
-  result["variables"] = variables;
-  result["target"] = report.target;
-  result["points"] = report.points;
-}
-
 /// The report of design x as it stands, no search: what gripfit --evaluate reports.
 py::dict reportAt(PythonDesign& design, const Column& x) {
   SearchResult given;
@@ -179,39 +201,53 @@ py::dict reportAt(PythonDesign& design, const Column& x) {
     py::gil_scoped_release release;
     report = design.report(given);
   }
-  py::dict result;
-  putReport(result, report);
-  return result;
+  return reportDict(report);
 }
 
+/// How often the calling thread looks for signals while a search runs [ms]:
+/// Ctrl-C is honoured well within half a second.
+constexpr auto kSignalPoll = std::chrono::milliseconds(25);
+
 /// Validates and searches, then reports on the best design: plain Python
-/// data, so that results travel between processes.
-py::dict fitDesign(PythonDesign& design, const std::string& method, int starts, long maxEvaluations,
-                   unsigned long seed, int threads, bool centralDifferences, double differenceStep) {
+/// data, so that results travel between processes. The search runs on a
+/// thread of its own with the GIL released while the calling thread checks
+/// for signals; on one (Ctrl-C) the search is stopped, keeping the best
+/// design found, and the pending exception is handed back beside the
+/// result: (result, exception or None).
+py::tuple fitDesign(PythonDesign& design, const std::string& method, int starts, long maxEvaluations,
+                    unsigned long seed, int threads, bool centralDifferences, double differenceStep) {
   const SearchOptions options =
       searchOptionsOf(method, starts, maxEvaluations, seed, threads, centralDifferences, differenceStep);
-  FitOutcome outcome;
-  FitReport report;
+  std::atomic<bool> stop{false};
+  py::object signalled = py::none();
+  std::pair<FitOutcome, FitReport> done;
   {
     py::gil_scoped_release release;
-    outcome = design.fit(options);
-    report = design.report(outcome.search);
+    auto search = std::async(std::launch::async, [&design, &options, &stop] {
+      FitOutcome outcome = design.fit(options, &stop);
+      FitReport report = design.report(outcome.search);
+      return std::make_pair(std::move(outcome), std::move(report));
+    });
+    while (search.wait_for(kSignalPoll) != std::future_status::ready) {
+      if (stop.load()) continue;
+      py::gil_scoped_acquire acquire;
+      if (PyErr_CheckSignals() != 0) {
+        stop.store(true);
+        // The exception a handler raised (KeyboardInterrupt for Ctrl-C),
+        // taken off the interpreter until the result is made.
+        py::error_already_set raised;
+        signalled = raised.value();
+      }
+    }
+    done = search.get();  // rethrows a fault of the validation or the search
   }
-  const SearchResult& s = outcome.search;
-  py::dict result;
-  result["design"] = s.design;
-  result["evaluations"] = s.evaluations;
-  result["seconds"] = s.seconds;
-  result["starts_done"] = s.startsDone;
-  result["method"] = std::string(searchMethodName(s.method));
-  result["interrupted"] = s.interrupted;
+  const auto& [outcome, report] = done;
+  py::dict result = reportDict(report);
+  result["x"] = outcome.search.design;
   py::list warnings;
   for (const DesignIssue& issue : outcome.issues) warnings.append(issue.message);
   result["warnings"] = warnings;
-  // The target as the report evaluated it at the design found: what the
-  // result files and the gripfit program give for the same design.
-  putReport(result, report);
-  return result;
+  return py::make_tuple(result, signalled);
 }
 
 /// The plug-in's design call over a state of its own, for tests that hold
@@ -237,7 +273,7 @@ class DesignCallState {
 /// rule of gripsim and the fit): the points as an (n, 7) array, the number
 /// of the first line that is no point (0 when there is none), what that line
 /// is ("not_a_point", "decimal_comma", or "open" for a file that cannot be
-/// opened) and its bytes. grip.read_measurements raises from these.
+/// opened) and its bytes. gripsim.read_measurements raises from these.
 py::tuple readMeasurementPoints(const std::string& path) {
   std::vector<double> values;
   int faultLine = 0;
@@ -271,16 +307,18 @@ py::tuple readMeasurementPoints(const std::string& path) {
 
 }  // namespace grip
 
-PYBIND11_MODULE(_grip, m) {
+PYBIND11_MODULE(_gripsim, m) {
   using namespace grip;
-  m.doc() = "Compiled core of grip: brush-model tyre forces and their fit";
+  m.doc() = "Compiled core of gripsim: brush-model tyre forces and their fit";
+  m.attr("__version__") = GRIP_VERSION;
+  m.attr("MOMENT_LEVER_MM") = kMomentLever;
 
   m.def("parameter_names", [] {
     std::vector<std::string> names;
     for (const ParameterInfo& info : kParameterTable) names.emplace_back(info.name);
     return names;
   });
-  m.def("parameter_index", [](const std::string& name) { return parameterIndex(name); });
+  m.def("parameter_index", [](const std::string& name) { return parameterIndex(name); }, py::arg("name"));
   m.def("parameter_name_list", &parameterNameList);
   // The result files of a fit as one set (core/ResultSet.h): all replaced, or
   // none, with an OSError naming the file that could not be written.
@@ -304,31 +342,35 @@ PYBIND11_MODULE(_grip, m) {
 
   py::class_<PythonTyre>(m, "TyreCore")
       .def(py::init<>())
-      .def("read", &PythonTyre::read)
-      .def("set_up", [](PythonTyre& t, const std::vector<double>& values, double model) {
-        t.setUp(parameterSetOf(values), model);
-      })
-      .def("write", &PythonTyre::write)
+      .def("read", &PythonTyre::read, py::arg("path"))
+      .def(
+          "set_up",
+          [](PythonTyre& t, const std::vector<double>& values, double model) { t.setUp(parameterSetOf(values), model); },
+          py::arg("parameters"), py::arg("model"))
+      .def("write", &PythonTyre::write, py::arg("path"))
       .def_property_readonly("model_type", &PythonTyre::modelType)
       .def_property_readonly("model_number", &PythonTyre::modelNumber)
       .def_property_readonly("parameters", [](const PythonTyre& t) {
         const ParameterSet p = t.parameters();
         return std::vector<double>(p.begin(), p.end());
       })
-      .def("set_parameter", &PythonTyre::setParameter)
+      .def("set_parameter", &PythonTyre::setParameter, py::arg("index"), py::arg("value"))
       .def_property_readonly("written_names", &PythonTyre::writtenNames)
-      .def("evaluate", &evaluateColumns)
-      .def("evaluate_into", &evaluateInto)
+      .def("evaluate", &evaluateColumns, py::arg("slip"), py::arg("slip_angle"), py::arg("camber"), py::arg("load"), py::arg("speed"))
+      .def("evaluate_into", &evaluateInto, py::arg("slip"), py::arg("slip_angle"), py::arg("camber"), py::arg("load"), py::arg("speed"), py::arg("Fx"), py::arg("Fy"),
+           py::arg("Mz"))
       .def("evaluate_point",
            [](PythonTyre& t, double slip, double angle, double camber, double load, double speed) {
              const TyreForces f = t.evaluate(OperatingPoint{slip, angle, camber, load, speed});
              return py::make_tuple(f.Fx, f.Fy, f.Mz);
-           })
+           },
+           py::arg("slip"), py::arg("slip_angle"), py::arg("camber"), py::arg("load"), py::arg("speed"))
       .def("contact_patch",
            [](PythonTyre& t, double slip, double angle, double camber, double load, double speed) {
              const ContactPatch p = t.contactPatch(OperatingPoint{slip, angle, camber, load, speed});
              return py::make_tuple(p.area, p.h, p.b);
-           })
+           },
+           py::arg("slip"), py::arg("slip_angle"), py::arg("camber"), py::arg("load"), py::arg("speed"))
       .def("trace",
            [](PythonTyre& t, double slip, double angle, double camber, double load, double speed) {
              std::vector<double> values;
@@ -338,8 +380,9 @@ PYBIND11_MODULE(_grip, m) {
              py::array_t<double> table({n, static_cast<py::ssize_t>(kTraceValues)});
              std::copy(values.begin(), values.end(), table.mutable_data());
              return py::make_tuple(table, py::array_t<int>(n, column.data()));
-           })
-      .def("_time_batch", &timeBatch);
+           },
+           py::arg("slip"), py::arg("slip_angle"), py::arg("camber"), py::arg("load"), py::arg("speed"))
+      .def("_time_batch", &timeBatch, py::arg("slip"), py::arg("slip_angle"), py::arg("camber"), py::arg("load"), py::arg("speed"), py::arg("repeats"), py::arg("fresh"));
 
   py::class_<PythonDesign>(m, "DesignCore")
       .def(py::init([](const py::object& start, const py::object& target) {
@@ -372,7 +415,8 @@ PYBIND11_MODULE(_grip, m) {
           targetSource = std::move(targets);
         }
         return std::make_unique<PythonDesign>(startSource, targetSource);
-      }))
+      }),
+           py::arg("start"), py::arg("target"))
       .def_property_readonly("design_count", &PythonDesign::designCount)
       .def_property_readonly("residual_count", &PythonDesign::residualCount)
       .def_property_readonly("model_type", &PythonDesign::modelType)
@@ -388,7 +432,8 @@ PYBIND11_MODULE(_grip, m) {
            [](PythonDesign& d, const Column& x) {
              py::gil_scoped_release release;
              return d.target(spanOf(x));
-           })
+           },
+           py::arg("x"))
       .def("residuals",
            [](PythonDesign& d, const Column& x) {
              py::array_t<double> out(static_cast<py::ssize_t>(d.residualCount()));
@@ -398,13 +443,16 @@ PYBIND11_MODULE(_grip, m) {
                d.residuals(spanOf(x), values);
              }
              return out;
-           })
+           },
+           py::arg("x"))
       .def("parameters_at",
            [](PythonDesign& d, const Column& x) {
              const ParameterSet p = d.parametersAt(spanOf(x));
              return std::vector<double>(p.begin(), p.end());
-           })
-      .def("result_files", [](PythonDesign& d, const Column& x) { return d.resultFiles(spanOf(x)); })
+           },
+           py::arg("x"))
+      .def(
+          "result_files", [](PythonDesign& d, const Column& x) { return d.resultFiles(spanOf(x)); }, py::arg("x"))
       .def_property_readonly("defaults",
                              [](const PythonDesign& d) {
                                py::dict defaults;
@@ -413,8 +461,11 @@ PYBIND11_MODULE(_grip, m) {
                                defaults["max_evals"] = d.defaultEvaluationCount();
                                return defaults;
                              })
-      .def("report", &reportAt)
-      .def("fit", &fitDesign);
+      .def("report", &reportAt, py::arg("x"))
+      .def("fit", &fitDesign, py::arg("method"), py::arg("starts"), py::arg("max_evals"), py::arg("seed"),
+           py::arg("threads"), py::arg("central_differences"), py::arg("difference_step"));
 
-  py::class_<DesignCallState>(m, "DesignCallState").def(py::init<>()).def("call", &DesignCallState::call);
+  py::class_<DesignCallState>(m, "DesignCallState")
+      .def(py::init<>())
+      .def("call", &DesignCallState::call, py::arg("x"), py::arg("identifier"));
 }

@@ -9,6 +9,7 @@
 #include "core/Console.h"
 #include "core/Messages.h"
 #include "fit/FitMessages.h"
+#include "core/Numbers.h"
 #include "model/MakeTyreModel.h"
 #include "python/MessageCollector.h"
 #include "python/PythonMessages.h"
@@ -88,7 +89,8 @@ PythonDesign::PythonDesign(const StartSource& start, const TargetSource& target)
 void PythonDesign::takeStart(const StartData& start) {
   MessageCollector messages;
   DesignState& state = *state_;
-  const int type = static_cast<int>(start.modelNumber);
+  // As a parameter file's model number is read: no undefined conversion of a NaN.
+  const int type = truncateToInt(start.modelNumber);
   if (type != kContinuousModel && type != kDiscreteModel)
     throw std::invalid_argument(formatText(msg::kPyModelNumber, start.modelNumber));
   TyreModel& model = *state.model;
@@ -212,7 +214,7 @@ std::vector<ResultFile> PythonDesign::resultFiles(std::span<const double> design
   return files;
 }
 
-FitOutcome PythonDesign::fit(const SearchOptions& options) {
+FitOutcome PythonDesign::fit(const SearchOptions& options, const std::atomic<bool>* stop) {
   std::lock_guard lock(mutex_);
   MessageCollector messages;
   FitOutcome outcome;
@@ -226,7 +228,7 @@ FitOutcome PythonDesign::fit(const SearchOptions& options) {
     }
   }
   if (!errors.empty()) throw std::invalid_argument(withMessages(msg::kPyDesignInvalid, errors));
-  outcome.search = searchDesign(*state_, options);
+  outcome.search = searchDesign(*state_, options, nullptr, stop);
   if (!outcome.search.fault.empty())
     throw std::runtime_error(formatText(msg::kPySearchFault, outcome.search.fault.c_str()));
   return outcome;

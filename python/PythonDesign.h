@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <span>
@@ -84,7 +85,9 @@ class PythonDesign {
 
   /// Validates the design and searches it; an error of the validation
   /// throws std::invalid_argument, a search that could not run std::runtime_error.
-  FitOutcome fit(const SearchOptions& options);
+  /// stop (optional), set from another thread, ends the search early with
+  /// the best design found.
+  FitOutcome fit(const SearchOptions& options, const std::atomic<bool>* stop = nullptr);
   /// The per-file, per-channel report of the design a search found.
   FitReport report(const SearchResult& search);
   /// What a fit chooses for the options left at zero.

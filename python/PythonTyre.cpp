@@ -4,6 +4,8 @@
 
 #include <stdexcept>
 
+#include "core/KeyedLine.h"
+#include "core/Numbers.h"
 #include "discrete/DiscreteModel.h"
 #include "model/MakeTyreModel.h"
 #include "python/MessageCollector.h"
@@ -45,7 +47,8 @@ void PythonTyre::read(const std::string& fileName) {
 void PythonTyre::setUp(const ParameterSet& parameters, double modelNumber) {
   std::lock_guard lock(mutex_);
   MessageCollector messages;
-  const int type = static_cast<int>(modelNumber);
+  // As a parameter file's model number is read: no undefined conversion of a NaN.
+  const int type = truncateToInt(modelNumber);
   if (type != kContinuousModel && type != kDiscreteModel)
     throw std::invalid_argument(formatText(msg::kPyModelNumber, modelNumber));
   TyreModel fresh = makeTyreModel();

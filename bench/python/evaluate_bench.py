@@ -20,7 +20,7 @@ import time
 
 import numpy as np
 
-import grip
+import gripsim
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
 EXAMPLES = ROOT / "examples"
@@ -35,7 +35,7 @@ def timed(function):
 
 
 def evaluate_bench(parameters, points):
-    tyre = grip.Tyre.read(EXAMPLES / parameters)
+    tyre = gripsim.Tyre.read(EXAMPLES / parameters)
     rng = np.random.default_rng(1)
     columns = (rng.uniform(-0.2, 0.2, points), rng.uniform(-10, 10, points), rng.uniform(-3, 3, points),
                rng.uniform(2000, 7000, points), np.full(points, 20000.0))

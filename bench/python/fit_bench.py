@@ -1,4 +1,4 @@
-"""Cost of grip.fit against the gripfit program, on the passenger-tyre fit
+"""Cost of gripsim.fit against the gripfit program, on the passenger-tyre fit
 of examples/fit/passenger (continuous model, 405 measured points).
 
     PYTHONPATH=build/ci/python /usr/bin/python3 bench/python/fit_bench.py [GRIPFIT] [ROUNDS]
@@ -7,7 +7,7 @@ Both fit the same design with the same options (method, starts, seed,
 evaluation budget, threads), round after round, interleaved; the medians
 are compared (goal: Python at most 1.1 times the program). Each side is
 timed as a user meets it: gripfit from its start to its exit (reading the
-design files, the search, the result files and the report written), grip.fit
+design files, the search, the result files and the report written), gripsim.fit
 from the call to the result files written. Beside the wall times, each
 side's own search seconds. A figure, not a test.
 """
@@ -21,7 +21,7 @@ import sys
 import tempfile
 import time
 
-import grip
+import gripsim
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
 CASE = ROOT / "examples" / "fit" / "passenger"
@@ -47,7 +47,7 @@ def run_program(arguments, folder):
 
 def run_python(folder):
     start = time.perf_counter()
-    result = grip.fit(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat", **OPTIONS)
+    result = gripsim.fit(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat", **OPTIONS)
     result.write(folder / "python")
     seconds = time.perf_counter() - start
     return seconds, result.seconds, result.target, result.evaluations
@@ -66,9 +66,9 @@ def main(program, rounds):
         (python_wall, python_search, python_target, python_evaluations) = (
             [statistics.median(run[k] for run in runs[side]) for k in range(4)] for side in ("gripfit", "python"))
     print(f"fit of {CASE.relative_to(ROOT)} ({OPTIONS}), medians of {rounds} interleaved rounds:")
-    print(f"  gripfit : {program_wall * 1e3:8.1f} ms wall, search {program_search * 1e3:8.1f} ms, "
+    print(f"  gripfit    : {program_wall * 1e3:8.1f} ms wall, search {program_search * 1e3:8.1f} ms, "
           f"target {program_target:.6f} %, {program_evaluations:.0f} evaluations")
-    print(f"  grip.fit: {python_wall * 1e3:8.1f} ms wall, search {python_search * 1e3:8.1f} ms, "
+    print(f"  gripsim.fit: {python_wall * 1e3:8.1f} ms wall, search {python_search * 1e3:8.1f} ms, "
           f"target {python_target:.6f} %, {python_evaluations:.0f} evaluations")
     print(f"  ratio Python / gripfit: wall {python_wall / program_wall:5.3f}, search {python_search / program_search:5.3f}")
 

@@ -3,7 +3,7 @@ tyre as a parameter file (with the plug-in's result files beside it).
 
     PYTHONPATH=build/ci/python /usr/bin/python3 examples/python/fit_many_dask.py [OUTPUT-FOLDER]
 
-The workers are processes: they import grip from the same PYTHONPATH.
+The workers are processes: they import gripsim from the same PYTHONPATH.
 """
 
 import pathlib
@@ -11,7 +11,7 @@ import sys
 
 import distributed
 
-import grip
+import gripsim
 
 FIT = pathlib.Path(__file__).resolve().parents[1] / "fit"
 
@@ -32,7 +32,7 @@ def main(folder):
 
     with distributed.LocalCluster(n_workers=2, threads_per_worker=1, dashboard_address=None) as cluster:
         with distributed.Client(cluster) as client:
-            results = grip.fit_many(jobs, client=client)
+            results = gripsim.fit_many(jobs, client=client)
 
     for index, result in enumerate(results, start=1):
         out = folder / f"tyre{index}"

@@ -15,7 +15,7 @@ import matplotlib.pyplot as plt  # noqa: E402
 import numpy as np  # noqa: E402
 import scipy.optimize  # noqa: E402
 
-import grip  # noqa: E402
+import gripsim  # noqa: E402
 
 EXAMPLES = pathlib.Path(__file__).resolve().parents[1]
 FIT = EXAMPLES / "fit"
@@ -23,7 +23,7 @@ FIT = EXAMPLES / "fit"
 
 def main(output):
     # A sweep of the parameter file: slip at three loads, in one call.
-    tyre = grip.Tyre.read(EXAMPLES / "passenger.dat")
+    tyre = gripsim.Tyre.read(EXAMPLES / "passenger.dat")
     slip = np.linspace(-0.3, 0.3, 121)
     load = np.array([[3000.0], [5000.0], [7000.0]])
     Fx, _, _ = tyre.evaluate(slip, 0.0, 0.0, load, 20000.0)
@@ -31,15 +31,15 @@ def main(output):
 
     # The fit: the design start and the target list of examples/fit.
     start, target = FIT / "DesignStart.dat", FIT / "DesignTarget.dat"
-    problem = grip.Problem(start=start, target=target)
+    problem = gripsim.Problem(start=start, target=target)
     print(f"start: target {problem.target(problem.x0):.4f} % with {dict(zip(problem.names, problem.x0))}")
     # The residuals as a function: any least-squares solver can fit them.
     solved = scipy.optimize.least_squares(problem.residuals, problem.x0, bounds=problem.bounds)
     print(f"scipy least_squares: target {problem.target(solved.x):.4f} % after {solved.nfev} evaluations")
     # The fit library's own search, as gripfit runs it.
-    result = grip.fit(start=start, target=target, seed=1)
+    result = gripsim.fit(start=start, target=target, seed=1)
     x = np.array([result.design[name] for name in problem.names])
-    print(f"grip.fit ({result.method}): target {result.target:.4f} % after {result.evaluations} evaluations, "
+    print(f"gripsim.fit ({result.method}): target {result.target:.4f} % after {result.evaluations} evaluations, "
           f"{result.seconds:.2f} s")
     print(result.report_frame()[["file", "channel", "in_target", "rms_error_percent", "target_share"]])
     print(f"fitted: {dict(zip(problem.names, x))}")
@@ -51,7 +51,7 @@ def main(output):
              ("moment4000.dat", 1, 2, "slip angle [deg]", "Mz [N mm]")]
     figure, axes = plt.subplots(1, len(files), figsize=(13, 4))
     for axis, (name, x_column, channel, x_label, y_label) in zip(axes, files):
-        data = grip.read_measurements(FIT / name)
+        data = gripsim.read_measurements(FIT / name)
         order = np.argsort(data[:, x_column])
         data = data[order]
         start_forces = started.evaluate(data[:, 0], data[:, 1], data[:, 2], data[:, 5], 20000.0)

@@ -371,6 +371,23 @@ INSTANTIATE_TEST_SUITE_P(
                       BudgetCase{"NelderMeadManyStarts", SearchMethod::nelderMead, true, 1000, 200, 5010}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(Multistart, StopDuringAStartLeavesTheOtherStartsUnbegun) {
+  ExampleFit example;
+  ASSERT_TRUE(example.initialised);
+  std::atomic<bool> stop{false};
+  SearchOptions options;
+  options.starts = 500;
+  options.threads = 1;
+  options.maxEvaluations = 1000000;
+  options.method = SearchMethod::sbplx;
+  options.evaluationHook = [&](std::span<const double>, double) { stop.store(true); };  // Ctrl-C at the first
+  const SearchResult result = searchDesign(example.state, options, nullptr, &stop);
+  EXPECT_TRUE(result.interrupted);
+  EXPECT_EQ(result.startsDone, 1);
+  EXPECT_EQ(result.evaluations, 1);
+  EXPECT_EQ(result.design.size(), 4u);
+}
+
 TEST(Multistart, ObserverSeesTheEndOfTheSearch) {
   ExampleFit example;
   ASSERT_TRUE(example.initialised);

@@ -3,11 +3,14 @@ cases, and its faults."""
 
 import os
 import pickle
+import signal
+import threading
+import time
 
 import numpy as np
 import pytest
 
-import grip
+import gripsim
 from conftest import FIT_CASES, GOLDEN
 
 GOOD_CASES = [name for name in FIT_CASES if (GOLDEN / "fit" / name / "expected" / "DesignResults.dat").exists()]
@@ -22,16 +25,16 @@ def design_vector(folder):
 def testProblemGivesThePluginsTargetAndResultFiles(name, case_copy, monkeypatch):
     folder = case_copy("fit", name)
     x = design_vector(folder)
-    problem = grip.Problem(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat")
+    problem = gripsim.Problem(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat")
     target = problem.target(x)
     files = problem.result_files(x)
 
     monkeypatch.chdir(folder)
-    state = grip._grip.DesignCallState()
-    count, _ = grip._design_call(state, x, 0)
+    state = gripsim._gripsim.DesignCallState()
+    count, _ = gripsim._design_call(state, x, 0)
     assert count == len(x) == len(problem.x0)
-    assert grip._design_call(state, x, 1)[0] == target
-    assert grip._design_call(state, x, -1)[0] == target
+    assert gripsim._design_call(state, x, 1)[0] == target
+    assert gripsim._design_call(state, x, -1)[0] == target
     for file_name, text in files.items():
         assert (folder / file_name).read_text() == text
 
@@ -44,23 +47,23 @@ def testProblemGivesThePluginsTargetAndResultFiles(name, case_copy, monkeypatch)
 def testFaultyDesignFilesRaiseWithThePluginsMessages(name, case_copy, monkeypatch):
     monkeypatch.chdir(case_copy("fit", name))
     with pytest.raises(ValueError) as raised:
-        grip.Problem(start="DesignStart.dat", target="DesignTarget.dat")
+        gripsim.Problem(start="DesignStart.dat", target="DesignTarget.dat")
     expected = (GOLDEN / "fit" / name / "expected" / "stdout.txt").read_text().splitlines()[0].strip()
     assert expected in str(raised.value)
 
 
 def data_problem(folder, **change):
     """The design of a case given from Python: tyre, bounds by name and the measurements as arrays."""
-    files = grip.Problem(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat")
+    files = gripsim.Problem(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat")
     lower, upper = files.bounds
     targets = []
     for line in (folder / "DesignTarget.dat").read_text().splitlines()[2:]:
         if "[Eof]" in line:
             break
         words = line.replace("=", " ").split()
-        targets.append({"data": grip.read_measurements(folder / words[1]), "direction": int(words[5]),
+        targets.append({"data": gripsim.read_measurements(folder / words[1]), "direction": int(words[5]),
                         "speed": float(words[7]), "name": words[1]})
-    arguments = dict(tyre=grip.Tyre.read(folder / "DesignStart.dat"),
+    arguments = dict(tyre=gripsim.Tyre.read(folder / "DesignStart.dat"),
                      design={n: (lo, hi) for n, lo, hi in zip(files.names, lower, upper)}, targets=targets)
     arguments.update(change)
     return files, arguments
@@ -70,20 +73,20 @@ def data_problem(folder, **change):
 def testDesignFromDataEqualsDesignFromFiles(name, case_copy):
     folder = case_copy("fit", name)
     files, arguments = data_problem(folder)
-    data = grip.Problem(**arguments)
+    data = gripsim.Problem(**arguments)
     x = design_vector(folder)
     assert data.names == files.names
     assert np.array_equal(data.x0, files.x0)
     assert data.target(x) == files.target(x)
     assert np.array_equal(data.residuals(x), files.residuals(x))
-    mixed = grip.Problem(start=folder / "DesignStart.dat", targets=arguments["targets"])
+    mixed = gripsim.Problem(start=folder / "DesignStart.dat", targets=arguments["targets"])
     assert mixed.target(x) == files.target(x)
 
 
 def testResidualMagnitudesAddUpToTheTargetAndLeastSquaresLowersIt(case_copy):
     scipy_optimize = pytest.importorskip("scipy.optimize")
     folder = case_copy("fit", "029_fit_cont")
-    problem = grip.Problem(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat")
+    problem = gripsim.Problem(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat")
     r = problem.residuals(problem.x0)
     assert len(r) == problem.residual_count
     # One summation against another of the same terms: a few ulps of the sum.
@@ -102,8 +105,15 @@ def testResidualMagnitudesAddUpToTheTargetAndLeastSquaresLowersIt(case_copy):
     ({"design": {}}, ValueError, "names no variable"),
     ({"targets": [{"data": np.zeros((3, 6)), "direction": 1, "speed": 0.0}]}, ValueError, "(n, 7)"),
     ({"targets": [{"data": np.ones((3, 7)), "direction": 5, "speed": 0.0}]}, ValueError, "direction 5"),
+    ({"targets": [{"data": np.ones((3, 7)), "direction": 2.5, "speed": 0.0}]}, ValueError,
+     "target 1: direction 2.5 is no whole number"),
+    ({"targets": [{"data": np.ones((3, 7)), "direction": 1, "speed": None}]}, ValueError, "target 1: float() argument"),
     ({"targets": [{"data": np.full((2, 7), np.nan), "direction": 1, "speed": 0.0, "name": "nan"}]}, ValueError,
      "line 1 of nan: number 1 (nan) is not a finite number"),
+    *[({"targets": [{"data": np.where(np.arange(7) == column, value, np.ones((2, 7))), "direction": 3,
+                     "speed": 0.0, "name": "one"}]}, ValueError,
+       f"line 1 of one: number {column + 1} ({value}) is not a finite number")
+      for column in range(7) for value in (np.nan, np.inf)],
     ({"targets": [{"data": np.zeros((2, 7)), "direction": 1, "speed": 0.0, "name": "flat"}]}, ValueError,
      "line 1 of flat: vertical load 0 N should be above 0"),
     ({"targets": [{"data": "nowhere.dat"}]}, FileNotFoundError, "nowhere.dat"),
@@ -113,29 +123,30 @@ def testBadDesignRaisesClearly(case_copy, change, exception, words):
     folder = case_copy("fit", "029_fit_cont")
     _, arguments = data_problem(folder, **change)
     with pytest.raises(exception) as raised:
-        grip.Problem(**arguments)
+        gripsim.Problem(**arguments)
     assert words in str(raised.value)
 
 
 def testBadDesignVectorAndMissingFilesRaiseClearly(case_copy):
     folder = case_copy("fit", "029_fit_cont")
-    problem = grip.Problem(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat")
+    problem = gripsim.Problem(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat")
     with pytest.raises(ValueError, match="holds 3 values where 4 design variables are expected"):
         problem.target([1.0, 2.0, 3.0])
     with pytest.raises(ValueError, match=r"design variable 2 \(mue1xn\) = nan is not a finite number"):
         problem.residuals([0.01, np.nan, 60.0, 1.0])
     with pytest.raises(FileNotFoundError):
-        grip.Problem(start=folder / "none.dat", target=folder / "DesignTarget.dat")
+        gripsim.Problem(start=folder / "none.dat", target=folder / "DesignTarget.dat")
     (folder / "meas2.dat").unlink()
     with pytest.raises(ValueError, match="unable to open input file meas2.dat"):
-        grip.Problem(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat")
+        gripsim.Problem(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat")
 
 
 def testFitLowersTheTargetWithinBoundsAndWritesThePluginsFiles(case_copy, tmp_path):
     folder = case_copy("fit", "029_fit_cont")
-    problem = grip.Problem(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat")
-    result = grip.fit(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat", seed=3, threads=1,
-                      max_evals=400)
+    problem = gripsim.Problem(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat")
+    # A whole float is taken as its count.
+    result = gripsim.fit(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat", seed=3, threads=1,
+                         max_evals=400.0)
     assert result.target <= problem.target(problem.x0)
     lower, upper = problem.bounds
     values = np.array(list(result.design.values()))
@@ -158,7 +169,7 @@ def testFitLowersTheTargetWithinBoundsAndWritesThePluginsFiles(case_copy, tmp_pa
     # DesignResults.dat holds each parameter to 11 significant digits, as
     # the plug-in writes it: the fitted design reads back rounded, the
     # parameters that were not fitted read back as they were.
-    fitted = grip.Tyre.read(tmp_path / "out" / "DesignResults.dat").parameters
+    fitted = gripsim.Tyre.read(tmp_path / "out" / "DesignResults.dat").parameters
     for name, value in result.tyre.parameters.items():
         if name in result.design:
             assert fitted[name] == pytest.approx(value, rel=5e-11, abs=0.0)  # half a unit of the 11th digit
@@ -168,15 +179,82 @@ def testFitLowersTheTargetWithinBoundsAndWritesThePluginsFiles(case_copy, tmp_pa
     copy = pickle.loads(pickle.dumps(result))
     assert copy.tyre == result.tyre and copy.design == result.design
     assert len(result.report_frame()) == len(result.report)
+    shown = result._repr_html_()
+    assert shown.count("<tr>") == 1 + len(result.design) + 1 + len(result.report)  # a header and a row each
+    assert f"<td>{next(iter(result.design))}</td>" in shown and f"<td>{result.report[0]['file']}</td>" in shown
 
 
 @pytest.mark.parametrize("options, words", [
-    ({"method": "simplex"}, "unknown search method 'simplex'"),
+    ({"method": "simplex"}, "unknown search method 'simplex': the methods are bobyqa, sbplx, neldermead, slsqp, lbfgs"),
+    ({"method": 3}, "method should be a method name or None, not 3"),
     ({"difference_step": 0.0}, "difference_step 0 should be a positive number"),
+    ({"difference_step": -1e-6}, "difference_step -1e-06 should be a positive number"),
     ({"difference_step": float("nan")}, "difference_step nan should be a positive number"),
+    ({"difference_step": float("inf")}, "difference_step inf should be a positive number"),
+    ({"difference_step": "small"}, "difference_step 'small' should be a positive number"),
+    ({"starts": -1}, "starts should be a whole number from 0 to 100000, not -1"),
+    ({"starts": 10**9}, "starts should be a whole number from 0 to 100000, not 1000000000"),
+    ({"starts": 2.5}, "starts should be a whole number from 0 to 100000, not 2.5"),
+    ({"starts": None}, "starts should be a whole number from 0 to 100000, not None"),
+    ({"max_evals": -5}, "max_evals should be a whole number from 0 to 9223372036854775807, not -5"),
+    ({"max_evals": 2**63}, "max_evals should be a whole number from 0 to 9223372036854775807, not 9223372036854775808"),
+    ({"threads": -3}, "threads should be a whole number from 0 to 1024, not -3"),
+    ({"threads": 1025}, "threads should be a whole number from 0 to 1024, not 1025"),
+    ({"seed": -1}, "seed should be a whole number from 0 to 9223372036854775807, not -1"),
+    ({"seed": "1"}, "seed should be a whole number from 0 to 9223372036854775807, not '1'"),
+    ({"seed": True}, "seed should be a whole number from 0 to 9223372036854775807, not True"),
+    ({"central_differences": "yes"}, "central_differences should be True or False, not 'yes'"),
+    ({"central_differences": 2}, "central_differences should be True or False, not 2"),
 ])
 def testBadSearchOptionsRaiseClearly(case_copy, options, words):
     folder = case_copy("fit", "029_fit_cont")
     with pytest.raises(ValueError) as raised:
-        grip.fit(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat", max_evals=10, **options)
-    assert words in str(raised.value)
+        gripsim.fit(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat",
+                    **{"max_evals": 10, "threads": 1, **options})
+    assert str(raised.value) == words
+
+
+def testProblemFromRelativeNamesUnpicklesInAnotherFolder(case_copy, tmp_path, monkeypatch):
+    folder = case_copy("fit", "029_fit_cont")
+    monkeypatch.chdir(folder)
+    problem = gripsim.Problem(start="DesignStart.dat", target="DesignTarget.dat")
+    x = design_vector(folder)
+    stored = pickle.dumps(problem)
+    monkeypatch.chdir(tmp_path)
+    copy = pickle.loads(stored)
+    assert copy.target(x) == problem.target(x) and copy.names == problem.names
+    assert repr(copy) == repr(problem) == (
+        "gripsim.Problem(model=1 (continuous), 4 variables ['cy0', 'mue1xn', 'vslide', 'MzScaleP'], 2 targets, "
+        f"{problem.points} points, {problem.residual_count} residuals)")
+
+
+def testCtrlCStopsADiscreteFitAtOnceWithTheBestDesignFound(case_copy):
+    folder = case_copy("fit", "030_fit_disc_s2_p3")
+    problem = gripsim.Problem(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat")
+    sent = []
+
+    def interrupt():
+        sent.append(time.monotonic())
+        os.kill(os.getpid(), signal.SIGINT)
+
+    timer = threading.Timer(1.0, interrupt)
+    timer.start()
+    try:
+        # Minutes of starts (a few hundred a second): only the signal ends this search early.
+        with pytest.raises(gripsim.FitInterrupted) as raised:
+            problem.fit(method="sbplx", starts=100000, max_evals=10**8, threads=1, seed=1)
+        caught = time.monotonic()
+    finally:
+        timer.cancel()
+    assert isinstance(raised.value, KeyboardInterrupt)
+    result = raised.value.result
+    assert result.interrupted and result.search["interrupted"] is True
+    assert 0 < result.evaluations < 10**8 and result.starts < 100000
+    assert result.target <= problem.target(problem.x0)
+    lower, upper = problem.bounds
+    values = np.array(list(result.design.values()))
+    assert np.all(values >= lower) and np.all(values <= upper)
+    assert result.files["DesignResults.dat"] == problem.result_files(values)["DesignResults.dat"]
+    # Honoured within the poll of the signal and one evaluation, not at the
+    # end of the search: half a second leaves room for a loaded machine.
+    assert caught - sent[0] < 0.5

@@ -9,11 +9,11 @@ import subprocess
 import numpy as np
 import pytest
 
-import grip
+import gripsim
 from conftest import FIT_CASES, GOLDEN
 
 GOOD_CASES = [name for name in FIT_CASES if (GOLDEN / "fit" / name / "expected" / "DesignResults.dat").exists()]
-EXACT_KEYS = ("file", "direction", "channel", "in_target", "points")
+EXACT_KEYS = ("file", "direction", "channel", "in_target", "points", "unit")
 NUMBER_KEYS = ("mean_error", "rms_error", "mean_error_percent", "rms_error_percent", "measured_peak", "model_peak",
                "target_share")
 
@@ -45,7 +45,7 @@ def testDesignVectorGivesGripfitsTargetReportAndFiles(name, case_copy, gripfit):
     put_design(folder, x)
     expected = run(gripfit, folder, "--evaluate")
 
-    problem = grip.Problem(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat")
+    problem = gripsim.Problem(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat")
     assert np.array_equal(problem.x0, x)
     files = problem.result_files(x)
     assert files == written(folder, files)
@@ -55,7 +55,15 @@ def testDesignVectorGivesGripfitsTargetReportAndFiles(name, case_copy, gripfit):
     # FitReport.json reads back as the same doubles.
     assert report["target"] == expected["target"]
     assert len(report["channels"]) == len(expected["channels"])
+    # The same keys and nesting as the program's file, and the search as given: none.
+    assert list(report) == list(expected) and list(report["search"]) == list(expected["search"])
+    assert report["search"] == {**expected["search"], "seconds": report["search"]["seconds"]}
+    assert report["moment_lever_mm"] == expected["moment_lever_mm"]
+    for ours, theirs in zip(report["design"], expected["design"]):
+        assert list(ours) == list(theirs)
+        assert ours["name"] == theirs["name"] and ours["bound"] == theirs["bound"]
     for ours, theirs in zip(report["channels"], expected["channels"]):
+        assert list(ours) == list(theirs)
         assert {key: ours[key] for key in EXACT_KEYS} == {key: theirs[key] for key in EXACT_KEYS}
         for key in NUMBER_KEYS:
             assert ours[key] == theirs[key], key
@@ -71,10 +79,12 @@ def testSameOptionsGiveGripfitsFit(name, options, case_copy, gripfit):
     folder = case_copy("fit", name)
     expected = run(gripfit, folder, "--threads", "2", *(f"--{key.replace('_', '-')}={value}"
                                                        for key, value in options.items()))
-    result = grip.fit(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat", threads=2, **options)
+    result = gripsim.fit(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat", threads=2, **options)
     assert result.files == written(folder, result.files)
     assert result.method == expected["search"]["method"] == options["method"]
     assert result.evaluations == expected["search"]["evaluations"]
     assert result.starts == expected["search"]["starts"]
     assert result.target == expected["target"]
     assert list(result.design.values()) == [d["value"] for d in expected["design"]]
+    assert [d["bound"] for d in result.variables] == [d["bound"] for d in expected["design"]]
+    assert list(result.report_dict()) == list(expected)

@@ -11,26 +11,26 @@ import pytest
 
 from conftest import EXAMPLES, GOLDEN
 
-# Run in a fresh interpreter, so that the locale is set before grip is used,
+# Run in a fresh interpreter, so that the locale is set before gripsim is used,
 # as locale.setlocale(locale.LC_ALL, "") in a notebook sets it.
 SCRIPT = r"""
 import json, locale, sys
 import numpy as np
-import grip
+import gripsim
 locale.setlocale(locale.LC_ALL, "")
 folder, out = sys.argv[1], sys.argv[2]
-tyre = grip.Tyre.read(folder + "/passenger.dat")
+tyre = gripsim.Tyre.read(folder + "/passenger.dat")
 tyre.write(out + "/written.dat")
 forces = tyre.evaluate_point(0.05, 2.0, 0.0, 4000.0, 20000.0)
-trace = grip.Tyre.read(folder + "/passenger_discrete.dat").trace(0.05, 2.0, 0.5, 4000.0, 20000.0)
-problem = grip.Problem(start=folder + "/DesignStart.dat", target=folder + "/DesignTarget.dat")
+trace = gripsim.Tyre.read(folder + "/passenger_discrete.dat").trace(0.05, 2.0, 0.5, 4000.0, 20000.0)
+problem = gripsim.Problem(start=folder + "/DesignStart.dat", target=folder + "/DesignTarget.dat")
 x = np.array([float(v) for v in open(folder + "/x.txt").read().split()])
 print(json.dumps({
     "point": locale.localeconv()["decimal_point"],
-    "parameters": [float(tyre[name]).hex() for name in grip.PARAMETER_NAMES],
+    "parameters": [float(tyre[name]).hex() for name in gripsim.PARAMETER_NAMES],
     "written": open(out + "/written.dat").read(),
     "forces": [float(f).hex() for f in forces],
-    "measurements": [v.hex() for v in grip.read_measurements(folder + "/meas1.dat").ravel()],
+    "measurements": [v.hex() for v in gripsim.read_measurements(folder + "/meas1.dat").ravel()],
     "trace": [float(v).hex() for name in ("x", "ux", "pz", "fy") for v in trace[name]],
     "target": problem.target(x).hex(),
     "files": problem.result_files(x),

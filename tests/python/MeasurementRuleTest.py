@@ -1,5 +1,5 @@
 """One rule for a measurement line, the same inputs through gripsim, the fit
-(Python's and the gripfit program's) and grip.read_measurements."""
+(Python's and the gripfit program's) and gripsim.read_measurements."""
 
 import os
 import re
@@ -8,7 +8,7 @@ import subprocess
 
 import pytest
 
-import grip
+import gripsim
 from conftest import EXAMPLES, GOLDEN
 
 POINT = " 0.01 1.0 0.0 100.0 200.0 4000.0 300.0"
@@ -55,17 +55,17 @@ def testMeasurementLineMeansTheSameEverywhere(name, folder, gripfit):
 
     fitted = subprocess.run([gripfit, "--quiet", "--evaluate"], cwd=folder, capture_output=True, text=True, check=False)
     if fault is None:
-        assert grip.read_measurements(folder / "m.dat").shape == (points, 7)
-        problem = grip.Problem(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat")
+        assert gripsim.read_measurements(folder / "m.dat").shape == (points, 7)
+        problem = gripsim.Problem(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat")
         assert problem.target(problem.x0) > 0.0
         assert fitted.returncode == 0, fitted.stdout
         return
     message = f"line 2 of {folder / 'm.dat'} {fault}: {line}"
     with pytest.raises(ValueError) as raised:
-        grip.read_measurements(folder / "m.dat")
+        gripsim.read_measurements(folder / "m.dat")
     assert str(raised.value) == message
     with pytest.raises(ValueError) as raised:
-        grip.Problem(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat")
+        gripsim.Problem(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat")
     lines = str(raised.value).splitlines()
     assert lines[1:] == [f"line 2 of m.dat {fault}: {line}",
                          f"error in reading measurement file m.dat listed in {folder / 'DesignTarget.dat'}"]
@@ -89,6 +89,6 @@ def testDecimalCommaInAnyFileRaises(name, folder):
     line = next(k for k, text in enumerate(path.read_text(encoding="latin-1").splitlines(), 1) if changed in text)
     with pytest.raises(ValueError, match=rf"line {line} of \S*{name} " + re.escape(COMMA)):
         if name == "tyre.dat":
-            grip.Tyre.read(path)
+            gripsim.Tyre.read(path)
         else:
-            grip.Problem(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat")
+            gripsim.Problem(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat")

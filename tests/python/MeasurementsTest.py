@@ -3,23 +3,23 @@
 import numpy as np
 import pytest
 
-import grip
+import gripsim
 from conftest import EXAMPLES
 
 
 def testWrittenMeasurementsReadBackBitForBit(tmp_path):
     rng = np.random.default_rng(7)
     table = rng.normal(size=(50, 7)) * 10.0 ** rng.integers(-8, 8, size=(50, 7))
-    grip.write_measurements(tmp_path / "m.dat", table)
-    assert np.array_equal(grip.read_measurements(tmp_path / "m.dat"), table)
+    gripsim.write_measurements(tmp_path / "m.dat", table)
+    assert np.array_equal(gripsim.read_measurements(tmp_path / "m.dat"), table)
     assert all(len(line.split()) == 7 for line in (tmp_path / "m.dat").read_text().splitlines())
 
 
 def testExampleMeasurementsReadAsArrayAndFrame():
-    table = grip.read_measurements(EXAMPLES / "measured.dat")
+    table = gripsim.read_measurements(EXAMPLES / "measured.dat")
     assert table.ndim == 2 and table.shape[1] == 7 and table.shape[0] > 0
-    frame = grip.read_measurements(EXAMPLES / "measured.dat", as_frame=True)
-    assert list(frame.columns) == list(grip.COLUMNS)
+    frame = gripsim.read_measurements(EXAMPLES / "measured.dat", as_frame=True)
+    assert list(frame.columns) == list(gripsim.COLUMNS)
     assert np.array_equal(frame.to_numpy(), table)
 
 
@@ -32,7 +32,7 @@ def testFaultyMeasurementLineNamesFileAndLine(tmp_path, text, words):
     path = tmp_path / "bad.dat"
     path.write_text(text)
     with pytest.raises(ValueError, match=words + ".*bad.dat"):
-        grip.read_measurements(path)
+        gripsim.read_measurements(path)
 
 
 @pytest.mark.parametrize("table, exception", [
@@ -42,9 +42,9 @@ def testFaultyMeasurementLineNamesFileAndLine(tmp_path, text, words):
 ])
 def testWrongTableIsRefused(tmp_path, table, exception):
     with pytest.raises(exception):
-        grip.write_measurements(tmp_path / "x.dat", table)
+        gripsim.write_measurements(tmp_path / "x.dat", table)
 
 
 def testMissingMeasurementFileIsNotFound(tmp_path):
     with pytest.raises(FileNotFoundError, match="missing.dat"):
-        grip.read_measurements(tmp_path / "missing.dat")
+        gripsim.read_measurements(tmp_path / "missing.dat")

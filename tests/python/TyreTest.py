@@ -2,6 +2,7 @@
 behaviour of the Python API around it."""
 
 import os
+import pathlib
 import pickle
 import re
 import subprocess
@@ -10,8 +11,8 @@ import threading
 import numpy as np
 import pytest
 
-import grip
-from conftest import EXAMPLES, RUNNER_CASES
+import gripsim
+from conftest import EXAMPLES, ROOT, RUNNER_CASES
 
 RANGE_LINE = " %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e\n"
 FILE_LINE = " %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e %+12.6e  %+12.6e %+12.6e %+12.6e\n"
@@ -50,7 +51,7 @@ def run_gripsim(folder):
 def testEvaluateAgreesWithGripsimAndTheScalarPath(name, case_copy):
     folder = case_copy("runner", name)
     stdout = run_gripsim(folder)
-    tyre = grip.Tyre.read(folder / "params.dat")
+    tyre = gripsim.Tyre.read(folder / "params.dat")
     expected_console = []
     counter = 0
     for key, lines in sections(folder / "run.ctl"):
@@ -82,7 +83,7 @@ def testEvaluateAgreesWithGripsimAndTheScalarPath(name, case_copy):
         elif key == "[FileInput":
             counter += 1
             speed = float(re.search(r"speed\s*=\s*(\S+)", lines[0]).group(1))
-            data = grip.read_measurements(folder / value(lines[0]))
+            data = gripsim.read_measurements(folder / value(lines[0]))
             Fx, Fy, Mz = tyre.evaluate(data[:, 0], data[:, 1], data[:, 2], data[:, 5], speed)
             text = "".join(FILE_LINE % (m[0], m[1], m[2], m[5], speed, m[3], m[4], m[6], fx, fy, mz)
                            for m, fx, fy, mz in zip(data, Fx, Fy, Mz))
@@ -94,13 +95,13 @@ def testEvaluateAgreesWithGripsimAndTheScalarPath(name, case_copy):
         blocks = []
         for column in np.unique(trace["column"]):
             rows = np.flatnonzero(trace["column"] == column)
-            blocks.append("".join(TRACE_LINE % tuple(trace[c][k] for c in grip.TRACE_COLUMNS) for k in rows) + "\n")
+            blocks.append("".join(TRACE_LINE % tuple(trace[c][k] for c in gripsim.TRACE_COLUMNS) for k in rows) + "\n")
         assert "".join(blocks) == (folder / "DiscreteOutput.dat").read_text()
 
 
 @pytest.mark.parametrize("parameters", ["passenger.dat", "passenger_discrete.dat", "passenger_discrete_table.dat"])
 def testEvaluateBroadcastsLikeNumpy(parameters):
-    tyre = grip.Tyre.read(EXAMPLES / parameters)
+    tyre = gripsim.Tyre.read(EXAMPLES / parameters)
     slip = np.linspace(-0.1, 0.1, 4)
     angle = np.array([[-3.0], [0.0], [5.0]])
     Fx, Fy, Mz = tyre.evaluate(slip, angle, 1.0, 4000.0, 20000.0)
@@ -126,21 +127,21 @@ def testEvaluateBroadcastsLikeNumpy(parameters):
 
 
 def testParametersRoundTripThroughMappingFileAndPickle(tmp_path):
-    tyre = grip.Tyre.read(EXAMPLES / "passenger_discrete.dat")
-    again = grip.Tyre(tyre.parameters, model=2)
+    tyre = gripsim.Tyre.read(EXAMPLES / "passenger_discrete.dat")
+    again = gripsim.Tyre(tyre.parameters, model=2)
     assert again == tyre
-    assert grip.Tyre.from_parameters(tyre.parameters, model=tyre.model) == tyre
+    assert gripsim.Tyre.from_parameters(tyre.parameters, model=tyre.model) == tyre
     tyre.write(tmp_path / "a.dat")
-    grip.Tyre.read(tmp_path / "a.dat").write(tmp_path / "b.dat")
+    gripsim.Tyre.read(tmp_path / "a.dat").write(tmp_path / "b.dat")
     assert (tmp_path / "a.dat").read_bytes() == (tmp_path / "b.dat").read_bytes()
-    assert grip.Tyre.read(tmp_path / "a.dat") == tyre
+    assert gripsim.Tyre.read(tmp_path / "a.dat") == tyre
     copy = pickle.loads(pickle.dumps(tyre))
     assert copy == tyre and copy.model == 2
     assert copy.evaluate(0.03, 2.0, 0.0, 3000.0, 10000.0) == tyre.evaluate(0.03, 2.0, 0.0, 3000.0, 10000.0)
 
 
 def testSettingAParameterSetsTheModelUpAgain():
-    tyre = grip.Tyre.read(EXAMPLES / "passenger.dat")
+    tyre = gripsim.Tyre.read(EXAMPLES / "passenger.dat")
     before = tyre.evaluate(0.0, 2.0, 0.0, 4000.0, 20000.0)[1]
     tyre["cy0"] = tyre["cy0"] * 2.0
     after = tyre.evaluate(0.0, 2.0, 0.0, 4000.0, 20000.0)[1]
@@ -150,7 +151,7 @@ def testSettingAParameterSetsTheModelUpAgain():
 
 
 def testDiscreteTyreGivesTraceAndPatch():
-    tyre = grip.Tyre.read(EXAMPLES / "passenger_discrete.dat")
+    tyre = gripsim.Tyre.read(EXAMPLES / "passenger_discrete.dat")
     trace = tyre.trace(0.02, 2.0, 0.0, 4000.0, 20000.0)
     n = len(trace["x"])
     columns = len(np.unique(trace["column"]))
@@ -165,7 +166,7 @@ def testDiscreteTyreGivesTraceAndPatch():
 
 
 def testTyreTakesTurnsBetweenThreads():
-    tyre = grip.Tyre.read(EXAMPLES / "passenger_discrete.dat")
+    tyre = gripsim.Tyre.read(EXAMPLES / "passenger_discrete.dat")
     slip = np.linspace(-0.2, 0.2, 2000)
     expected = tyre.evaluate(slip, 1.0, 0.0, 4000.0, 20000.0)
     results = [None] * 4
@@ -194,31 +195,31 @@ def broken_file(tmp_path):
 
 
 @pytest.mark.parametrize("action, exception, words", [
-    (lambda tmp: grip.Tyre.read(tmp / "missing.dat"), FileNotFoundError, "missing.dat"),
-    (lambda tmp: grip.Tyre.read(broken_file(tmp)), ValueError, "line 3 of"),
-    (lambda tmp: grip.Tyre.read(EXAMPLES / "passenger.dat")["cxx"], KeyError, "unknown parameter name 'cxx'"),
-    (lambda tmp: grip.Tyre.read(EXAMPLES / "passenger.dat").__setitem__("nope", 1.0), KeyError, "nope"),
-    (lambda tmp: grip.Tyre({"cx0": 1.0}), ValueError, "parameters missing: cx1"),
-    (lambda tmp: grip.Tyre({**grip.Tyre.read(EXAMPLES / "passenger.dat").parameters, "bad": 1}), ValueError,
+    (lambda tmp: gripsim.Tyre.read(tmp / "missing.dat"), FileNotFoundError, "missing.dat"),
+    (lambda tmp: gripsim.Tyre.read(broken_file(tmp)), ValueError, "line 3 of"),
+    (lambda tmp: gripsim.Tyre.read(EXAMPLES / "passenger.dat")["cxx"], KeyError, "unknown parameter name 'cxx'"),
+    (lambda tmp: gripsim.Tyre.read(EXAMPLES / "passenger.dat").__setitem__("nope", 1.0), KeyError, "nope"),
+    (lambda tmp: gripsim.Tyre({"cx0": 1.0}), ValueError, "parameters missing: cx1"),
+    (lambda tmp: gripsim.Tyre({**gripsim.Tyre.read(EXAMPLES / "passenger.dat").parameters, "bad": 1}), ValueError,
      "unknown parameter names bad"),
-    (lambda tmp: grip.Tyre(grip.Tyre.read(EXAMPLES / "passenger.dat").parameters, model=3), ValueError,
+    (lambda tmp: gripsim.Tyre(gripsim.Tyre.read(EXAMPLES / "passenger.dat").parameters, model=3), ValueError,
      "model should be 1 (continuous) or 2 (discrete), not 3"),
-    (lambda tmp: grip.Tyre.read(EXAMPLES / "passenger_discrete.dat").__setitem__("ni", 0), ValueError,
+    (lambda tmp: gripsim.Tyre.read(EXAMPLES / "passenger_discrete.dat").__setitem__("ni", 0), ValueError,
      "not accepted by model 2"),
-    (lambda tmp: grip.Tyre.read(EXAMPLES / "passenger.dat").evaluate(np.zeros(3), np.zeros(4), 0, 1, 1), ValueError,
+    (lambda tmp: gripsim.Tyre.read(EXAMPLES / "passenger.dat").evaluate(np.zeros(3), np.zeros(4), 0, 1, 1), ValueError,
      "does not broadcast"),
-    (lambda tmp: grip.Tyre.read(EXAMPLES / "passenger.dat").evaluate("a", 0, 0, 1, 1), ValueError, "numbers"),
-    (lambda tmp: grip.Tyre.read(EXAMPLES / "passenger.dat").evaluate(np.zeros(3), 0, 0, 1, 1, out=[np.zeros(3)] * 2),
+    (lambda tmp: gripsim.Tyre.read(EXAMPLES / "passenger.dat").evaluate("a", 0, 0, 1, 1), ValueError, "numbers"),
+    (lambda tmp: gripsim.Tyre.read(EXAMPLES / "passenger.dat").evaluate(np.zeros(3), 0, 0, 1, 1, out=[np.zeros(3)] * 2),
      ValueError, "2 arrays given"),
-    (lambda tmp: grip.Tyre.read(EXAMPLES / "passenger.dat").evaluate(np.zeros(3), 0, 0, 1, 1,
+    (lambda tmp: gripsim.Tyre.read(EXAMPLES / "passenger.dat").evaluate(np.zeros(3), 0, 0, 1, 1,
                                                                      out=[np.zeros(3), np.zeros(3), np.zeros(4)]),
      ValueError, "of the broadcast shape (3,)"),
-    (lambda tmp: grip.Tyre.read(EXAMPLES / "passenger.dat").evaluate(np.zeros(3), 0, 0, 1, 1,
+    (lambda tmp: gripsim.Tyre.read(EXAMPLES / "passenger.dat").evaluate(np.zeros(3), 0, 0, 1, 1,
                                                                      out=[np.zeros(3), np.zeros(3, np.float32),
                                                                           np.zeros(3)]),
      ValueError, "float32"),
-    (lambda tmp: grip.Tyre.read(EXAMPLES / "passenger.dat").trace(0, 0, 0, 1, 1), ValueError, "discrete model"),
-    (lambda tmp: grip.Tyre.read(EXAMPLES / "passenger.dat").write(tmp / "no" / "such" / "x.dat"), OSError,
+    (lambda tmp: gripsim.Tyre.read(EXAMPLES / "passenger.dat").trace(0, 0, 0, 1, 1), ValueError, "discrete model"),
+    (lambda tmp: gripsim.Tyre.read(EXAMPLES / "passenger.dat").write(tmp / "no" / "such" / "x.dat"), OSError,
      "could not be written"),
 ])
 def testBadInputRaisesClearly(tmp_path, action, exception, words):
@@ -228,8 +229,124 @@ def testBadInputRaisesClearly(tmp_path, action, exception, words):
 
 
 def testRejectedParameterLeavesTheTyreAsItWas():
-    tyre = grip.Tyre.read(EXAMPLES / "passenger_discrete.dat")
+    tyre = gripsim.Tyre.read(EXAMPLES / "passenger_discrete.dat")
     before = tyre.parameters
     with pytest.raises(ValueError):
         tyre["ni"] = 0
     assert tyre.parameters == before
+
+
+PASSENGER = EXAMPLES / "passenger.dat"
+DISCRETE = EXAMPLES / "passenger_discrete.dat"
+
+
+@pytest.mark.parametrize("path, name, value, words", [
+    (PASSENGER, "cx0", float("nan"), "parameter cx0 = nan is not a finite number"),
+    (PASSENGER, "cy0", float("inf"), "parameter cy0 = inf is not a finite number"),
+    (PASSENGER, "mue0", -float("inf"), "parameter mue0 = -inf is not a finite number"),
+    (PASSENGER, "cx0", None, "parameter cx0 = None is not a number"),
+    (DISCRETE, "ni", 2.5, "parameter ni = 2.5 should be a whole number (a count or a switch)"),
+    (DISCRETE, "nj", 10.25, "parameter nj = 10.25 should be a whole number (a count or a switch)"),
+    (DISCRETE, "ny", 3.5, "parameter ny = 3.5 should be a whole number (a count or a switch)"),
+    (DISCRETE, "sliding", 0.5, "parameter sliding = 0.5 should be a whole number (a count or a switch)"),
+    (DISCRETE, "pressure", 1.5, "parameter pressure = 1.5 should be a whole number (a count or a switch)"),
+    (DISCRETE, "draw3d", 0.1, "parameter draw3d = 0.1 should be a whole number (a count or a switch)"),
+])
+def testParameterThatAFileCouldNotHoldIsRefusedAndLeavesTheTyre(path, name, value, words):
+    tyre = gripsim.Tyre.read(path)
+    before = tyre.parameters
+    with pytest.raises(ValueError) as raised:
+        tyre[name] = value
+    assert str(raised.value) == words
+    assert tyre.parameters == before
+    # The same value in a whole parameter set is refused alike.
+    with pytest.raises(ValueError) as raised:
+        gripsim.Tyre({**before, name: value}, model=tyre.model)
+    assert str(raised.value) == words
+
+
+@pytest.mark.parametrize("model, words", [
+    (float("nan"), "not nan"), (1.5, "not 1.5"), (3, "not 3"), (0, "not 0"), (None, "not None"), ("two", "not 'two'"),
+])
+def testModelNumberOtherThanOneOrTwoIsRefused(model, words):
+    with pytest.raises(ValueError) as raised:
+        gripsim.Tyre(gripsim.Tyre.read(PASSENGER).parameters, model=model)
+    assert str(raised.value) == "model should be 1 (continuous) or 2 (discrete), " + words
+
+
+@pytest.mark.parametrize("position", range(5))
+@pytest.mark.parametrize("bad, held", [(None, "None"), ([0.0, None], "object values"), ("a", "<U1 values"),
+                                       (1j, "complex128 values")])
+def testOperatingPointThatHoldsNoNumbersIsRefused(position, bad, held):
+    tyre = gripsim.Tyre.read(PASSENGER)
+    point = [0.0, 1.0, 0.0, 4000.0, 20000.0]
+    point[position] = bad
+    name = ("slip", "slip_angle", "camber", "load", "speed")[position]
+    with pytest.raises(ValueError) as raised:
+        tyre.evaluate(*point)
+    assert str(raised.value) == f"the operating point should hold numbers: {name} holds {held}"
+    if bad is None:
+        with pytest.raises(ValueError, match=f"{name} holds None"):
+            tyre.evaluate_point(*point)
+        with pytest.raises(ValueError, match=f"{name} holds None"):
+            tyre.contact_patch(*point)
+
+
+def out_arrays(kind):
+    base = np.zeros(9)
+    return {
+        "same": (base[:3],) * 3,
+        "first twice": (base[:3], base[:3], base[3:6]),
+        "overlapping views": (base[:3], base[2:5], base[6:9]),
+    }[kind]
+
+
+@pytest.mark.parametrize("kind, first, second", [("same", 0, 1), ("first twice", 0, 1), ("overlapping views", 0, 1)])
+def testOutArraysThatShareMemoryAreRefused(kind, first, second):
+    tyre = gripsim.Tyre.read(PASSENGER)
+    with pytest.raises(ValueError) as raised:
+        tyre.evaluate(np.zeros(3), 0.0, 0.0, 4000.0, 20000.0, out=out_arrays(kind))
+    assert str(raised.value) == f"out[{first}] and out[{second}] share memory: give three separate arrays"
+
+
+def testReadOnlyOutArrayIsRefused():
+    frozen = np.zeros(3)
+    frozen.flags.writeable = False
+    with pytest.raises(ValueError, match=r"read-only"):
+        gripsim.Tyre.read(PASSENGER).evaluate(np.zeros(3), 0, 0, 4000, 20000, out=(np.zeros(3), np.zeros(3), frozen))
+
+
+def testReadingAFolderSaysItIsAFolder(tmp_path):
+    with pytest.raises(IsADirectoryError) as raised:
+        gripsim.Tyre.read(tmp_path)
+    assert str(raised.value) == f"[Errno 21] {tmp_path} is a folder, not a file: '{tmp_path}'"
+
+
+def testTyreIsAMappingOfItsParameters():
+    tyre = gripsim.Tyre.read(DISCRETE)
+    assert dict(tyre) == tyre.parameters
+    assert list(tyre.keys()) == list(tyre) == list(gripsim.PARAMETER_NAMES) and len(tyre) == 33
+    assert dict(tyre.items())["ni"] == tyre["ni"] and list(tyre.values()) == list(tyre.parameters.values())
+    assert "cx0" in tyre and "nope" not in tyre and 5 not in tyre
+    assert tyre.get("nope", -1.0) == -1.0
+    assert repr(tyre) == (f"gripsim.Tyre(model=2 (discrete), cx0={tyre['cx0']!r}, cy0={tyre['cy0']!r}, "
+                          f"mue0={tyre['mue0']!r}, R={tyre['R']!r}, ni={tyre['ni']!r}, nj={tyre['nj']!r}, "
+                          "... 33 parameters)")
+
+
+def testVersionIsTheProjectsAndThePackageIsTyped():
+    project = re.search(r"^project\(gripsim VERSION ([0-9.]+)", (ROOT / "CMakeLists.txt").read_text(), re.MULTILINE)
+    assert gripsim.__version__ == project.group(1)
+    assert (pathlib.Path(gripsim.__file__).parent / "py.typed").is_file()
+
+
+@pytest.mark.parametrize("model", [float("nan"), float("inf"), -1e300, 1e300])
+def testCompiledSetUpRefusesAModelNumberBeyondIntWithoutUndefinedConversion(model):
+    # Past the Python checks (pickles and results go this way): the compiled
+    # set-up converts as a parameter file's model number is converted.
+    parameters = list(gripsim.Tyre.read(PASSENGER).parameters.values())
+    with pytest.raises(ValueError, match="model should be 1 .continuous. or 2 .discrete., not"):
+        gripsim._gripsim.TyreCore().set_up(parameters, model)
+    start = (parameters, model, [(gripsim.PARAMETER_NAMES.index("cy0"), 0.01, 0.1)])
+    with pytest.raises(ValueError, match="model should be 1 .continuous. or 2 .discrete., not"):
+        gripsim._gripsim.DesignCore(start, [("t", np.ones((1, 7)), 1, 0.0)])

@@ -4,7 +4,7 @@ import os
 
 import numpy as np
 
-from . import _grip, _messages
+from . import _gripsim, _messages
 
 #: The seven columns of a measurement file, in file order, with their units.
 COLUMNS = ("slip", "slip_angle", "camber", "Fx", "Fy", "Fz", "Mz")
@@ -39,7 +39,7 @@ def read_measurements(path, as_frame=False):
         word, a number with a decimal comma), naming the file and the line.
     """
     path = _open_path(path)
-    table, line, fault, text = _grip.read_measurement_points(path)
+    table, line, fault, text = _gripsim.read_measurement_points(path)
     if fault == "open":
         raise OSError(_messages.NOT_READ.format(path=path))
     if fault:

@@ -1,4 +1,4 @@
-"""Exception texts of the Python side of grip. Scripts may match them, so
+"""Exception texts of the Python side of gripsim. Scripts may match them, so
 they stay as they are; the compiled part keeps its own in PythonMessages.h."""
 
 FILE_NOT_FOUND = "no such file: {path}"
@@ -22,4 +22,15 @@ NO_TARGET = "the fit needs targets: target=FILE or targets=[{{'data': ..., 'dire
 TARGET_OR_TARGETS = "give the targets as target=FILE or as targets=[...], not both"
 TARGET_ENTRY = "target {index}: {detail}"
 BOUNDS_PAIR = "design bounds of {name} should be a pair (lower, upper), not {value!r}"
-JOB_NOT_MAPPING = "job {index} should be a dict of grip.fit keyword arguments, not {kind}"
+JOB_NOT_MAPPING = "job {index} should be a dict of gripsim.fit keyword arguments, not {kind}"
+PARAMETER_NOT_FINITE = "parameter {name} = {value!r} is not a finite number"
+PARAMETER_NOT_WHOLE = "parameter {name} = {value!r} should be a whole number (a count or a switch)"
+MODEL_NUMBER = "model should be 1 (continuous) or 2 (discrete), not {model}"
+IS_A_FOLDER = "{path} is a folder, not a file"
+OUT_OVERLAP = "out[{first}] and out[{second}] share memory: give three separate arrays"
+SEARCH_COUNT = "{name} should be a whole number from {low} to {high}, not {value!r}"
+SEARCH_FLAG = "{name} should be True or False, not {value!r}"
+SEARCH_METHOD_TYPE = "method should be a method name or None, not {value!r}"
+ERRORS_MODE = "errors should be 'raise' or 'return', not {value!r}"
+JOB_FAILED = "job {job} failed: {kind}: {error}"
+DIFFERENCE_STEP = "difference_step {value} should be a positive number"  # as the compiled check says it

@@ -5,9 +5,15 @@ import sys
 _verbose = False
 
 
-def set_verbose(flag=True):
+def set_verbose(flag: bool = True) -> None:
     """Print the library's messages (warnings of the design files and the
-    like) to standard error as calls return them; off by default."""
+    like) to standard error as calls return them; off by default.
+
+    Parameters
+    ----------
+    flag : bool
+        True prints them, False keeps them (in exceptions and results) only.
+    """
     global _verbose
     _verbose = bool(flag)
 

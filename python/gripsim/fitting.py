@@ -1,0 +1,498 @@
+"""The fit of a tyre to measured forces: the design problem, its residuals
+and the search of the fit library."""
+
+from __future__ import annotations
+
+import html
+import math
+import operator
+import os
+from typing import Any, Dict, List, Mapping, Optional, Sequence, Tuple, Union
+
+import numpy as np
+
+from . import _console, _files, _gripsim, _messages
+from .measurements import as_measurements, read_measurements
+from .tyre import Tyre, parameter_index
+
+PathLike = Union[str, "os.PathLike[str]"]
+
+#: The largest counts a fit takes, as gripfit takes them: more starts than
+#: this only repeat the Latin hypercube (and each start holds memory), more
+#: threads than this only wait.
+MAX_STARTS = 100000
+MAX_THREADS = 1024
+#: Evaluations and seeds are C longs in the fit library.
+MAX_EVALUATIONS = 2**63 - 1
+MAX_SEED = 2**63 - 1
+
+
+def _existing(path):
+    return _files.existing_file(path)
+
+
+def _count(name: str, value: Any, high: int) -> int:
+    try:
+        if isinstance(value, bool):
+            raise TypeError
+        # A whole float (starts=n / 2) is taken as its number, as before.
+        count = int(value) if isinstance(value, float) and value.is_integer() else operator.index(value)
+    except TypeError:
+        raise ValueError(_messages.SEARCH_COUNT.format(name=name, low=0, high=high, value=value)) from None
+    if not 0 <= count <= high:
+        raise ValueError(_messages.SEARCH_COUNT.format(name=name, low=0, high=high, value=value))
+    return count
+
+
+def search_options(method: Optional[str] = None, starts: int = 0, seed: int = 1, max_evals: int = 0,
+                   threads: int = 0, central_differences: bool = True, difference_step: float = 1e-6) -> dict:
+    """The options of a fit checked as gripfit checks its own (0 still
+    means "choose by the problem"), as the keyword arguments of the compiled
+    fit. The one place where Python checks them.
+
+    Raises
+    ------
+    ValueError
+        Naming the option and the value: a count that is not a whole number
+        from 0 to its limit (starts up to MAX_STARTS, threads up to
+        MAX_THREADS), a negative seed, a method that is not a name, a
+        difference step that is not a positive number.
+    """
+    if method is not None and not isinstance(method, str):
+        raise ValueError(_messages.SEARCH_METHOD_TYPE.format(value=method))
+    if not (isinstance(central_differences, (bool, np.bool_)) or central_differences in (0, 1)):
+        raise ValueError(_messages.SEARCH_FLAG.format(name="central_differences", value=central_differences))
+    try:
+        step = float(difference_step)
+    except (TypeError, ValueError):
+        step = math.nan
+    if not (step > 0.0 and math.isfinite(step)):
+        shown = format(step, "g") if isinstance(difference_step, (int, float)) else repr(difference_step)
+        raise ValueError(_messages.DIFFERENCE_STEP.format(value=shown))
+    return dict(method=method or "", starts=_count("starts", starts, MAX_STARTS),
+                max_evals=_count("max_evals", max_evals, MAX_EVALUATIONS), seed=_count("seed", seed, MAX_SEED),
+                threads=_count("threads", threads, MAX_THREADS), central_differences=bool(central_differences),
+                difference_step=step)
+
+
+def _start_source(start, tyre, design):
+    if start is not None and (tyre is not None or design is not None):
+        raise ValueError(_messages.START_OR_TYRE)
+    if start is not None:
+        return _existing(start)
+    if tyre is None or design is None:
+        raise ValueError(_messages.NO_START)
+    if not isinstance(tyre, Tyre):
+        tyre = Tyre.read(tyre)
+    variables = []
+    for name, bounds in dict(design).items():
+        index = parameter_index(name)
+        try:
+            lower, upper = (float(b) for b in bounds)
+        except (TypeError, ValueError):
+            raise ValueError(_messages.BOUNDS_PAIR.format(name=name, value=bounds)) from None
+        variables.append((index, lower, upper))
+    state = tyre.__getstate__()
+    return (list(state["parameters"]), float(state["model"]), variables)
+
+
+def _target_source(target, targets):
+    if target is not None and targets is not None:
+        raise ValueError(_messages.TARGET_OR_TARGETS)
+    if target is not None:
+        return _existing(target)
+    if targets is None:
+        raise ValueError(_messages.NO_TARGET)
+    entries = []
+    for index, entry in enumerate(targets, start=1):
+        try:
+            data = entry["data"]
+            given = entry.get("direction", 1)
+            direction = int(given)
+            speed = float(entry.get("speed", 0.0))
+        except (KeyError, TypeError, ValueError, AttributeError) as fault:
+            raise ValueError(_messages.TARGET_ENTRY.format(index=index, detail=fault)) from None
+        if direction != given:
+            # A fraction would be cut to a direction silently.
+            raise ValueError(_messages.TARGET_ENTRY.format(index=index, detail=f"direction {given!r} is no whole number"))
+        if isinstance(data, (str, os.PathLike)):
+            name = entry.get("name", os.fspath(data))
+            data = read_measurements(data)
+        else:
+            name = entry.get("name", f"target{index}")
+            try:
+                data = as_measurements(data)
+            except ValueError as fault:
+                raise ValueError(_messages.TARGET_ENTRY.format(index=index, detail=fault)) from None
+        entries.append((str(name), data, direction, speed))
+    return entries
+
+
+class FitInterrupted(KeyboardInterrupt):
+    """Ctrl-C (SIGINT) during a fit: the search stopped early.
+
+    Attributes
+    ----------
+    result : FitResult
+        The best design found until then, reported and with its result
+        files, as a fit that ended would give it (``result.interrupted`` is
+        True).
+    """
+
+    def __init__(self, result: "FitResult") -> None:
+        super().__init__(f"fit interrupted after {result.evaluations} evaluations: best target {result.target:.6g} %")
+        self.result = result
+
+
+class Problem:
+    """A design problem: the tyre with its design variables and bounds, and
+    the measured targets.
+
+    problem.residuals(x) and problem.target(x) evaluate a design vector;
+    their magnitudes add up to the target value (mean load-normalised
+    error [%]), so ``scipy.optimize.least_squares(problem.residuals,
+    problem.x0, bounds=problem.bounds)`` works on it.
+
+    Parameters
+    ----------
+    start : str or path-like, optional
+        A design start file (the lines marked "designbounds" are the design
+        variables).
+    target : str or path-like, optional
+        A target list; its measurement files are taken from its folder.
+    tyre : Tyre or str or path-like, optional
+        Instead of start: the tyre (or its parameter file) ...
+    design : mapping of str to (float, float), optional
+        ... with the design variables by name and their (lower, upper)
+        bounds, in the parameters' units.
+    targets : sequence of dict, optional
+        Instead of target: ``{"data": (n, 7) array or measurement file,
+        "direction": 1 (Fx), 2 (Fy) or 3 (Fy and Mz), "speed": [mm/s],
+        "name": ...}`` per target.
+
+    Raises
+    ------
+    ValueError
+        The design or the targets are not accepted (with the library's
+        messages: file, line, value).
+    FileNotFoundError, IsADirectoryError
+        A file named is not there, or is a folder.
+    KeyError
+        An unknown parameter name in design.
+
+    Notes
+    -----
+    A Problem pickles with its file names made absolute, so that it unpickles
+    in another working folder (or on another worker) with the same files.
+    """
+
+    def __init__(self, start: Optional[PathLike] = None, target: Optional[PathLike] = None, *,
+                 tyre: Union[Tyre, PathLike, None] = None, design: Optional[Mapping[str, Tuple[float, float]]] = None,
+                 targets: Optional[Sequence[Mapping[str, Any]]] = None) -> None:
+        sources = (_start_source(start, tyre, design), _target_source(target, targets))
+        # The core reads the files as named, so that its messages name them
+        # as the caller did; a pickle carries them absolute.
+        self._core = _gripsim.DesignCore(*sources)
+        self._sources = tuple(os.path.abspath(s) if isinstance(s, str) else s for s in sources)
+        self.messages = self._core.messages
+        _console.emit(self.messages)
+
+    @property
+    def names(self) -> List[str]:
+        """Names of the design variables, in parameter order."""
+        return list(self._core.names)
+
+    @property
+    def x0(self) -> np.ndarray:
+        """Start values of the design variables (in the parameters' units)."""
+        return np.array(self._core.start_values)
+
+    @property
+    def bounds(self) -> Tuple[np.ndarray, np.ndarray]:
+        """(lower, upper) arrays of the design variables."""
+        return np.array(self._core.lower_bounds), np.array(self._core.upper_bounds)
+
+    @property
+    def model(self) -> int:
+        """Model type: 1 continuous, 2 discrete."""
+        return self._core.model_type
+
+    @property
+    def residual_count(self) -> int:
+        """Residuals per evaluation: one per point and compared channel."""
+        return self._core.residual_count
+
+    @property
+    def target_names(self) -> List[str]:
+        """The targets' names (measurement files as the target list names them)."""
+        return list(self._core.target_names)
+
+    @property
+    def points(self) -> int:
+        """Measured points of all targets."""
+        return int(sum(self._core.points_per_target))
+
+    def __repr__(self) -> str:
+        kind = {1: "continuous", 2: "discrete"}.get(self.model, "?")
+        return (f"gripsim.Problem(model={self.model} ({kind}), {len(self.names)} variables {self.names}, "
+                f"{len(self.target_names)} targets, {self.points} points, {self.residual_count} residuals)")
+
+    def _vector(self, x):
+        try:
+            vector = np.ascontiguousarray(x, dtype=np.float64)
+        except (TypeError, ValueError) as fault:
+            raise ValueError(_messages.NOT_NUMBERS.format(what="the design vector", detail=fault)) from None
+        if vector.ndim != 1:
+            vector = vector.reshape(-1)
+        return vector
+
+    def target(self, x: Sequence[float]) -> float:
+        """Target value [%] of design vector x (mean load-normalised error).
+
+        Raises
+        ------
+        ValueError
+            x holds another count than the design variables, or a value that
+            is not a finite number.
+        """
+        return self._core.target(self._vector(x))
+
+    def residuals(self, x: Sequence[float]) -> np.ndarray:
+        """Signed residuals [%] of design vector x, one per point and
+        compared channel; their magnitudes add up to target(x)."""
+        return self._core.residuals(self._vector(x))
+
+    def tyre_at(self, x: Sequence[float]) -> Tyre:
+        """The tyre with design vector x in place."""
+        return Tyre._from_list(self._core.parameters_at(self._vector(x)), self._core.model_number)
+
+    def report(self, x: Sequence[float]) -> Dict[str, Any]:
+        """The report of design vector x as it stands (no search), as
+        gripfit --evaluate writes it to FitReport.json, with the same keys:
+        "target" [%], "points", "moment_lever_mm", "search" (method "none"),
+        "channels" (per file and channel: errors [N, N*mm for Mz; % of the
+        load], peaks, "target_share" [%-points]) and "design" (per variable:
+        start, value, bounds and "bound": "lower", "upper" or "")."""
+        return self._core.report(self._vector(x))
+
+    def result_files(self, x: Sequence[float]) -> Dict[str, str]:
+        """The texts the plug-in's terminate writes for x: "file1.dat", ...
+        and "DesignResults.dat"."""
+        return dict(self._core.result_files(self._vector(x)))
+
+    @property
+    def defaults(self) -> Dict[str, Any]:
+        """What a fit of this problem chooses for the options left out:
+        {"method": ..., "starts": ..., "max_evals": ...}."""
+        return dict(self._core.defaults)
+
+    def fit(self, method: Optional[str] = None, starts: int = 0, seed: int = 1, max_evals: int = 0,
+            threads: int = 0, central_differences: bool = True, difference_step: float = 1e-6) -> "FitResult":
+        """Validates the design and searches it within its bounds: see gripsim.fit."""
+        options = search_options(method=method, starts=starts, seed=seed, max_evals=max_evals, threads=threads,
+                                 central_differences=central_differences, difference_step=difference_step)
+        outcome, signalled = self._core.fit(**options)
+        design = np.array(outcome["x"])
+        result = FitResult(
+            tyre=self.tyre_at(design),
+            target=outcome["target"],
+            design=dict(zip(self.names, outcome["x"])),
+            evaluations=outcome["search"]["evaluations"],
+            seconds=outcome["search"]["seconds"],
+            method=outcome["search"]["method"],
+            starts=outcome["search"]["starts"],
+            points=outcome["points"],
+            report=outcome["channels"],
+            variables=outcome["design"],
+            files=self.result_files(design),
+            messages=[m for m in [self.messages] if m] + list(outcome["warnings"]),
+            search=outcome["search"],
+        )
+        _console.emit("".join(outcome["warnings"]))
+        if signalled is not None:
+            if isinstance(signalled, KeyboardInterrupt):
+                raise FitInterrupted(result) from None
+            signalled.result = result  # another handler's exception, raised as it was, with the result
+            raise signalled
+        return result
+
+    def __reduce__(self):
+        return (_rebuild_problem, self._sources)
+
+
+def _rebuild_problem(start, target):
+    problem = Problem.__new__(Problem)
+    problem._sources = (start, target)
+    problem._core = _gripsim.DesignCore(start, target)
+    problem.messages = problem._core.messages
+    return problem
+
+
+class FitResult:
+    """The outcome of one fit, made of plain Python objects (it pickles).
+
+    Attributes
+    ----------
+    tyre : Tyre
+        The fitted tyre.
+    target : float
+        Its target value [%] over `points` measured points.
+    design : dict of str to float
+        The design variables by name.
+    evaluations, starts : int
+        Target evaluations and starts of the search.
+    seconds : float
+        Time of the search [s].
+    method : str
+        The search method.
+    interrupted : bool
+        The search was stopped (Ctrl-C) before its end.
+    report : list of dict
+        Per file and channel, with the keys of FitReport.json's "channels"
+        (errors, peaks and the channel's share of the target [%-points]).
+    variables : list of dict
+        Per design variable, with the keys of FitReport.json's "design".
+    search : dict
+        FitReport.json's "search": method, starts, evaluations, seconds, interrupted.
+    files : dict of str to str
+        The result files as the plug-in writes them, by name.
+    messages : list of str
+        Warnings of the design files and of the validation.
+    """
+
+    def __init__(self, tyre, target, design, evaluations, seconds, method, starts, points, report, variables,
+                 files, messages, search=None):
+        self.tyre = tyre
+        self.target = target
+        self.design = design
+        self.evaluations = evaluations
+        self.seconds = seconds
+        self.method = method
+        self.starts = starts
+        self.points = points
+        self.report = report
+        self.variables = variables
+        self.files = files
+        self.messages = messages
+        self.search = search if search is not None else dict(
+            method=method, starts=starts, evaluations=evaluations, seconds=seconds, interrupted=False)
+
+    @property
+    def interrupted(self) -> bool:
+        return bool(self.search.get("interrupted", False))
+
+    def report_dict(self) -> Dict[str, Any]:
+        """The whole report as FitReport.json holds it: "target", "points",
+        "moment_lever_mm", "search", "channels" and "design"."""
+        return {"target": self.target, "points": self.points, "moment_lever_mm": _MOMENT_LEVER,
+                "search": dict(self.search), "channels": list(self.report), "design": list(self.variables)}
+
+    def report_frame(self):
+        """The report as a pandas DataFrame, one row per file and channel."""
+        import pandas
+        return pandas.DataFrame(self.report)
+
+    def write(self, folder: PathLike = ".") -> List[str]:
+        """Writes file1.dat, ... and DesignResults.dat into folder, as the
+        plug-in's terminate does: all of them or (raising OSError for the
+        file that could not be written) none; returns their paths."""
+        folder = os.fspath(folder)
+        os.makedirs(folder, exist_ok=True)
+        _gripsim.write_result_files(folder, [(name, text.encode("latin-1")) for name, text in self.files.items()])
+        return [os.path.join(folder, name) for name in self.files]
+
+    def _repr_html_(self) -> str:
+        """The result in a notebook: the target, the design variables and the
+        report per file and channel, as tables."""
+        def table(header, rows):
+            head = "".join(f"<th>{html.escape(str(h))}</th>" for h in header)
+            body = "".join("<tr>" + "".join(f"<td>{html.escape(str(v))}</td>" for v in row) + "</tr>" for row in rows)
+            return f"<table><tr>{head}</tr>{body}</table>"
+        stopped = " (interrupted)" if self.interrupted else ""
+        return (f"<p>gripsim.FitResult: target {self.target:.6g} % over {self.points} points, "
+                f"{self.evaluations} evaluations ({html.escape(str(self.method))}){stopped}</p>"
+                + table(["variable", "start", "value", "lower", "upper", "bound"],
+                        [[d["name"], f"{d['start']:.6g}", f"{d['value']:.6g}", f"{d['lower']:.6g}", f"{d['upper']:.6g}",
+                          d["bound"]] for d in self.variables])
+                + table(["file", "channel", "points", "mean error [%]", "rms error [%]", "share [%-points]"],
+                        [[c["file"], c["channel"], c["points"], f"{c['mean_error_percent']:.4g}",
+                          f"{c['rms_error_percent']:.4g}", f"{c['target_share']:.4g}" if c["in_target"] else ""]
+                         for c in self.report]))
+
+    def __repr__(self):
+        stopped = ", interrupted" if self.interrupted else ""
+        return (f"gripsim.FitResult(target={self.target:.6g}, evaluations={self.evaluations}, "
+                f"seconds={self.seconds:.3g}, method={self.method!r}{stopped}, design={self.design})")
+
+
+#: The lever that puts Mz beside the forces in the target [mm], as the report gives it.
+_MOMENT_LEVER = _gripsim.MOMENT_LEVER_MM
+
+
+def fit(start: Optional[PathLike] = None, target: Optional[PathLike] = None, *,
+        tyre: Union[Tyre, PathLike, None] = None, design: Optional[Mapping[str, Tuple[float, float]]] = None,
+        targets: Optional[Sequence[Mapping[str, Any]]] = None, method: Optional[str] = None, starts: int = 0,
+        seed: int = 1, max_evals: int = 0, threads: int = 0, central_differences: bool = True,
+        difference_step: float = 1e-6) -> FitResult:
+    """Fits a tyre to measured forces within the design bounds. The options
+    mean what gripfit's options of the same names mean.
+
+    Parameters
+    ----------
+    start, target, tyre, design, targets
+        The design and the targets, as for gripsim.Problem.
+    method : str, optional
+        "bobyqa", "sbplx", "neldermead", "slsqp" or "lbfgs"; None: the
+        default for the model type (Problem.defaults).
+    starts : int
+        Starts of the search, 0 to 100000; 0 chooses by the problem.
+    seed : int
+        Seed of the quasi-random starts, 0 or more: the same seed and one
+        thread, the same fit.
+    max_evals : int
+        Evaluations over all starts, 0 or more; 0 chooses by the problem.
+    threads : int
+        Searching threads, 0 to 1024; 0 uses every core.
+    central_differences : bool
+        The gradient methods difference the target centrally (else forward) ...
+    difference_step : float
+        ... with a step of difference_step times each bound range [-].
+
+    Returns
+    -------
+    FitResult
+
+    Raises
+    ------
+    ValueError
+        A bad option (named, with its value), or a design or targets that
+        cannot be fitted (the library's messages).
+    FitInterrupted
+        Ctrl-C during the search (a KeyboardInterrupt): the search stops
+        within a fraction of a second and the exception's ``result`` holds
+        the best design found.
+    """
+    options = search_options(method=method, starts=starts, seed=seed, max_evals=max_evals, threads=threads,
+                             central_differences=central_differences, difference_step=difference_step)
+    problem = Problem(start, target, tyre=tyre, design=design, targets=targets)
+    return problem.fit(**options_for_fit(options))
+
+
+def options_for_fit(options: dict) -> dict:
+    """Checked options back as Problem.fit's keyword arguments."""
+    return dict(options, method=options["method"] or None)
+
+
+def residuals(x: Sequence[float], start: Optional[PathLike] = None, target: Optional[PathLike] = None, *,
+              tyre=None, design=None, targets=None) -> np.ndarray:
+    """Residuals [%] of design vector x of a problem given as for
+    gripsim.Problem (for many evaluations make the Problem once)."""
+    return Problem(start, target, tyre=tyre, design=design, targets=targets).residuals(x)
+
+
+def _design_call(state, x, identifier):
+    """The plug-in's design call (initialise 0, run 1, terminate -1) over a
+    gripsim._gripsim.DesignCallState, in the working directory: for tests."""
+    value, messages = state.call(np.ascontiguousarray(x, dtype=np.float64), float(identifier))
+    _console.emit(messages)
+    return value, messages
