@@ -376,8 +376,12 @@ void runTasks(std::vector<StartTask>& tasks, std::vector<std::unique_ptr<Worker>
           // After a stop the starts left are not begun (each would set its
           // method up only to stop at once: seconds over many starts). The
           // first always runs, so that the best design is one evaluated; a
-          // start not begun keeps its infinite target and is never the best.
-          if (k > 0 && shared.stopRequested()) break;
+          // start not begun keeps its infinite target and is never the best,
+          // and counts as stopped with no evaluation.
+          if (k > 0 && shared.stopRequested()) {
+            tasks[k].result.reason = StopReason::stopped;
+            continue;
+          }
           current = &tasks[k];
           tasks[k].result = workers[t]->search(method, tasks[k].start, budget);
           current = nullptr;

@@ -113,61 +113,11 @@ double timeBatch(PythonTyre& tyre, const Column& slip, const Column& angle, cons
   return best;
 }
 
-// The report as dicts with the keys and nesting of FitReport.json, so that a
-// script reads a Python report and the program's file alike.
-
-py::dict channelDict(const ChannelReport& c) {
-  py::dict d;
-  d["file"] = c.file;
-  d["direction"] = c.direction;
-  d["channel"] = std::string(c.channel != nullptr ? c.channel : "");
-  d["in_target"] = c.inTarget;
-  d["points"] = c.points;
-  d["unit"] = std::string_view(c.channel != nullptr ? c.channel : "") == "Mz" ? "N*mm" : "N";
-  d["mean_error"] = c.meanError;
-  d["rms_error"] = c.rmsError;
-  d["mean_error_percent"] = c.meanErrorPercent;
-  d["rms_error_percent"] = c.rmsErrorPercent;
-  d["measured_peak"] = c.measuredPeak;
-  d["model_peak"] = c.modelPeak;
-  d["target_share"] = c.targetShare;
-  return d;
-}
-
-py::dict designDict(const DesignReport& r) {
-  py::dict d;
-  d["name"] = r.name;
-  d["start"] = r.start;
-  d["value"] = r.value;
-  d["lower"] = r.lower;
-  d["upper"] = r.upper;
-  d["bound"] = r.boundFlag < 0 ? "lower" : r.boundFlag > 0 ? "upper" : "";
-  return d;
-}
-
-py::dict searchDict(const SearchResult& s) {
-  py::dict d;
-  // A report of a design as given (no start searched) names no method.
-  d["method"] = s.startsDone == 0 ? std::string("none") : std::string(searchMethodName(s.method));
-  d["starts"] = s.startsDone;
-  d["evaluations"] = s.evaluations;
-  d["seconds"] = s.seconds;
-  d["interrupted"] = s.interrupted;
-  return d;
-}
-
+// The report as dicts: FitReport.json's own text read by Python's json, so
+// that a script reads a Python report and the program's file alike, key for
+// key and double for double (a number that is not finite is None there).
 py::dict reportDict(const FitReport& report) {
-  py::dict result;
-  result["target"] = report.target;
-  result["points"] = report.points;
-  result["moment_lever_mm"] = kMomentLever;
-  result["search"] = searchDict(report.search);
-  py::list channels, variables;
-  for (const ChannelReport& c : report.channels) channels.append(channelDict(c));
-  for (const DesignReport& r : report.design) variables.append(designDict(r));
-  result["channels"] = channels;
-  result["design"] = variables;
-  return result;
+  return py::module_::import("json").attr("loads")(reportJson(report));
 }
 
 /// The search options of a Python fit; zero counts and an empty method
