@@ -348,6 +348,7 @@ struct StartTask {
   LocalResult result;
   std::vector<SearchMessage> messages;  ///< printed on its thread while it ran
   long messagesNotKept = 0;
+  bool begun = false;  ///< false: a stop came first, the task was never searched
 };
 
 /// Runs the tasks on the workers, one thread per worker, each taking the
@@ -377,11 +378,9 @@ void runTasks(std::vector<StartTask>& tasks, std::vector<std::unique_ptr<Worker>
           // method up only to stop at once: seconds over many starts). The
           // first always runs, so that the best design is one evaluated; a
           // start not begun keeps its infinite target and is never the best,
-          // and counts as stopped with no evaluation.
-          if (k > 0 && shared.stopRequested()) {
-            tasks[k].result.reason = StopReason::stopped;
-            continue;
-          }
+          // nor a local search of the result.
+          if (k > 0 && shared.stopRequested()) break;
+          tasks[k].begun = true;
           current = &tasks[k];
           tasks[k].result = workers[t]->search(method, tasks[k].start, budget);
           current = nullptr;
@@ -552,6 +551,7 @@ SearchResult searchDesign(const DesignState& state, const SearchOptions& options
     }
     // What a local search leaves in the result: its record and its messages.
     auto keep = [&result](const StartTask& task, bool restart) {
+      if (!task.begun) return;
       const LocalResult& local = task.result;
       const int index = static_cast<int>(result.localSearches.size()) + 1;
       result.localSearches.push_back({index, restart, result.method, local.evaluations, local.target, local.reason});
