@@ -271,8 +271,12 @@ class Problem:
         gripfit --evaluate writes it to FitReport.json, with the same keys:
         "target" [%], "points", "moment_lever_mm", "search" (method "none"),
         "channels" (per file and channel: errors [N, N*mm for Mz; % of the
-        load], peaks, "target_share" [%-points]) and "design" (per variable:
-        start, value, bounds and "bound": "lower", "upper" or "")."""
+        load], peaks, "target_share" [%-points]), "design" (per variable:
+        start, value, bounds, "bound": "lower", "upper" or "", and
+        "standard_error", "interval95" [low, high] or None, "determined",
+        "reason"), "correlation" ({"names", "matrix"}), "undetermined" (the
+        messages on what the data do not determine) and "residual_spread"
+        [% of Fz]."""
         return self._core.report(self._vector(x))
 
     def result_files(self, x: Sequence[float]) -> Dict[str, str]:
