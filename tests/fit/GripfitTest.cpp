@@ -311,6 +311,9 @@ TEST(GripfitProgram, InterruptWritesTheBestDesignFoundAndSaysSo) {
             "gripfit: interrupted: the results are those of the best design found so far\n"
             "gripfit: target 7.919042 % (slsqp, 0 evaluations)\n");
   EXPECT_TRUE(dir.exists(fit::kDesignResultsFile));
+  // The design it ends with is judged as after a whole search.
+  EXPECT_NE(dir.read(fitter::kReportTextFile).find("\nuncertainty  from 246 residuals, 242 degrees of freedom"),
+            std::string::npos);
 }
 
 
