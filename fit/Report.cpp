@@ -127,7 +127,7 @@ std::string reportText(const FitReport& report) {
     text += fit::kReportNoSearch;
   } else {
     appendFormatted(text, fit::kReportSearch, searchMethodName(search.method), search.startsDone, search.evaluations,
-           search.seconds, search.interrupted ? fit::kReportInterrupted : "");
+                    search.seconds, search.interrupted ? fit::kReportInterrupted : "");
   }
   std::size_t nameWidth = 4;
   for (const ChannelReport& channel : report.channels) nameWidth = std::max(nameWidth, channel.file.size());
@@ -135,7 +135,8 @@ std::string reportText(const FitReport& report) {
   appendFormatted(text, fit::kReportChannelHeader, width, "file");
   for (const ChannelReport& c : report.channels) {
     appendFormatted(text, fit::kReportChannelLine, width, c.file.c_str(), c.direction, c.channel, c.inTarget ? "*" : "",
-           c.points, c.meanErrorPercent, c.rmsErrorPercent, c.meanError, c.rmsError, c.measuredPeak, c.modelPeak);
+                    c.points, c.meanErrorPercent, c.rmsErrorPercent, c.meanError, c.rmsError, c.measuredPeak,
+                    c.modelPeak);
     if (c.inTarget) appendFormatted(text, "%-4s %10.4f\n", unitOf(c), c.targetShare);
     else appendFormatted(text, "%s\n", unitOf(c));
   }
@@ -147,7 +148,8 @@ std::string reportText(const FitReport& report) {
   // The uncertainty's columns follow the bound column, padded to the width
   // of its header, so that each line without them reads as before.
   const bool judged = report.uncertainty && report.uncertainty->variables.size() == report.design.size();
-  const std::vector<std::string> columns = judged ? uncertaintyColumns(*report.uncertainty) : std::vector<std::string>{};
+  const std::vector<std::string> columns =
+      judged ? uncertaintyColumns(*report.uncertainty) : std::vector<std::string>{};
   const auto withColumn = [&](std::string line, std::size_t row) {
     if (!judged) return line;
     line.pop_back();  // its line end
@@ -172,10 +174,10 @@ std::string reportText(const FitReport& report) {
     const char* kind = local.restart ? "restart" : "start";
     if (std::isfinite(local.target))
       appendFormatted(text, fit::kReportLocalLine, local.index, kind, searchMethodName(local.method), local.evaluations,
-             local.target, stopReasonName(local.reason));
+                      local.target, stopReasonName(local.reason));
     else
-      appendFormatted(text, fit::kReportLocalNoTarget, local.index, kind, searchMethodName(local.method), local.evaluations,
-             "-", stopReasonName(local.reason));
+      appendFormatted(text, fit::kReportLocalNoTarget, local.index, kind, searchMethodName(local.method),
+                      local.evaluations, "-", stopReasonName(local.reason));
   }
   if (!search.messages.empty() || search.messagesNotKept > 0) text += "\n";
   for (const SearchMessage& message : search.messages) {
@@ -195,13 +197,13 @@ void writeReportCsv(std::FILE* file, const FitReport& report) {
   std::fputs(fit::kReportCsvChannelHeader, file);
   for (const ChannelReport& c : report.channels) {
     printFormatted(file, "%s,%d,%s,%d,%d,%.10g,%.10g,%.10g,%.10g,%.10g,%.10g,%s,%.10g\n", csvField(c.file).c_str(),
-                 c.direction, c.channel, c.inTarget ? 1 : 0, c.points, c.meanError, c.rmsError, c.meanErrorPercent,
-                 c.rmsErrorPercent, c.measuredPeak, c.modelPeak, unitOf(c), c.targetShare);
+                   c.direction, c.channel, c.inTarget ? 1 : 0, c.points, c.meanError, c.rmsError, c.meanErrorPercent,
+                   c.rmsErrorPercent, c.measuredPeak, c.modelPeak, unitOf(c), c.targetShare);
   }
   std::fputs(fit::kReportCsvDesignHeader, file);
   for (const DesignReport& d : report.design)
-    printFormatted(file, "%s,%.10g,%.10g,%.10g,%.10g,%s\n", csvField(d.name).c_str(), d.start, d.value, d.lower, d.upper,
-                 boundName(d.boundFlag));
+    printFormatted(file, "%s,%.10g,%.10g,%.10g,%.10g,%s\n", csvField(d.name).c_str(), d.start, d.value, d.lower,
+                   d.upper, boundName(d.boundFlag));
 }
 
 std::string reportJson(const FitReport& report) {

@@ -87,8 +87,9 @@ TEST(ReportWriters, UncertaintyColumnsFollowTheBoundAndItsNotesTheTable) {
   FitReport report = handMadeReport();
   DesignUncertainty u;
   const double none = std::nan("");
-  u.variables = {{"cx0", 0, 0.09, 0.03, 0.09, none, none, none, false, 1, "on its upper bound"},
-                 {"MzScaleP", 20, 1.1, 0.5, 1.5, 0.05, 1.0, 1.2, false, 0, "its 95 % interval spans 20 % of its bounds"}};
+  u.variables = {
+      {"cx0", 0, 0.09, 0.03, 0.09, none, none, none, false, 1, "on its upper bound"},
+      {"MzScaleP", 20, 1.1, 0.5, 1.5, 0.05, 1.0, 1.2, false, 0, "its 95 % interval spans 20 % of its bounds"}};
   u.correlationNames = {"MzScaleP"};
   u.correlation = {1.0};
   u.undetermined = {"MzScaleP is not determined by these data (its 95 % interval spans 20 % of its bounds): more data"};
