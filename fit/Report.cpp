@@ -8,10 +8,10 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdarg>
 #include <string>
 #include <string_view>
 
+#include "core/FormatText.h"
 #include "fit/FitMessages.h"
 
 namespace grip {
@@ -21,6 +21,9 @@ namespace {
 /// A design variable this close to a bound, as a share of its bound range,
 /// ended on it: the search's steps stop at 1e-7 of the range.
 constexpr double kOnBound = 1e-6;
+
+/// The design table's bound column: "  bound", "  lower" or "  upper".
+constexpr std::size_t kBoundColumnWidth = 7;
 
 constexpr std::array<const char*, kForceChannelCount> kChannels = {"Fx", "Fy", "Mz"};
 
@@ -64,24 +67,6 @@ ChannelReport channelReport(const DesignState& state, const TargetEvaluator& mod
 const char* boundName(int flag) { return flag < 0 ? "lower" : flag > 0 ? "upper" : ""; }
 
 const char* unitOf(const ChannelReport& channel) { return std::string_view(channel.channel) == "Mz" ? "N*mm" : "N"; }
-
-/// Appends one printf-style text to text.
-void append(std::string& text, const char* format, ...) __attribute__((format(printf, 2, 3)));
-void append(std::string& text, const char* format, ...) {
-  va_list arguments;
-  va_start(arguments, format);
-  va_list again;
-  va_copy(again, arguments);
-  const int length = std::vsnprintf(nullptr, 0, format, arguments);
-  va_end(arguments);
-  if (length > 0) {
-    const std::size_t at = text.size();
-    text.resize(at + static_cast<std::size_t>(length) + 1);
-    std::vsnprintf(text.data() + at, static_cast<std::size_t>(length) + 1, format, again);
-    text.resize(at + static_cast<std::size_t>(length));
-  }
-  va_end(again);
-}
 
 /// A JSON number; null for a value that is not finite (JSON has no
 /// infinity and no NaN).
@@ -130,59 +115,76 @@ FitReport makeReport(DesignState& state, const SearchResult& search) {
     else if (variable.value >= variable.upper - margin) variable.boundFlag = 1;
     report.design.push_back(variable);
   }
+  report.uncertainty = designUncertainty(state, std::span(search.design).first(design));
   return report;
 }
 
 std::string reportText(const FitReport& report) {
   std::string text;
   const SearchResult& search = report.search;
-  append(text, fit::kReportTarget, report.target, report.points, kMomentLever);
+  appendFormatted(text, fit::kReportTarget, report.target, report.points, kMomentLever);
   if (search.startsDone == 0) {
     text += fit::kReportNoSearch;
   } else {
-    append(text, fit::kReportSearch, searchMethodName(search.method), search.startsDone, search.evaluations,
-           search.seconds, search.interrupted ? fit::kReportInterrupted : "");
+    appendFormatted(text, fit::kReportSearch, searchMethodName(search.method), search.startsDone, search.evaluations,
+                    search.seconds, search.interrupted ? fit::kReportInterrupted : "");
   }
   std::size_t nameWidth = 4;
   for (const ChannelReport& channel : report.channels) nameWidth = std::max(nameWidth, channel.file.size());
   const int width = static_cast<int>(nameWidth);
-  append(text, fit::kReportChannelHeader, width, "file");
+  appendFormatted(text, fit::kReportChannelHeader, width, "file");
   for (const ChannelReport& c : report.channels) {
-    append(text, fit::kReportChannelLine, width, c.file.c_str(), c.direction, c.channel, c.inTarget ? "*" : "",
-           c.points, c.meanErrorPercent, c.rmsErrorPercent, c.meanError, c.rmsError, c.measuredPeak, c.modelPeak);
-    if (c.inTarget) append(text, "%-4s %10.4f\n", unitOf(c), c.targetShare);
-    else append(text, "%s\n", unitOf(c));
+    appendFormatted(text, fit::kReportChannelLine, width, c.file.c_str(), c.direction, c.channel, c.inTarget ? "*" : "",
+                    c.points, c.meanErrorPercent, c.rmsErrorPercent, c.meanError, c.rmsError, c.measuredPeak,
+                    c.modelPeak);
+    if (c.inTarget) appendFormatted(text, "%-4s %10.4f\n", unitOf(c), c.targetShare);
+    else appendFormatted(text, "%s\n", unitOf(c));
   }
   text += fit::kReportChannelNote;
 
   std::size_t designWidth = 8;
   for (const DesignReport& d : report.design) designWidth = std::max(designWidth, d.name.size());
   const int dWidth = static_cast<int>(designWidth);
-  append(text, fit::kReportDesignHeader, dWidth, "variable", "start", "value", "lower", "upper");
+  // The uncertainty's columns follow the bound column, padded to the width
+  // of its header, so that each line without them reads as before.
+  const bool judged = report.uncertainty && report.uncertainty->variables.size() == report.design.size();
+  const std::vector<std::string> columns =
+      judged ? uncertaintyColumns(*report.uncertainty) : std::vector<std::string>{};
+  const auto withColumn = [&](std::string line, std::size_t row) {
+    if (!judged) return line;
+    line.pop_back();  // its line end
+    return line + columns[row] + "\n";
+  };
+  text += withColumn(formatted(fit::kReportDesignHeader, dWidth, "variable", "start", "value", "lower", "upper"), 0);
   std::string onBound;
-  for (const DesignReport& d : report.design) {
-    append(text, fit::kReportDesignLine, dWidth, d.name.c_str(), d.start, d.value, d.lower, d.upper,
-           d.boundFlag != 0 ? "  " : "", boundName(d.boundFlag));
+  for (std::size_t k = 0; k < report.design.size(); ++k) {
+    const DesignReport& d = report.design[k];
+    std::string line = formatted(fit::kReportDesignLine, dWidth, d.name.c_str(), d.start, d.value, d.lower, d.upper,
+                                 d.boundFlag != 0 ? "  " : "", boundName(d.boundFlag));
+    if (judged && d.boundFlag == 0) line.insert(line.size() - 1, kBoundColumnWidth, ' ');
+    text += withColumn(std::move(line), k + 1);
     if (d.boundFlag != 0) onBound += (onBound.empty() ? "" : ", ") + d.name + " (" + boundName(d.boundFlag) + ")";
   }
-  append(text, fit::kReportOnBound, onBound.empty() ? "none" : onBound.c_str());
+  appendFormatted(text, fit::kReportOnBound, onBound.empty() ? "none" : onBound.c_str());
+  if (report.uncertainty)
+    for (const std::string& line : uncertaintyNotes(*report.uncertainty)) text += line;
 
   if (!search.localSearches.empty()) text += fit::kReportLocalHeader;
   for (const LocalSearch& local : search.localSearches) {
     const char* kind = local.restart ? "restart" : "start";
     if (std::isfinite(local.target))
-      append(text, fit::kReportLocalLine, local.index, kind, searchMethodName(local.method), local.evaluations,
-             local.target, stopReasonName(local.reason));
+      appendFormatted(text, fit::kReportLocalLine, local.index, kind, searchMethodName(local.method), local.evaluations,
+                      local.target, stopReasonName(local.reason));
     else
-      append(text, fit::kReportLocalNoTarget, local.index, kind, searchMethodName(local.method), local.evaluations,
-             "-", stopReasonName(local.reason));
+      appendFormatted(text, fit::kReportLocalNoTarget, local.index, kind, searchMethodName(local.method),
+                      local.evaluations, "-", stopReasonName(local.reason));
   }
   if (!search.messages.empty() || search.messagesNotKept > 0) text += "\n";
   for (const SearchMessage& message : search.messages) {
-    append(text, fit::kReportMessage, message.count, message.text.c_str());
+    appendFormatted(text, fit::kReportMessage, message.count, message.text.c_str());
     if (!message.text.ends_with('\n')) text += '\n';
   }
-  if (search.messagesNotKept > 0) append(text, fit::kReportMessagesNotKept, search.messagesNotKept);
+  if (search.messagesNotKept > 0) appendFormatted(text, fit::kReportMessagesNotKept, search.messagesNotKept);
   return text;
 }
 
@@ -194,14 +196,14 @@ void writeReportText(std::FILE* file, const FitReport& report) {
 void writeReportCsv(std::FILE* file, const FitReport& report) {
   std::fputs(fit::kReportCsvChannelHeader, file);
   for (const ChannelReport& c : report.channels) {
-    std::fprintf(file, "%s,%d,%s,%d,%d,%.10g,%.10g,%.10g,%.10g,%.10g,%.10g,%s,%.10g\n", csvField(c.file).c_str(),
-                 c.direction, c.channel, c.inTarget ? 1 : 0, c.points, c.meanError, c.rmsError, c.meanErrorPercent,
-                 c.rmsErrorPercent, c.measuredPeak, c.modelPeak, unitOf(c), c.targetShare);
+    printFormatted(file, "%s,%d,%s,%d,%d,%.10g,%.10g,%.10g,%.10g,%.10g,%.10g,%s,%.10g\n", csvField(c.file).c_str(),
+                   c.direction, c.channel, c.inTarget ? 1 : 0, c.points, c.meanError, c.rmsError, c.meanErrorPercent,
+                   c.rmsErrorPercent, c.measuredPeak, c.modelPeak, unitOf(c), c.targetShare);
   }
   std::fputs(fit::kReportCsvDesignHeader, file);
   for (const DesignReport& d : report.design)
-    std::fprintf(file, "%s,%.10g,%.10g,%.10g,%.10g,%s\n", csvField(d.name).c_str(), d.start, d.value, d.lower, d.upper,
-                 boundName(d.boundFlag));
+    printFormatted(file, "%s,%.10g,%.10g,%.10g,%.10g,%s\n", csvField(d.name).c_str(), d.start, d.value, d.lower,
+                   d.upper, boundName(d.boundFlag));
 }
 
 std::string reportJson(const FitReport& report) {
@@ -245,14 +247,30 @@ std::string reportJson(const FitReport& report) {
                         {"measured_peak", jsonNumber(c.measuredPeak)},
                         {"model_peak", jsonNumber(c.modelPeak)},
                         {"target_share", jsonNumber(c.targetShare)}});
+  const DesignUncertainty* uncertainty = report.uncertainty ? &*report.uncertainty : nullptr;
+  const Json judged = uncertainty ? Json(uncertaintyJson(*uncertainty)) : Json();
   Json& design = json["design"] = Json::array();
-  for (const DesignReport& d : report.design)
+  for (std::size_t k = 0; k < report.design.size(); ++k) {
+    const DesignReport& d = report.design[k];
     design.push_back({{"name", d.name},
                       {"start", jsonNumber(d.start)},
                       {"value", jsonNumber(d.value)},
                       {"lower", jsonNumber(d.lower)},
                       {"upper", jsonNumber(d.upper)},
                       {"bound", boundName(d.boundFlag)}});
+    if (!uncertainty || k >= judged["design"].size()) continue;
+    const Json& variable = judged["design"][k];
+    design.back()["standard_error"] = variable["standard_error"];
+    const Json& interval = variable["interval95"];
+    design.back()["interval95"] = interval[0].is_null() || interval[1].is_null() ? Json() : interval;
+    design.back()["determined"] = variable["determined"];
+    design.back()["reason"] = variable["reason"];
+  }
+  if (uncertainty) {
+    json["correlation"] = {{"names", judged["correlation"]["names"]}, {"matrix", judged["correlation"]["matrix"]}};
+    json["undetermined"] = judged["undetermined"];
+    json["residual_spread"] = judged["residual_spread"];
+  }
   // Each real as the shortest text that reads back as the same double,
   // whatever the locale. A file name is kept as its bytes where they are
   // UTF-8; bytes that are not (a Latin-1 name) become U+FFFD, so that the

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "fit/DesignState.h"
 #include "fit/Search.h"
+#include "fit/Uncertainty.h"
 
 namespace grip {
 
@@ -40,11 +42,15 @@ struct FitReport {
   double target = 0.0;  ///< [%]
   int points = 0;       ///< measured points of all files
   SearchResult search;  ///< startsDone 0: no search, the design as given
+  /// What the data determine at the design, one variable per entry of
+  /// design; nullopt: not judged (the text and JSON then leave it out).
+  std::optional<DesignUncertainty> uncertainty;
 };
 
 /// Report of the state's model at the search's design (evaluates it: the
 /// state's model and target value are left at that design). Every file
-/// gets Fx, Fy and Mz in that order.
+/// gets Fx, Fy and Mz in that order, and the design its uncertainty
+/// (designUncertainty for a fit of absolute errors).
 FitReport makeReport(DesignState& state, const SearchResult& search);
 
 /// The report as a readable text table and as JSON (UTF-8: bytes of a

@@ -263,6 +263,8 @@ int runFit(const FitProgramOptions& options, const std::atomic<bool>& stop, bool
   const FitReport report = makeReport(state, search);
   if (!options.quiet) writeReportText(stdout, report);
   printSearchMessages(search);
+  if (!options.quiet && report.uncertainty)
+    for (const std::string& message : report.uncertainty->undetermined) say(fitter::kNotDetermined, message.c_str());
   const bool reportWritten = writeReportFiles(report, results);
   const bool committed = listingsWritten && resultsWritten && reportWritten && commitResults(results);
   if (!committed) say("%s", fitter::kNothingReplaced);

@@ -79,6 +79,8 @@ inline constexpr const char* kSearching = "gripfit: %d design variables, %d poin
 inline constexpr const char* kProgressLine = "evaluations %ld  best %.6f %%  starts %d/%d  %.1f s";
 inline constexpr const char* kInterrupted =
     "gripfit: interrupted: the results are those of the best design found so far\n";
+/// One per variable or group the data do not determine, after the report.
+inline constexpr const char* kNotDetermined = "gripfit: not determined: %s\n";
 inline constexpr const char* kResultLine = "gripfit: target %.6f %% (%s, %ld evaluations)\n";
 inline constexpr const char* kEvaluatedLine = "gripfit: target %.6f %% (the start values, no search)\n";
 inline constexpr const char* kReportNotWritten = "gripfit: report %s not written\n";

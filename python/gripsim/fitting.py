@@ -271,8 +271,12 @@ class Problem:
         gripfit --evaluate writes it to FitReport.json, with the same keys:
         "target" [%], "points", "moment_lever_mm", "search" (method "none"),
         "channels" (per file and channel: errors [N, N*mm for Mz; % of the
-        load], peaks, "target_share" [%-points]) and "design" (per variable:
-        start, value, bounds and "bound": "lower", "upper" or "")."""
+        load], peaks, "target_share" [%-points]), "design" (per variable:
+        start, value, bounds, "bound": "lower", "upper" or "", and
+        "standard_error", "interval95" [low, high] or None, "determined",
+        "reason"), "correlation" ({"names", "matrix"}), "undetermined" (the
+        messages on what the data do not determine) and "residual_spread"
+        [% of Fz]."""
         return self._core.report(self._vector(x))
 
     def result_files(self, x: Sequence[float]) -> Dict[str, str]:
@@ -307,6 +311,9 @@ class Problem:
             files=self.result_files(design),
             messages=[m for m in [self.messages] if m] + list(outcome["warnings"]),
             search=outcome["search"],
+            correlation=outcome.get("correlation"),
+            undetermined=outcome.get("undetermined"),
+            residual_spread=outcome.get("residual_spread"),
         )
         _console.emit("".join(outcome["warnings"]))
         if signalled is not None:
@@ -351,17 +358,29 @@ class FitResult:
         Per file and channel, with the keys of FitReport.json's "channels"
         (errors, peaks and the channel's share of the target [%-points]).
     variables : list of dict
-        Per design variable, with the keys of FitReport.json's "design".
+        Per design variable, with the keys of FitReport.json's "design"
+        (with its standard error, 95 % interval, whether the data determine
+        it and why not).
     search : dict
         FitReport.json's "search": method, starts, evaluations, seconds, interrupted.
     files : dict of str to str
         The result files as the plug-in writes them, by name.
     messages : list of str
         Warnings of the design files and of the validation.
+    undetermined : list of str
+        One message per design variable or group of them that the data do
+        not determine, naming them and the data that would.
+    residual_spread : float or None
+        Spread of the residuals at the design [% of Fz], from which the
+        standard errors are taken.
+    uncertainty : pandas.DataFrame
+        What the data determine, one row per design variable.
+    correlation : pandas.DataFrame
+        Correlations of the estimates.
     """
 
     def __init__(self, tyre, target, design, evaluations, seconds, method, starts, points, report, variables,
-                 files, messages, search=None):
+                 files, messages, search=None, correlation=None, undetermined=None, residual_spread=None):
         self.tyre = tyre
         self.target = target
         self.design = design
@@ -376,6 +395,54 @@ class FitResult:
         self.messages = messages
         self.search = search if search is not None else dict(
             method=method, starts=starts, evaluations=evaluations, seconds=seconds, interrupted=False)
+        self._correlation = correlation if correlation is not None else {"names": [], "matrix": []}
+        self.undetermined = list(undetermined) if undetermined is not None else []
+        self.residual_spread = residual_spread
+
+    @property
+    def uncertainty(self):
+        """What the data determine about each design variable.
+
+        Returns
+        -------
+        pandas.DataFrame
+            One row per design variable in design order, with the columns
+            name, value, standard_error, low95, high95 (its unit; NaN on a
+            bound, without an effect or along a direction the data do not
+            see; the 95 % interval is not clipped to the bounds), determined
+            (bool), bound ("lower", "upper" or "") and reason (why it is not
+            determined; "" when it is).
+        """
+        import pandas
+
+        def number(value):
+            return math.nan if value is None else float(value)
+
+        rows = []
+        for d in self.variables:
+            interval = d.get("interval95") or [None, None]
+            rows.append({"name": d["name"], "value": d["value"], "standard_error": number(d.get("standard_error")),
+                         "low95": number(interval[0]), "high95": number(interval[1]),
+                         "determined": bool(d.get("determined", False)), "bound": d["bound"],
+                         "reason": d.get("reason", "")})
+        columns = ["name", "value", "standard_error", "low95", "high95", "determined", "bound", "reason"]
+        return pandas.DataFrame(rows, columns=columns)
+
+    @property
+    def correlation(self):
+        """Correlations of the estimates of the design variables within
+        their bounds that change the residuals.
+
+        Returns
+        -------
+        pandas.DataFrame
+            Square, with the variables' names as index and columns; NaN
+            where a correlation is not a number.
+        """
+        import pandas
+        names = list(self._correlation["names"])
+        matrix = [[math.nan if v is None else float(v) for v in row] for row in self._correlation["matrix"]]
+        return pandas.DataFrame(matrix, index=names, columns=names, dtype=float)
 
     @property
     def interrupted(self) -> bool:
@@ -383,9 +450,13 @@ class FitResult:
 
     def report_dict(self) -> Dict[str, Any]:
         """The whole report as FitReport.json holds it: "target", "points",
-        "moment_lever_mm", "search", "channels" and "design"."""
+        "moment_lever_mm", "search", "channels", "design", "correlation",
+        "undetermined" and "residual_spread"."""
         return {"target": self.target, "points": self.points, "moment_lever_mm": _MOMENT_LEVER,
-                "search": dict(self.search), "channels": list(self.report), "design": list(self.variables)}
+                "search": dict(self.search), "channels": list(self.report), "design": list(self.variables),
+                "correlation": {"names": list(self._correlation["names"]),
+                                "matrix": [list(row) for row in self._correlation["matrix"]]},
+                "undetermined": list(self.undetermined), "residual_spread": self.residual_spread}
 
     def report_frame(self):
         """The report as a pandas DataFrame, one row per file and channel."""

@@ -263,6 +263,40 @@ TEST(GripfitProgram, FitsTheExampleAndWritesResultsAndReport) {
   EXPECT_EQ(gripfit(dir, "--evaluate --quiet").status, fitter::kExitFitted);
 }
 
+// The continuous passenger example fits cx0, cy0, cy1 and pin together:
+// its forces depend on the stiffnesses only over pin, so the report and
+// (unless --quiet) the console name that group after the report.
+TEST(GripfitProgram, NamesWhatThePassengerDataDoNotDetermine) {
+  const std::string group =
+      "not determined: cx0, cy0, cy1 and pin are not determined by these data (they trade exactly against each "
+      "other): keep pin fixed: the continuous model's forces depend on the stiffnesses only over pin\n";
+  for (const bool quiet : {false, true}) {
+    test::TempDir dir;
+    test::copyFiles(EXAMPLES_DIR "/fit/passenger", dir);
+    const ProgramRun run = gripfit(dir, quiet ? "--quiet" : "");
+    EXPECT_EQ(run.status, fitter::kExitFitted) << run.output;
+    const std::size_t printed = run.output.find("\ngripfit: " + group);
+    if (quiet) {
+      EXPECT_EQ(run.output.find("not determined"), std::string::npos) << run.output;
+    } else {
+      ASSERT_NE(printed, std::string::npos) << run.output;
+      EXPECT_LT(run.output.find("\n  no. kind"), printed) << "after the report";
+      EXPECT_LT(printed, run.output.find("\ngripfit: target ")) << "before the result line";
+    }
+    const std::string report = dir.read(fitter::kReportTextFile);
+    EXPECT_NE(report.find("\n" + group), std::string::npos) << report;
+    EXPECT_NE(report.find("\nuncertainty  from 645 residuals, 629 degrees of freedom, spread "), std::string::npos)
+        << report;
+    EXPECT_NE(report.find("\ncx1       +1.000000e-06  "), std::string::npos) << report;
+    const std::string json = dir.read(fitter::kReportJsonFile);
+    EXPECT_NE(json.find("\"name\": \"pin\",\n"), std::string::npos);
+    EXPECT_NE(json.find("\"interval95\": null,\n      \"determined\": false,\n      \"reason\": \"trades exactly "
+                        "against others\"\n"),
+              std::string::npos)
+        << json;
+  }
+}
+
 TEST(GripfitProgram, InterruptWritesTheBestDesignFoundAndSaysSo) {
   test::FitFolder dir;
   test::copyFiles(EXAMPLES_DIR "/fit", dir);
@@ -277,6 +311,9 @@ TEST(GripfitProgram, InterruptWritesTheBestDesignFoundAndSaysSo) {
             "gripfit: interrupted: the results are those of the best design found so far\n"
             "gripfit: target 7.919042 % (slsqp, 0 evaluations)\n");
   EXPECT_TRUE(dir.exists(fit::kDesignResultsFile));
+  // The design it ends with is judged as after a whole search.
+  EXPECT_NE(dir.read(fitter::kReportTextFile).find("\nuncertainty  from 246 residuals, 242 degrees of freedom"),
+            std::string::npos);
 }
 
 

@@ -8,6 +8,9 @@
 #include <cstdlib>
 #include <limits>
 
+#include <nlohmann/json.hpp>
+
+#include "DecimalCommaLocale.h"
 #include "FitFolder.h"
 #include "core/Console.h"
 #include "fit/Report.h"
@@ -78,6 +81,47 @@ TEST(ReportWriters, TextTableIsAligned) {
             "\n"
             "message (3 times):  no convergence\n"
             "message (1 times): no line end\n");
+}
+
+TEST(ReportWriters, UncertaintyColumnsFollowTheBoundAndItsNotesTheTable) {
+  FitReport report = handMadeReport();
+  DesignUncertainty u;
+  const double none = std::nan("");
+  u.variables = {
+      {"cx0", 0, 0.09, 0.03, 0.09, none, none, none, false, 1, "on its upper bound"},
+      {"MzScaleP", 20, 1.1, 0.5, 1.5, 0.05, 1.0, 1.2, false, 0, "its 95 % interval spans 20 % of its bounds"}};
+  u.correlationNames = {"MzScaleP"};
+  u.correlation = {1.0};
+  u.undetermined = {"MzScaleP is not determined by these data (its 95 % interval spans 20 % of its bounds): more data"};
+  u.residualCount = 6;
+  u.degreesOfFreedom = 5;
+  u.residualSpread = 0.25;
+  report.uncertainty = u;
+  const std::string designTable =
+      "\n"
+      "variable          start          value          lower          upper  bound      std.error          low95"
+      "         high95  determined\n"
+      "cx0       +7.200000e-02  +9.000000e-02  +3.000000e-02  +9.000000e-02  upper              -              -"
+      "              -  no (bound)\n"
+      "MzScaleP  +1.200000e+00  +1.100000e+00  +5.000000e-01  +1.500000e+00         +5.000000e-02  +1.000000e+00"
+      "  +1.200000e+00  no\n"
+      "on a bound: cx0 (upper)\n"
+      "uncertainty  from 6 residuals, 5 degrees of freedom, spread 0.25 %; intervals: 95 %, none on a bound\n"
+      "not determined: MzScaleP is not determined by these data (its 95 % interval spans 20 % of its bounds): more "
+      "data\n"
+      "\n"
+      "  no. kind";
+  const auto tableOf = [](const std::string& text) {
+    const std::size_t from = text.find("\nvariable");
+    return from == std::string::npos ? text : text.substr(from, text.find("  no. kind") + 10 - from);
+  };
+  EXPECT_EQ(tableOf(written(writeReportText, report)), designTable);
+  // A host's decimal comma changes no byte of the report.
+  test::DecimalCommaLocale german;
+  ASSERT_TRUE(german.active()) << german.fault();
+  EXPECT_EQ(tableOf(written(writeReportText, report)), designTable);
+  EXPECT_EQ(written(writeReportCsv, report).substr(0, 5), "file,");
+  EXPECT_NE(written(writeReportCsv, report).find("\nMzScaleP,1.2,1.1,0.5,1.5,\n"), std::string::npos);
 }
 
 TEST(ReportWriters, CsvQuotesFieldsWithCommas) {
@@ -197,6 +241,46 @@ TEST_F(ReportOfAFit, ModelThatMadeTheDataHasNoErrorAndDesignOnBoundsIsFlagged) {
   EXPECT_EQ(report.design[3].boundFlag, 1);
   EXPECT_EQ(report.design[0].name, "cx0");
   EXPECT_EQ(report.design[3].start, 1.2);
+}
+
+TEST_F(ReportOfAFit, JsonCarriesTheDesignUncertaintyKeyForKey) {
+  ASSERT_TRUE(initialised);
+  SearchResult search;
+  search.design = {0.03, 0.05, 1.0, 1.0};  // cx0 on its lower bound: no interval
+  const FitReport report = makeReport(state, search);
+  ASSERT_TRUE(report.uncertainty.has_value());
+  const DesignUncertainty& u = *report.uncertainty;
+  ASSERT_EQ(u.fault, "");
+  ASSERT_EQ(u.variables.size(), 4u);
+  const nlohmann::json json = nlohmann::json::parse(reportJson(report));
+  const auto same = [](const nlohmann::json& value, double expected) {
+    return std::isfinite(expected) ? value.is_number() && value.get<double>() == expected : value.is_null();
+  };
+  ASSERT_EQ(json["design"].size(), 4u);
+  for (std::size_t k = 0; k < 4; ++k) {
+    const nlohmann::json& d = json["design"][k];
+    const VariableUncertainty& v = u.variables[k];
+    EXPECT_EQ(d["name"], v.name);
+    EXPECT_TRUE(same(d["standard_error"], v.standardError)) << v.name << ' ' << d.dump();
+    if (std::isfinite(v.low95)) {
+      EXPECT_TRUE(same(d["interval95"][0], v.low95) && same(d["interval95"][1], v.high95)) << d.dump();
+      EXPECT_LT(v.low95, v.value);
+      EXPECT_GT(v.high95, v.value);
+    } else {
+      EXPECT_TRUE(d["interval95"].is_null()) << d.dump();
+    }
+    EXPECT_EQ(d["determined"], v.determined) << v.name;
+    EXPECT_EQ(d["reason"], v.reason) << v.name;
+  }
+  EXPECT_TRUE(json["design"][0]["standard_error"].is_null());
+  EXPECT_EQ(json["design"][0]["determined"], false);
+  EXPECT_GT(json["design"][2]["standard_error"].get<double>(), 0.0);
+  EXPECT_EQ(json["correlation"]["names"], (std::vector<std::string>{"cy0", "mue0", "MzScaleP"}));
+  ASSERT_EQ(u.correlation.size(), 9u);
+  for (std::size_t k = 0; k < 9; ++k) EXPECT_TRUE(same(json["correlation"]["matrix"][k / 3][k % 3], u.correlation[k]));
+  EXPECT_EQ(json["correlation"]["matrix"][1][1], 1.0);
+  EXPECT_EQ(json["undetermined"], u.undetermined);
+  EXPECT_TRUE(same(json["residual_spread"], u.residualSpread));
 }
 
 }  // namespace

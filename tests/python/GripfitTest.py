@@ -14,6 +14,7 @@ from conftest import FIT_CASES, GOLDEN
 
 GOOD_CASES = [name for name in FIT_CASES if (GOLDEN / "fit" / name / "expected" / "DesignResults.dat").exists()]
 EXACT_KEYS = ("file", "direction", "channel", "in_target", "points", "unit")
+UNCERTAINTY_KEYS = ("standard_error", "interval95", "determined", "reason")
 NUMBER_KEYS = ("mean_error", "rms_error", "mean_error_percent", "rms_error_percent", "measured_peak", "model_peak",
                "target_share")
 
@@ -62,6 +63,9 @@ def testDesignVectorGivesGripfitsTargetReportAndFiles(name, case_copy, gripfit):
     for ours, theirs in zip(report["design"], expected["design"]):
         assert list(ours) == list(theirs)
         assert ours["name"] == theirs["name"] and ours["bound"] == theirs["bound"]
+        assert {key: ours[key] for key in UNCERTAINTY_KEYS} == {key: theirs[key] for key in UNCERTAINTY_KEYS}
+    for key in ("correlation", "undetermined", "residual_spread"):
+        assert report[key] == expected[key], key
     for ours, theirs in zip(report["channels"], expected["channels"]):
         assert list(ours) == list(theirs)
         assert {key: ours[key] for key in EXACT_KEYS} == {key: theirs[key] for key in EXACT_KEYS}
@@ -88,3 +92,27 @@ def testSameOptionsGiveGripfitsFit(name, options, case_copy, gripfit):
     assert list(result.design.values()) == [d["value"] for d in expected["design"]]
     assert [d["bound"] for d in result.variables] == [d["bound"] for d in expected["design"]]
     assert list(result.report_dict()) == list(expected)
+    assert_uncertainty_is(result, expected)
+
+
+def number(value):
+    return np.nan if value is None else value
+
+
+def assert_uncertainty_is(result, expected):
+    """result.uncertainty and result.correlation hold FitReport.json's values."""
+    frame = result.uncertainty
+    assert list(frame.columns) == ["name", "value", "standard_error", "low95", "high95", "determined", "bound",
+                                   "reason"]
+    assert len(frame) == len(expected["design"])
+    for (_, row), d in zip(frame.iterrows(), expected["design"]):
+        low, high = d["interval95"] or (None, None)
+        assert [row["name"], row["value"], row["determined"], row["bound"], row["reason"]] == \
+            [d["name"], d["value"], d["determined"], d["bound"], d["reason"]]
+        np.testing.assert_array_equal([row["standard_error"], row["low95"], row["high95"]],
+                                      [number(d["standard_error"]), number(low), number(high)])
+    names = expected["correlation"]["names"]
+    assert list(result.correlation.index) == list(result.correlation.columns) == names
+    np.testing.assert_array_equal(result.correlation.to_numpy(),
+                                  [[number(v) for v in row] for row in expected["correlation"]["matrix"]])
+    assert result.undetermined == expected["undetermined"]
