@@ -71,6 +71,7 @@ void checkSweep(const Sweep& sweep, const PrepareOptions& options, PrepareSummar
   const char* file = sweep.sourceFile.c_str();
   const char* name = sweep.name.c_str();
   const char* force = sweep.lateral ? "Fy" : "Fx";
+  const char* channel = sweep.forceChannel.c_str();
   const double span = sweep.points.empty() ? 0.0
                       : sweep.lateral      ? sweep.points.back().slipAngle - sweep.points.front().slipAngle
                                            : sweep.points.back().slipRatio - sweep.points.front().slipRatio;
@@ -84,15 +85,15 @@ void checkSweep(const Sweep& sweep, const PrepareOptions& options, PrepareSummar
   }
   double stiffness = 0.0;
   if (sweepStiffness(sweep, stiffness) && stiffness <= 0.0)
-    summary.failures.push_back(formatted("%s sweep %s: %s stiffness at zero slip %.4g N/%s, of the wrong sign for "
-                                         "our convention (a flipped convention, or a flipped %s or slip channel)",
-                                         file, name, sweep.lateral ? "cornering" : "slip", stiffness,
+    summary.failures.push_back(formatted("%s sweep %s channel %s: %s stiffness at zero slip %.4g N/%s, of the wrong "
+                                         "sign for our convention (a flipped convention, or a flipped %s or slip channel)",
+                                         file, name, channel, sweep.lateral ? "cornering" : "slip", stiffness,
                                          sweep.lateral ? "deg" : "1", force));
   const double peak = sweepPeak(sweep);
   if (!(peak >= 0.3 && peak <= 3.5))
-    summary.failures.push_back(formatted("%s sweep %s: friction peak |%s|/Fz = %.4g, outside 0.3 to 3.5 (a force or "
-                                         "the load in kN read as N)",
-                                         file, name, force, peak));
+    summary.failures.push_back(formatted("%s sweep %s channel %s: friction peak |%s|/Fz = %.4g, outside 0.3 to 3.5 (a "
+                                         "force or the load in kN read as N)",
+                                         file, name, channel, force, peak));
   if (sweep.lateral && sweep.hasMz) {
     double fySlope = 0.0, mzSlope = 0.0;
     // With our signs Fy and Mz both take the slip angle's sign: the trail
@@ -104,9 +105,9 @@ void checkSweep(const Sweep& sweep, const PrepareOptions& options, PrepareSummar
         fySlope > 0.0) {
       const double trail = mzSlope / fySlope;  // [mm]
       if (!(trail >= 2.0 && trail <= 150.0))
-        summary.failures.push_back(formatted("%s sweep %s channel Mz: pneumatic trail %.4g mm at small slip angle, "
+        summary.failures.push_back(formatted("%s sweep %s channel %s: pneumatic trail %.4g mm at small slip angle, "
                                              "outside 2 to 150 mm (N*m read as N*mm, kN*m, or Mz of the wrong sign)",
-                                             file, name, trail));
+                                             file, name, sweep.momentChannel.c_str(), trail));
     }
   }
   if (sweep.speed > 0.0 && sweep.rolledSpeed > 0.0) {

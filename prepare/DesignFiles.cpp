@@ -5,10 +5,12 @@
 #include <cmath>
 #include <filesystem>
 #include <numbers>
+#include <memory>
 #include <regex>
 
 #include "core/FormatText.h"
 #include "core/ResultSet.h"
+#include "core/TextFile.h"
 #include "model/MakeTyreModel.h"
 #include "prepare/Prepare.h"
 
@@ -166,19 +168,19 @@ std::string designStartText(const ParameterSet& values, int modelType) {
   const VariantDescription* description = variantDescription(modelType);
   std::string text;
   // Written through a memory stream so that the parameter writer's layout is the one the fit reads.
-  char* buffer = nullptr;
+  char* buffer = nullptr;  // the stream's, until it is closed
   std::size_t size = 0;
-  std::FILE* file = open_memstream(&buffer, &size);
-  if (file == nullptr) return text;
-  writeParameterBlocks(file, model, [&](std::FILE* f, std::size_t p) {
+  TextFile file(open_memstream(&buffer, &size));
+  if (!file) return text;
+  writeParameterBlocks(file.get(), model, [&](std::FILE* f, std::size_t p) {
     const DesignBounds& b = description->parameters[p].bounds;
     if (b.recommended()) printFormatted(f, kDesignBoundsEnd, b.lower, b.upper);
     else std::fputs("\n", f);
   });
-  std::fputs("[Eof]\n", file);
-  std::fclose(file);
-  text.assign(buffer, size);
-  std::free(buffer);
+  std::fputs("[Eof]\n", file.get());
+  file.reset();
+  const std::unique_ptr<char, decltype(&std::free)> owned(buffer, &std::free);
+  if (owned) text.assign(owned.get(), size);
   return text;
 }
 

@@ -21,6 +21,8 @@ struct SweepPoint {
 struct Sweep {
   std::string name;        ///< measurement file name ("fy_Fz4000_IA2.dat")
   std::string sourceFile;  ///< rig file it came from
+  std::string forceChannel;  ///< the file's name of the Fy (slip-angle sweep) or Fx channel
+  std::string momentChannel; ///< the file's name of the Mz channel ("" when none)
   bool lateral = true;     ///< a slip-angle sweep; false: a slip-ratio sweep
   bool hasMz = false;      ///< the run has an aligning moment
   double startTime = 0.0;  ///< [s], 0 when the run has no time channel

@@ -44,10 +44,22 @@ struct Steady {
   void add(double value) { sum += value, ++count; }
 };
 
+/// The samples of one slip value, kept apart by the way the slip moves:
+/// the force lags behind the slip, ahead on one pass and behind on the
+/// other, so the two passes weigh alike whatever their sample counts.
 struct Bin {
-  SweepPoint sum;
-  int count = 0;
+  SweepPoint sum[2];
+  int count[2] = {0, 0};
 };
+
+void addSample(SweepPoint& sum, const SweepPoint& sample) {
+  sum.slipRatio += sample.slipRatio, sum.slipAngle += sample.slipAngle, sum.camber += sample.camber;
+  sum.fx += sample.fx, sum.fy += sample.fy, sum.fz += sample.fz, sum.mz += sample.mz;
+}
+
+void scaleSample(SweepPoint& p, double k) {
+  p.slipRatio *= k, p.slipAngle *= k, p.camber *= k, p.fx *= k, p.fy *= k, p.fz *= k, p.mz *= k;
+}
 
 std::string sweepName(bool lateral, double load, double camber) {
   const double camberStep = std::round(camber * 2.0) / 2.0;  // half degrees
@@ -64,7 +76,7 @@ std::string uniqueName(const std::vector<Sweep>& sweeps, const std::string& stem
 
 /// Bins the samples [begin, end) of a piece into a sweep, or says why not.
 void binPiece(const RigRun& run, const Columns& c, std::size_t begin, std::size_t end, const PrepareOptions& options,
-              PrepareSummary& summary) {
+              PrepareSummary& summary, std::size_t& transitionEnd, std::size_t& transitionBegin) {
   const auto timeText = [&] {
     return c.time == nullptr ? formatted("samples %zu to %zu", begin + 1, end)
                              : formatted("%.2f s to %.2f s", (*c.time)[begin], (*c.time)[end - 1]);
@@ -72,8 +84,20 @@ void binPiece(const RigRun& run, const Columns& c, std::size_t begin, std::size_
   const double duration = c.time == nullptr ? static_cast<double>(end - begin) / 100.0
                                             : (*c.time)[end - 1] - (*c.time)[begin];
   if (duration < options.minimumDuration) {
-    summary.dropped.push_back(formatted("%s %s: steady for %.2f s only (a transition)", run.fileName.c_str(),
-                                        timeText().c_str(), duration));
+    // Pieces too short to hold a sweep, one after the other, are one transition.
+    if (transitionEnd != begin || summary.dropped.empty()) {
+      transitionBegin = begin;
+      summary.dropped.emplace_back();
+    }
+    const std::size_t first = transitionBegin;
+    const double steady = c.time == nullptr ? static_cast<double>(end - first) / 100.0
+                                            : (*c.time)[end - 1] - (*c.time)[first];
+    summary.dropped.back() =
+        formatted("%s %s: steady for %.2f s only (a transition)", run.fileName.c_str(),
+                  c.time == nullptr ? formatted("samples %zu to %zu", first + 1, end).c_str()
+                                    : formatted("%.2f s to %.2f s", (*c.time)[first], (*c.time)[end - 1]).c_str(),
+                  steady);
+    transitionEnd = end;
     return;
   }
   double alphaLow = 0, alphaHigh = 0, kappaLow = 0, kappaHigh = 0;
@@ -96,20 +120,35 @@ void binPiece(const RigRun& run, const Columns& c, std::size_t begin, std::size_
   }
   const double width = lateral ? options.slipAngleBin : options.slipRatioBin;
   const std::vector<double>* slip = lateral ? c.alpha : c.kappa;
+  // The slip held at zero before and after the sweep (a warm-up, a hold) is
+  // not part of it: it would weigh the zero bin with one load history.
+  const std::size_t whole = begin;
+  while (begin < end && std::fabs((*slip)[begin]) < width / 2.0) ++begin;
+  while (end > begin && std::fabs((*slip)[end - 1]) < width / 2.0) --end;
+  if (begin > whole) --begin;  // the last sample at zero joins the sweep
+  if (begin - whole >= 50)
+    summary.dropped.push_back(formatted("%s %s: slip held at zero before the sweep (a warm-up or a hold)",
+                                        run.fileName.c_str(),
+                                        c.time == nullptr ? formatted("samples %zu to %zu", whole + 1, begin).c_str()
+                                                          : formatted("%.2f s to %.2f s", (*c.time)[whole],
+                                                                      (*c.time)[begin - 1]).c_str()));
   std::map<long, Bin> bins;
   Sweep sweep;
   sweep.sourceFile = run.fileName;
   sweep.lateral = lateral;
   sweep.hasMz = c.mz != nullptr;
+  if (const Channel* force = run.find(lateral ? Quantity::Fy : Quantity::Fx)) sweep.forceChannel = force->name;
+  if (const Channel* moment = run.find(Quantity::Mz)) sweep.momentChannel = moment->name;
   sweep.startTime = at(c.time, begin);
   sweep.endTime = at(c.time, end - 1);
   double rolledSum = 0.0;
   std::size_t rolledCount = 0;
   for (std::size_t i = begin; i < end; ++i) {
     Bin& bin = bins[std::lround((*slip)[i] / width)];
-    bin.sum.slipRatio += at(c.kappa, i), bin.sum.slipAngle += at(c.alpha, i), bin.sum.camber += at(c.camber, i);
-    bin.sum.fx += at(c.fx, i), bin.sum.fy += at(c.fy, i), bin.sum.fz += at(c.load, i), bin.sum.mz += at(c.mz, i);
-    ++bin.count;
+    const int rising = (*slip)[std::min(i + 1, end - 1)] >= (*slip)[i > begin ? i - 1 : i] ? 1 : 0;
+    addSample(bin.sum[rising], SweepPoint{at(c.kappa, i), at(c.alpha, i), at(c.camber, i), at(c.fx, i), at(c.fy, i),
+                                          at(c.load, i), at(c.mz, i), 1});
+    ++bin.count[rising];
     sweep.load += at(c.load, i), sweep.camber += at(c.camber, i);
     sweep.pressure += at(c.pressure, i), sweep.speed += at(c.speed, i), sweep.loadedRadius += at(c.loaded, i);
     // The wheel's rotation is compared with the speed where it rolls free.
@@ -120,12 +159,16 @@ void binPiece(const RigRun& run, const Columns& c, std::size_t begin, std::size_
   sweep.load /= n, sweep.camber /= n, sweep.pressure /= n, sweep.speed /= n, sweep.loadedRadius /= n;
   if (rolledCount > 0) sweep.rolledSpeed = rolledSum / static_cast<double>(rolledCount);
   for (const auto& [index, bin] : bins) {
-    // Two samples at least: one pass up and one down, whose lags cancel.
-    if (bin.count < 2) continue;
-    const double k = 1.0 / bin.count;
-    SweepPoint p = bin.sum;
-    p.slipRatio *= k, p.slipAngle *= k, p.camber *= k, p.fx *= k, p.fy *= k, p.fz *= k, p.mz *= k;
-    p.samples = bin.count;
+    // Both passes, up and down, whose lags cancel to first order; a slip
+    // passed one way only would keep its lag.
+    if (bin.count[0] == 0 || bin.count[1] == 0) continue;
+    SweepPoint p{};
+    for (int pass = 0; pass < 2; ++pass) {
+      SweepPoint mean = bin.sum[pass];
+      scaleSample(mean, 0.5 / bin.count[pass]);
+      addSample(p, mean);
+    }
+    p.samples = bin.count[0] + bin.count[1];
     sweep.points.push_back(p);
   }
   sweep.name = uniqueName(summary.sweeps, sweepName(lateral, sweep.load, sweep.camber));
@@ -157,6 +200,8 @@ void findSweeps(const RigRun& run, const PrepareOptions& options, PrepareSummary
   const std::size_t samples = run.samples();
   std::size_t begin = 0;
   std::size_t lifted = 0;
+  std::size_t transitionEnd = 0;  // end of the last piece dropped as a transition
+  std::size_t transitionBegin = 0;
   while (begin < samples) {
     if ((*c.load)[begin] < options.liftedLoad) {
       ++lifted, ++begin;
@@ -182,7 +227,7 @@ void findSweeps(const RigRun& run, const PrepareOptions& options, PrepareSummary
       lastInside = end;
       load.add(fz), camber.add(at(c.camber, end)), pressure.add(at(c.pressure, end)), speed.add(at(c.speed, end));
     }
-    binPiece(run, c, begin, lastInside + 1, options, summary);
+    binPiece(run, c, begin, lastInside + 1, options, summary, transitionEnd, transitionBegin);
     begin = lastInside + 1;
   }
   if (lifted > 0)
