@@ -4,9 +4,12 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstdio>
+#include <string_view>
 #include <span>
 
 #include "fitter/FitProgram.h"
+#include "fitter/PrepareCommand.h"
 
 namespace {
 
@@ -17,6 +20,11 @@ extern "C" void onInterrupt(int) { interrupted.store(true); }
 }  // namespace
 
 int main(int argc, char** argv) {
+  // "gripfit prepare ..." turns rig runs into design files; every other
+  // command line is the fit's, parsed as it always was.
+  if (argc > 1 && std::string_view(argv[1]) == "prepare")
+    return grip::prepareCommandMain(std::span<const char* const>(argv + 2, static_cast<std::size_t>(argc - 2)), stdout,
+                                    stderr);
   static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler sets the flag");
   // A closed terminal (SIGHUP) and a batch system's time limit (SIGTERM) end
   // the search as Ctrl-C does: the best design found is still written. A

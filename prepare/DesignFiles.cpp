@@ -1,0 +1,187 @@
+// The design files of a preparation: start values from the data, the
+// target list, the measurement files, and the whole set written at once.
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <numbers>
+#include <memory>
+#include <regex>
+
+#include "core/FormatText.h"
+#include "core/ResultSet.h"
+#include "core/TextFile.h"
+#include "model/MakeTyreModel.h"
+#include "prepare/Prepare.h"
+
+namespace grip {
+
+namespace {
+
+/// A passenger-car tyre, for the parameters the data do not give.
+constexpr ParameterSet kTypicalTyre = {
+    7.2e-02, 1.0e-06, 3.6e-02, -1.0e-07,                            // stiffness
+    0.0, 0.0, 0.0,                                                  // offsets
+    0.9, 1.0, 1.0, 0.85, 3.0e3, 0.82, 3.0e3, 0.9, 4.0e3, 0.88, 4.0e3,  // friction
+    2.0e-05, 20.0,
+    0.2, 4000.0, 1.0, 1.0,                                          // other
+    250.0, 310.0, 95.0, 20.0, 20.0, 4.0, 1.0, 1.0, 0.0,             // contact
+};
+
+constexpr const char* kDesignBoundsEnd = " designbounds  %+12.6e %+12.6e\n";
+
+/// Least-squares line y = a + b x; false when x does not vary.
+bool fitLine(const std::vector<double>& x, const std::vector<double>& y, double& a, double& b) {
+  const double n = static_cast<double>(x.size());
+  double sx = 0, sy = 0, sxx = 0, sxy = 0;
+  for (std::size_t i = 0; i < x.size(); ++i) sx += x[i], sy += y[i], sxx += x[i] * x[i], sxy += x[i] * y[i];
+  const double d = n * sxx - sx * sx;
+  if (x.size() < 2 || d <= 1e-9 * n * sxx) return false;
+  b = (n * sxy - sx * sy) / d;
+  a = (sy - b * sx) / n;
+  return true;
+}
+
+double clampInto(double value, const DesignBounds& bounds) {
+  return bounds.recommended() ? std::clamp(value, bounds.lower, bounds.upper) : value;
+}
+
+}  // namespace
+
+bool PrepareOptions::isValid(std::string* error) const {
+  const auto fail = [&](const char* text) {
+    if (error != nullptr) *error = text;
+    return false;
+  };
+  if (!(loadFraction >= 0.0 && loadMargin >= 0.0 && camberTolerance >= 0.0 && pressureTolerance >= 0.0 &&
+        speedTolerance >= 0.0))
+    return fail("a tolerance should be 0 or more");
+  if (breakSamples < 1) return fail("breakSamples should be 1 or more");
+  if (!(minimumDuration >= 0.0)) return fail("minimumDuration should be 0 or more");
+  if (!(slipAngleBin > 0.0 && slipRatioBin > 0.0)) return fail("a bin width should be above 0");
+  if (!(liftedLoad >= 0.0)) return fail("liftedLoad should be 0 or more");
+  if (modelType != 1 && modelType != 2) return fail("--model should be 1 or 2");
+  double radius = 0.0, width = 0.0;
+  if (!tyreSize.empty() && !parseTyreSize(tyreSize, radius, width))
+    return fail("--tyre should be a size such as 205/60R15");
+  return true;
+}
+
+bool parseTyreSize(const std::string& size, double& radius, double& width) {
+  static const std::regex pattern(R"(^\s*(\d{3})\s*/\s*(\d{2,3})\s*Z?R?\s*(\d{2}(\.\d)?)\s*$)", std::regex::icase);
+  std::smatch m;
+  if (!std::regex_match(size, m, pattern)) return false;
+  width = std::stod(m[1].str());
+  const double aspect = std::stod(m[2].str());
+  const double rim = std::stod(m[3].str());
+  if (size.find_first_of("Rr") == std::string::npos) return false;
+  radius = rim * 25.4 / 2.0 + width * aspect / 100.0;
+  return true;
+}
+
+ParameterSet startValues(const std::vector<Sweep>& sweeps, const std::vector<RigRun>& runs,
+                         const PrepareOptions& options, std::vector<std::string>& notes) {
+  ParameterSet values = kTypicalTyre;
+  const VariantDescription* description = variantDescription(options.modelType);
+  double width = 205.0;
+  double radius = 0.0;
+  if (!options.tyreSize.empty() && parseTyreSize(options.tyreSize, radius, width)) {
+    values[par::R] = radius;
+    notes.push_back(formatted("R = %.1f mm from the tyre size %s", radius, options.tyreSize.c_str()));
+  }
+  // The loaded radius against the load: its line meets zero load at the
+  // free radius, its slope is the radial stiffness.
+  std::vector<double> load, loaded;
+  for (const RigRun& run : runs) {
+    const Channel* fz = run.find(Quantity::Fz);
+    const Channel* rl = run.find(Quantity::LoadedRadius);
+    if (fz == nullptr || rl == nullptr) continue;
+    for (std::size_t i = 0; i < fz->values.size(); i += 10)  // every tenth sample is plenty
+      if (fz->values[i] > options.liftedLoad) load.push_back(fz->values[i]), loaded.push_back(rl->values[i]);
+  }
+  double free = 0.0, slope = 0.0;
+  if (fitLine(load, loaded, free, slope) && slope < 0.0) {
+    values[par::cR] = -1.0 / slope;
+    notes.push_back(formatted("cR = %.1f N/mm from the loaded radius over the load", values[par::cR]));
+    if (radius == 0.0) {
+      values[par::R] = free;
+      notes.push_back(formatted("R = %.1f mm, the loaded radius at zero load", free));
+    }
+  }
+  double loadSum = 0.0;
+  for (const Sweep& s : sweeps) loadSum += s.load;
+  if (!sweeps.empty()) {
+    values[par::Fzbar] = std::round(loadSum / static_cast<double>(sweeps.size()));
+    notes.push_back(formatted("Fzbar = %.0f N, the mean load of the sweeps", values[par::Fzbar]));
+  }
+  // Brush in its linear range: the stiffness of the patch per area times
+  // its width 2b and the square of its length 2a gives the slope, 4 a^2 b c.
+  const auto patchFactor = [&](double fz) {
+    const double deflection = fz / values[par::cR];
+    const double a2 = 2.0 * values[par::R] * deflection - deflection * deflection;
+    return 4.0 * a2 * (0.4 * width);
+  };
+  double cy = 0, cx = 0, mu = 0;
+  int ny = 0, nx = 0, nmu = 0;
+  for (const Sweep& s : sweeps) {
+    double stiffness = 0.0;
+    if (sweepStiffness(s, stiffness) && stiffness > 0.0) {
+      if (s.lateral) cy += stiffness * 180.0 / std::numbers::pi / patchFactor(s.load), ++ny;
+      else cx += stiffness / patchFactor(s.load), ++nx;
+    }
+    if (s.lateral) mu += sweepPeak(s), ++nmu;
+  }
+  const auto take = [&](std::size_t p, double sum, int n, const char* from) {
+    if (n == 0) return;
+    values[p] = description != nullptr ? clampInto(sum / n, description->parameters[p].bounds) : sum / n;
+    notes.push_back(formatted("%s = %.4g from %s", kParameterTable[p].name, values[p], from));
+  };
+  take(par::cy0, cy, ny, "the cornering stiffness at zero slip angle");
+  take(par::cx0, cx, nx, "the slip stiffness at zero slip ratio");
+  take(par::mue0, mu, nmu, "the peaks of |Fy|/Fz");
+  return values;
+}
+
+std::string measurementText(const Sweep& sweep) {
+  std::string text;
+  for (const SweepPoint& p : sweep.points)
+    appendFormatted(text, "%+e %+e %+e %+e %+e %+e %+e\n", p.slipRatio, p.slipAngle, p.camber, p.fx, p.fy, p.fz,
+                    p.mz);
+  return text;
+}
+
+std::string designTargetText(const std::vector<Sweep>& sweeps) {
+  std::string text = "sweeps prepared from rig runs by gripfit prepare\n";
+  appendFormatted(text, " number of files = %zu\n", sweeps.size());
+  for (const Sweep& s : sweeps)
+    appendFormatted(text, " file = %-20s points = %3zu direction = %d speed = %.0f\n", s.name.c_str(),
+                    s.points.size(), s.direction(), s.speed);
+  text += "[Eof]\n";
+  return text;
+}
+
+std::string designStartText(const ParameterSet& values, int modelType) {
+  TyreModel model = makeTyreModel();
+  model.parameters = values;
+  model.modelType = modelType;
+  model.modelNumber = modelType;
+  const VariantDescription* description = variantDescription(modelType);
+  std::string text;
+  // Written through a memory stream so that the parameter writer's layout is the one the fit reads.
+  char* buffer = nullptr;  // the stream's, until it is closed
+  std::size_t size = 0;
+  TextFile file(open_memstream(&buffer, &size));
+  if (!file) return text;
+  writeParameterBlocks(file.get(), model, [&](std::FILE* f, std::size_t p) {
+    const DesignBounds& b = description->parameters[p].bounds;
+    if (b.recommended()) printFormatted(f, kDesignBoundsEnd, b.lower, b.upper);
+    else std::fputs("\n", f);
+  });
+  std::fputs("[Eof]\n", file.get());
+  file.reset();
+  const std::unique_ptr<char, decltype(&std::free)> owned(buffer, &std::free);
+  if (owned) text.assign(owned.get(), size);
+  return text;
+}
+
+}  // namespace grip

@@ -1,0 +1,100 @@
+// One preparation: rig files in, the design files of a fit out.
+
+#include <cmath>
+#include <filesystem>
+#include <system_error>
+
+#include "core/FormatText.h"
+#include "core/ResultSet.h"
+#include "prepare/Prepare.h"
+
+namespace grip {
+
+namespace {
+
+std::string summaryText(const PrepareSummary& s, const std::vector<RigRun>& runs, const PrepareOptions& options) {
+  std::string text = "gripfit prepare\n\nfiles read:\n";
+  for (const RigRun& run : runs)
+    appendFormatted(text, " %s: %zu samples, %zu channels, written in %s axes, turned into ours\n",
+                    run.fileName.c_str(), run.samples(), run.channels.size(),
+                    std::string(signConventionName(run.sourceConvention)).c_str());
+  text += "\nsweeps (file, direction, points, mean load [N], camber [deg], speed [km/h], from):\n";
+  for (const Sweep& w : s.sweeps)
+    appendFormatted(text, " %s direction %d points %zu Fz %.0f IA %.2f V %.1f %s %.2f s to %.2f s\n", w.name.c_str(),
+                    w.direction(), w.points.size(), w.load, w.camber, w.speed * 3.6e-3, w.sourceFile.c_str(),
+                    w.startTime, w.endTime);
+  text += "\ndropped:\n";
+  for (const std::string& line : s.dropped) text += " " + line + "\n";
+  text += "\nchecks:\n";
+  if (s.failures.empty()) text += " all passed\n";
+  for (const std::string& line : s.failures) text += (options.force ? " warning (--force): " : " failed: ") + line + "\n";
+  text += "\ndesign start:\n";
+  for (const std::string& line : s.notes) text += " " + line + "\n";
+  return text;
+}
+
+}  // namespace
+
+PrepareSummary prepare(const std::vector<std::string>& files, const RigReadOptions& readOptions,
+                       const PrepareOptions& options, const std::string& folder) {
+  PrepareSummary summary;
+  std::string error;
+  if (!options.isValid(&error)) {
+    summary.failures.push_back(error);
+    summary.exitStatus = 1;
+    return summary;
+  }
+  std::vector<RigRun> runs;
+  for (const std::string& file : files) {
+    RigRun run;
+    std::string message;
+    if (!readRigFile(file, readOptions, run, message)) {
+      summary.failures.push_back(message);
+      summary.exitStatus = 2;
+      return summary;
+    }
+    runs.push_back(std::move(run));
+  }
+  std::vector<Sweep> all;
+  for (const RigRun& run : runs) {
+    checkRun(run, summary);
+    findSweeps(run, options, summary);
+  }
+  for (const Sweep& sweep : summary.sweeps) checkSweep(sweep, options, summary);
+  if (summary.sweeps.empty()) summary.failures.push_back("no sweep found in the files: nothing to fit");
+  if (!summary.failures.empty() && (!options.force || summary.sweeps.empty())) {
+    summary.exitStatus = 2;
+    return summary;
+  }
+  // The continuous model has no camber thrust: a cambered sweep would pull
+  // its other parameters away from the camber-free ones.
+  std::vector<Sweep> used;
+  for (const Sweep& sweep : summary.sweeps) {
+    if (options.modelType == 1 && std::fabs(sweep.camber) > options.camberTolerance)
+      summary.dropped.push_back(formatted("%s: camber %.2f deg left out of the target, as the continuous model "
+                                          "(--model 1) has no camber thrust",
+                                          sweep.name.c_str(), sweep.camber));
+    else used.push_back(sweep);
+  }
+  const ParameterSet start = startValues(used, runs, options, summary.notes);
+  std::error_code code;
+  std::filesystem::create_directories(folder, code);
+  ResultSet set(folder);
+  for (const Sweep& sweep : summary.sweeps) set.add(sweep.name, measurementText(sweep));
+  set.add("DesignTarget.dat", designTargetText(used));
+  set.add("DesignStart.dat", designStartText(start, options.modelType));
+  summary.prepared = true;
+  set.add("Prepare.txt", summaryText(summary, runs, options));
+  if (!set.commit()) {
+    summary.prepared = false;
+    summary.failures.push_back(formatted("%s: the prepared files could not be written (%s)", folder.c_str(),
+                                         set.renameFault().name.empty() ? "a write failed"
+                                                                        : set.renameFault().name.c_str()));
+    summary.exitStatus = 2;
+    return summary;
+  }
+  summary.exitStatus = 0;
+  return summary;
+}
+
+}  // namespace grip
