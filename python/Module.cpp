@@ -27,6 +27,7 @@
 #include "core/ResultSet.h"
 #include "core/TextFile.h"
 #include "fit/DesignState.h"
+#include "model/MakeTyreModel.h"
 #include "python/MessageCollector.h"
 #include "python/PythonDesign.h"
 #include "python/PythonMessages.h"
@@ -120,8 +121,33 @@ py::dict reportDict(const FitReport& report) {
   return py::module_::import("json").attr("loads")(reportJson(report));
 }
 
+/// What a variant makes of each of the 33 parameters, in file order, as its
+/// description gives it: one dict per parameter (bounds None where it
+/// recommends none).
+py::list parameterDescriptions(int model) {
+  const VariantDescription* description = variantDescription(model);
+  if (description == nullptr) throw std::invalid_argument(formatText(msg::kPyModelNumber, static_cast<double>(model)));
+  py::list rows;
+  for (const ParameterDescription& p : description->parameters) {
+    py::dict row;
+    row["name"] = p.name;
+    row["alternative_name"] = p.alternativeName != nullptr ? py::object(py::str(p.alternativeName)) : py::none();
+    row["unit"] = p.unit;
+    row["magnitude"] = p.magnitude;
+    row["whole_number"] = p.wholeNumber;
+    row["fixed_at_set_up"] = p.fixedAtSetUp;
+    row["read"] = p.read;
+    row["lower"] = p.bounds.recommended() ? py::object(py::float_(p.bounds.lower)) : py::none();
+    row["upper"] = p.bounds.recommended() ? py::object(py::float_(p.bounds.upper)) : py::none();
+    rows.append(row);
+  }
+  return rows;
+}
+
 /// The search options of a Python fit; zero counts and an empty method
-/// leave the choice to the fit library (its defaults by the problem).
+/// leave the choice to the fit library (its defaults by the problem). The
+/// ranges are the library's (SearchOptions::isValid): a value it refuses
+/// throws std::invalid_argument with its message, as gripfit prints it.
 SearchOptions searchOptionsOf(const std::string& method, int starts, long maxEvaluations, unsigned long seed,
                               int threads, bool centralDifferences, double differenceStep) {
   SearchOptions options;
@@ -129,14 +155,14 @@ SearchOptions searchOptionsOf(const std::string& method, int starts, long maxEva
     options.method = searchMethodOf(method);
     if (!options.method) throw std::invalid_argument(formatText(msg::kPySearchMethod, method.c_str()));
   }
-  if (!(differenceStep > 0.0) || !std::isfinite(differenceStep))
-    throw std::invalid_argument(formatText(msg::kPyDifferenceStep, differenceStep));
   options.starts = starts;
   options.maxEvaluations = maxEvaluations;
   options.seed = seed;
   options.threads = threads;
   options.centralDifferences = centralDifferences;
   options.differenceStep = differenceStep;
+  std::string refused;
+  if (!options.isValid(&refused)) throw std::invalid_argument(refused);
   return options;
 }
 
@@ -263,13 +289,17 @@ PYBIND11_MODULE(_gripsim, m) {
   m.attr("__version__") = GRIP_VERSION;
   m.attr("MOMENT_LEVER_MM") = kMomentLever;
 
-  m.def("parameter_names", [] {
-    std::vector<std::string> names;
-    for (const ParameterInfo& info : kParameterTable) names.emplace_back(info.name);
-    return names;
-  });
+  m.def("parameter_names", &parameterNames);
   m.def("parameter_index", [](const std::string& name) { return parameterIndex(name); }, py::arg("name"));
   m.def("parameter_name_list", &parameterNameList);
+  m.def("whole_number_parameters", [] {
+    const std::vector<std::string> all = parameterNames();
+    std::vector<std::string> names;
+    for (std::size_t k = 0; k < kParameterCount; ++k)
+      if (wholeNumberParameter(k)) names.push_back(all[k]);
+    return names;
+  });
+  m.def("parameter_descriptions", &parameterDescriptions, py::arg("model"));
   // The result files of a fit as one set (core/ResultSet.h): all replaced, or
   // none, with an OSError naming the file that could not be written.
   m.def("write_result_files", [](const std::string& folder, const std::vector<std::pair<std::string, py::bytes>>& files) {
@@ -289,6 +319,17 @@ PYBIND11_MODULE(_gripsim, m) {
     }
   });
   m.def("read_measurement_points", &readMeasurementPoints, py::arg("path"));
+  // The fit library's check of the search options alone (ValueError with
+  // its message); the budget against a design is checked by the fit.
+  m.attr("MAX_STARTS") = SearchOptions::kMaxStarts;
+  m.attr("MAX_THREADS") = SearchOptions::kMaxThreads;
+  m.def("check_search_options",
+        [](const std::string& method, int starts, long maxEvaluations, unsigned long seed, int threads,
+           bool centralDifferences, double differenceStep) {
+          searchOptionsOf(method, starts, maxEvaluations, seed, threads, centralDifferences, differenceStep);
+        },
+        py::arg("method"), py::arg("starts"), py::arg("max_evals"),
+        py::arg("seed"), py::arg("threads"), py::arg("central_differences"), py::arg("difference_step"));
 
   py::class_<PythonTyre>(m, "TyreCore")
       .def(py::init<>())

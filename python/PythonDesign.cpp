@@ -22,12 +22,15 @@ namespace {
 constexpr const char* kDataStartName = "design";
 constexpr const char* kDataTargetName = "targets";
 
-/// Refuses measurements that the fit library would refuse in a file.
+/// Refuses measurements that the fit library would refuse in a file; warns
+/// where it would warn.
 void checkTarget(const TargetData& target) {
   if (target.measurements.empty() || target.measurements.size() % kMeasurementColumns != 0)
     throw std::invalid_argument(formatText(msg::kPyMeasurementShape, target.name.c_str(),
                                            formatText("(%zu values)", target.measurements.size()).c_str()));
-  if (target.direction < 1 || target.direction > 3)
+  // The library's rule of a direction from data: numbers above 3 count as 3
+  // with its warning (into the collected messages), as a target list's do.
+  if (!dataTargetDirection(target.name, target.direction))
     throw std::invalid_argument(formatText(msg::kPyTargetDirection, target.name.c_str(), target.direction));
   if (!std::isfinite(target.speed))
     throw std::invalid_argument(formatText(msg::kPyTargetSpeed, target.name.c_str(), target.speed));
@@ -228,6 +231,10 @@ FitOutcome PythonDesign::fit(const SearchOptions& options, const std::atomic<boo
     }
   }
   if (!errors.empty()) throw std::invalid_argument(withMessages(msg::kPyDesignInvalid, errors));
+  // After the design, as gripfit: a budget too small for the first step on
+  // these design variables is a refused option, not a search fault.
+  std::string refused;
+  if (!options.isValidFor(*state_, &refused)) throw std::invalid_argument(refused);
   outcome.search = searchDesign(*state_, options, nullptr, stop);
   if (!outcome.search.fault.empty())
     throw std::runtime_error(formatText(msg::kPySearchFault, outcome.search.fault.c_str()));

@@ -26,7 +26,7 @@ struct DesignVariable {
 struct TargetData {
   std::string name;                  ///< stands for the file name in messages and reports
   std::vector<double> measurements;  ///< seven numbers per point, as a measurement file holds them
-  int direction = 1;                 ///< 1 Fx, 2 Fy, 3 Fy and Mz
+  int direction = 1;                 ///< 1 Fx, 2 Fy, 3 (or more) Fy and Mz
   double speed = 0.0;                ///< [mm/s]
 };
 
@@ -83,8 +83,9 @@ class PythonDesign {
   /// "DesignResults.dat", as texts.
   std::vector<ResultFile> resultFiles(std::span<const double> design);
 
-  /// Validates the design and searches it; an error of the validation
-  /// throws std::invalid_argument, a search that could not run std::runtime_error.
+  /// Validates the design and searches it; an error of the validation or
+  /// options the library refuses for this design (SearchOptions::isValidFor)
+  /// throw std::invalid_argument, a search that could not run std::runtime_error.
   /// stop (optional), set from another thread, ends the search early with
   /// the best design found.
   FitOutcome fit(const SearchOptions& options, const std::atomic<bool>* stop = nullptr);

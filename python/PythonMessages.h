@@ -30,7 +30,6 @@ inline constexpr const char* kPyDesignStartRejected = "design start %s was not a
 inline constexpr const char* kPyDesignTargetRejected = "design target %s was not accepted";
 inline constexpr const char* kPyDesignInvalid = "the design cannot be fitted";
 inline constexpr const char* kPySearchMethod = "unknown search method '%s': the methods are bobyqa, sbplx, neldermead, slsqp, lbfgs";
-inline constexpr const char* kPyDifferenceStep = "difference_step %g should be a positive number";
 inline constexpr const char* kPySearchFault = "the search could not run: %s";
 
 }  // namespace grip::msg

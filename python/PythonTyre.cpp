@@ -2,6 +2,7 @@
 
 #include "python/PythonTyre.h"
 
+#include <array>
 #include <stdexcept>
 
 #include "core/KeyedLine.h"
@@ -13,21 +14,45 @@
 
 namespace grip {
 
+namespace {
+
+/// The descriptions of both variants, continuous first: the names are the
+/// same in both (the file's), the alternative names the discrete model's.
+std::array<const VariantDescription*, 2> variantDescriptions() {
+  return {variantDescription(kContinuousModel), variantDescription(kDiscreteModel)};
+}
+
+}  // namespace
+
 std::optional<std::size_t> parameterIndex(std::string_view name) {
-  for (std::size_t k = 0; k < kParameterCount; ++k) {
-    const ParameterInfo& info = kParameterTable[k];
-    if (name == info.name || (info.alternativeName != nullptr && name == info.alternativeName)) return k;
+  for (const VariantDescription* description : variantDescriptions()) {
+    for (std::size_t k = 0; k < kParameterCount; ++k) {
+      const ParameterDescription& p = description->parameters[k];
+      if (name == p.name || (p.alternativeName != nullptr && name == p.alternativeName)) return k;
+    }
   }
   return std::nullopt;
 }
 
-std::string parameterNameList() {
-  std::string names;
-  for (const ParameterInfo& info : kParameterTable) {
-    if (!names.empty()) names += ", ";
-    names += info.name;
-  }
+std::vector<std::string> parameterNames() {
+  std::vector<std::string> names;
+  for (const ParameterDescription& p : variantDescription(kContinuousModel)->parameters) names.emplace_back(p.name);
   return names;
+}
+
+std::string parameterNameList() {
+  std::string list;
+  for (const std::string& name : parameterNames()) {
+    if (!list.empty()) list += ", ";
+    list += name;
+  }
+  return list;
+}
+
+bool wholeNumberParameter(std::size_t parameter) {
+  for (const VariantDescription* description : variantDescriptions())
+    if (description->parameters[parameter].wholeNumber) return true;
+  return false;
 }
 
 PythonTyre::PythonTyre() : model_(makeTyreModel()) {}

@@ -13,11 +13,17 @@
 namespace grip {
 
 /// Position of a parameter by its name: the common name or, for the
-/// sliding friction pairs, the name they carry under the speed-table law.
+/// sliding friction pairs, the name they carry under the speed-table law
+/// (as the variants' descriptions give them).
 std::optional<std::size_t> parameterIndex(std::string_view name);
 
-/// The 33 common parameter names, comma-separated, for fault texts.
+/// The 33 common parameter names in file order, from the descriptions; and
+/// comma-separated, for fault texts.
+std::vector<std::string> parameterNames();
 std::string parameterNameList();
+
+/// True for a count or a switch of any variant: a whole number in a file.
+bool wholeNumberParameter(std::size_t parameter);
 
 /// The columns of a per-point trace of the discrete model: x, y, ux, uy,
 /// pz, fx, fy as the trace writes them, and the lateral column (from 0).

@@ -17,7 +17,7 @@ from .distributed import JobError, fit_many
 from .fitting import (FitInterrupted, FitResult, Problem, _design_call, fit, residuals,  # noqa: F401 (_design_call: for tests)
                       search_options)
 from .measurements import COLUMNS, read_measurements, write_measurements
-from .tyre import PARAMETER_NAMES, TRACE_COLUMNS, WHOLE_NUMBER_PARAMETERS, ContactPatch, Tyre
+from .tyre import PARAMETER_NAMES, TRACE_COLUMNS, WHOLE_NUMBER_PARAMETERS, ContactPatch, Tyre, parameter_table
 
 __all__ = [
     "COLUMNS",
@@ -33,6 +33,7 @@ __all__ = [
     "__version__",
     "fit",
     "fit_many",
+    "parameter_table",
     "read_measurements",
     "residuals",
     "search_options",

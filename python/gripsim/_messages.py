@@ -33,4 +33,4 @@ SEARCH_FLAG = "{name} should be True or False, not {value!r}"
 SEARCH_METHOD_TYPE = "method should be a method name or None, not {value!r}"
 ERRORS_MODE = "errors should be 'raise' or 'return', not {value!r}"
 JOB_FAILED = "job {job} failed: {kind}: {error}"
-DIFFERENCE_STEP = "difference_step {value} should be a positive number"  # as the compiled check says it
+DIFFERENCE_STEP = "difference_step {value} should be a positive number"  # a step that is not a number

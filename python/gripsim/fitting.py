@@ -17,21 +17,28 @@ from .tyre import Tyre, parameter_index
 
 PathLike = Union[str, "os.PathLike[str]"]
 
-#: The largest counts a fit takes, as gripfit takes them: more starts than
-#: this only repeat the Latin hypercube (and each start holds memory), more
-#: threads than this only wait.
-MAX_STARTS = 100000
-MAX_THREADS = 1024
+#: The largest counts a fit takes, the fit library's (gripfit takes the
+#: same): more starts than this only repeat the Latin hypercube (and each
+#: start holds memory), more threads than this only wait.
+MAX_STARTS = _gripsim.MAX_STARTS
+MAX_THREADS = _gripsim.MAX_THREADS
 #: Evaluations and seeds are C longs in the fit library.
 MAX_EVALUATIONS = 2**63 - 1
 MAX_SEED = 2**63 - 1
+#: What the fit library's fields hold (C int and long): a count beyond them
+#: cannot be handed over, so Python refuses it itself.
+_INT_RANGE = (-2**31, 2**31 - 1)
+_LONG_RANGE = (-2**63, 2**63 - 1)
 
 
 def _existing(path):
     return _files.existing_file(path)
 
 
-def _count(name: str, value: Any, high: int) -> int:
+def _count(name: str, value: Any, field: Tuple[int, int], high: int) -> int:
+    """A count as a whole number the library's field holds; its range
+    (0 to high) is the library's to check, but for a number that no field
+    could hold."""
     try:
         if isinstance(value, bool):
             raise TypeError
@@ -39,40 +46,48 @@ def _count(name: str, value: Any, high: int) -> int:
         count = int(value) if isinstance(value, float) and value.is_integer() else operator.index(value)
     except TypeError:
         raise ValueError(_messages.SEARCH_COUNT.format(name=name, low=0, high=high, value=value)) from None
-    if not 0 <= count <= high:
+    if not field[0] <= count <= field[1]:
         raise ValueError(_messages.SEARCH_COUNT.format(name=name, low=0, high=high, value=value))
     return count
 
 
 def search_options(method: Optional[str] = None, starts: int = 0, seed: int = 1, max_evals: int = 0,
                    threads: int = 0, central_differences: bool = True, difference_step: float = 1e-6) -> dict:
-    """The options of a fit checked as gripfit checks its own (0 still
-    means "choose by the problem"), as the keyword arguments of the compiled
-    fit. The one place where Python checks them.
+    """The options of a fit checked by the fit library, as gripfit's are (0
+    still means "choose by the problem"), as the keyword arguments of the
+    compiled fit. The one place where Python checks them: the kinds here,
+    the ranges in the library.
 
     Raises
     ------
     ValueError
-        Naming the option and the value: a count that is not a whole number
-        from 0 to its limit (starts up to MAX_STARTS, threads up to
-        MAX_THREADS), a negative seed, a method that is not a name, a
-        difference step that is not a positive number.
+        With the library's message (as gripfit prints it behind "gripfit: ")
+        for a count out of its range (starts 0 to MAX_STARTS, threads 0 to
+        MAX_THREADS, max_evals 0 or more) or a difference step that is not
+        above 0 and below 1; naming the option and the value for a count
+        that is not a whole number (None, text, a fraction, a boolean), a
+        seed that is not one from 0 to MAX_SEED, a method that is not a
+        name, a flag that is not True or False, a step that is not a
+        number. A budget too small for the problem's first step is refused
+        when the problem is known, by Problem.fit.
     """
     if method is not None and not isinstance(method, str):
         raise ValueError(_messages.SEARCH_METHOD_TYPE.format(value=method))
     if not (isinstance(central_differences, (bool, np.bool_)) or central_differences in (0, 1)):
         raise ValueError(_messages.SEARCH_FLAG.format(name="central_differences", value=central_differences))
+    if isinstance(difference_step, (bool, np.bool_, str, bytes)):
+        raise ValueError(_messages.DIFFERENCE_STEP.format(value=repr(difference_step)))
     try:
         step = float(difference_step)
     except (TypeError, ValueError):
-        step = math.nan
-    if not (step > 0.0 and math.isfinite(step)):
-        shown = format(step, "g") if isinstance(difference_step, (int, float)) else repr(difference_step)
-        raise ValueError(_messages.DIFFERENCE_STEP.format(value=shown))
-    return dict(method=method or "", starts=_count("starts", starts, MAX_STARTS),
-                max_evals=_count("max_evals", max_evals, MAX_EVALUATIONS), seed=_count("seed", seed, MAX_SEED),
-                threads=_count("threads", threads, MAX_THREADS), central_differences=bool(central_differences),
-                difference_step=step)
+        raise ValueError(_messages.DIFFERENCE_STEP.format(value=repr(difference_step))) from None
+    options = dict(method=method or "", starts=_count("starts", starts, _INT_RANGE, MAX_STARTS),
+                   max_evals=_count("max_evals", max_evals, _LONG_RANGE, MAX_EVALUATIONS),
+                   seed=_count("seed", seed, (0, MAX_SEED), MAX_SEED),
+                   threads=_count("threads", threads, _INT_RANGE, MAX_THREADS),
+                   central_differences=bool(central_differences), difference_step=step)
+    _gripsim.check_search_options(**options)
+    return options
 
 
 def _start_source(start, tyre, design):
@@ -115,6 +130,10 @@ def _target_source(target, targets):
         if direction != given:
             # A fraction would be cut to a direction silently.
             raise ValueError(_messages.TARGET_ENTRY.format(index=index, detail=f"direction {given!r} is no whole number"))
+        if not _INT_RANGE[0] <= direction <= _INT_RANGE[1]:
+            # The library's rule (below 1 refused, above 3 counts as 3) takes a C int.
+            raise ValueError(_messages.TARGET_ENTRY.format(
+                index=index, detail=f"direction {given!r} should be 1 (Fx), 2 (Fy) or 3 (Fy and Mz)"))
         if isinstance(data, (str, os.PathLike)):
             name = entry.get("name", os.fspath(data))
             data = read_measurements(data)
@@ -168,7 +187,8 @@ class Problem:
     targets : sequence of dict, optional
         Instead of target: ``{"data": (n, 7) array or measurement file,
         "direction": 1 (Fx), 2 (Fy) or 3 (Fy and Mz), "speed": [mm/s],
-        "name": ...}`` per target.
+        "name": ...}`` per target. A direction above 3 counts as 3, with
+        the warning a target list gives (in ``messages``).
 
     Raises
     ------

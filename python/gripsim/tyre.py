@@ -12,12 +12,16 @@ import numpy as np
 
 from . import _files, _gripsim, _messages
 
-#: The 33 parameter names in file order.
+#: The 33 parameter names in file order, as the models describe them.
 PARAMETER_NAMES = tuple(_gripsim.parameter_names())
 
-#: Parameters that hold a count or a switch: the grid counts ni, nj, ny
-#: [-] and the choices of the sliding, pressure and draw3d laws [-].
-WHOLE_NUMBER_PARAMETERS = ("ni", "nj", "ny", "sliding", "pressure", "draw3d")
+#: Parameters that hold a count or a switch for some model (the grid counts
+#: and the choices of the laws), as the models describe them: whole numbers
+#: in a parameter file.
+WHOLE_NUMBER_PARAMETERS = tuple(_gripsim.whole_number_parameters())
+
+#: The columns of parameter_table, in order.
+PARAMETER_TABLE_COLUMNS = ("name", "unit", "magnitude", "whole_number", "fixed_at_set_up", "read", "lower", "upper")
 
 #: Contact patch of one operating point: area [mm^2], half length h and half width b [mm].
 ContactPatch = collections.namedtuple("ContactPatch", ["area", "half_length", "half_width"])
@@ -39,6 +43,38 @@ def parameter_index(name: str) -> int:
     if index is None:
         raise KeyError(_messages.UNKNOWN_PARAMETER.format(name=name, names=", ".join(PARAMETER_NAMES)))
     return index
+
+
+def parameter_table(model: int = 1):
+    """What a model makes of each of the 33 parameters, as the model
+    describes itself, one row per parameter in file order.
+
+    Parameters
+    ----------
+    model : int
+        1 (continuous) or 2 (discrete).
+
+    Returns
+    -------
+    pandas.DataFrame
+        Columns "name", "unit" (of the value as the model uses it, e.g.
+        "N/mm^3", "deg", "-"), "magnitude" (the model uses the value's
+        magnitude), "whole_number" (a count or a switch, never a design
+        variable), "fixed_at_set_up" (sizes something at set-up: no design
+        variable), "read" (changes the forces for some operating point),
+        "lower" and "upper" (the recommended design bounds, NaN where the
+        model recommends none), one row per parameter in file order.
+
+    Raises
+    ------
+    ValueError
+        A model other than 1 or 2.
+    """
+    import pandas
+    rows = _gripsim.parameter_descriptions(int(model_number(model)))
+    table = pandas.DataFrame(rows, columns=list(PARAMETER_TABLE_COLUMNS))
+    table[["lower", "upper"]] = table[["lower", "upper"]].astype(float)
+    return table
 
 
 def _number(name: str, value: Any) -> float:

@@ -116,3 +116,18 @@ def assert_uncertainty_is(result, expected):
     np.testing.assert_array_equal(result.correlation.to_numpy(),
                                   [[number(v) for v in row] for row in expected["correlation"]["matrix"]])
     assert result.undetermined == expected["undetermined"]
+
+
+@pytest.mark.parametrize("options, arguments", [
+    (dict(starts=-1), ["--starts", "-1"]),
+    (dict(threads=1025), ["--threads", "1025"]),
+    (dict(max_evals=-5), ["--max-evals", "-5"]),
+    (dict(max_evals=53), ["--max-evals", "53"]),  # a budget too small for the first step
+])
+def testRefusedOptionsSayWhatGripfitSays(options, arguments, case_copy, gripfit):
+    folder = case_copy("fit", "029_fit_cont")
+    done = subprocess.run([gripfit, "--quiet", *arguments], cwd=folder, capture_output=True, text=True, check=False)
+    assert done.returncode == 1  # an option could not be used
+    with pytest.raises(ValueError) as raised:
+        gripsim.fit(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat", **options)
+    assert done.stdout == f"gripfit: {raised.value}\n" and done.stderr == ""

@@ -272,6 +272,39 @@ def testModelNumberOtherThanOneOrTwoIsRefused(model, words):
     with pytest.raises(ValueError) as raised:
         gripsim.Tyre(gripsim.Tyre.read(PASSENGER).parameters, model=model)
     assert str(raised.value) == "model should be 1 (continuous) or 2 (discrete), " + words
+    with pytest.raises(ValueError) as raised:
+        gripsim.parameter_table(model)
+    assert str(raised.value) == "model should be 1 (continuous) or 2 (discrete), " + words
+
+
+NAN = float("nan")
+
+
+@pytest.mark.parametrize("model, name, row", [
+    # name: unit, magnitude, whole_number, fixed_at_set_up, read, lower, upper
+    (1, "cx0", ("N/mm^3", False, False, False, True, 0.02, 0.2)),
+    (1, "sy0", ("deg", False, False, False, True, -1.0, 1.0)),
+    (1, "mue0", ("-", True, False, False, True, 0.6, 1.6)),
+    (1, "muexy", ("-", False, False, False, False, NAN, NAN)),  # the discrete friction law's alone
+    (1, "ni", ("-", False, True, False, False, NAN, NAN)),
+    (2, "ni", ("-", False, True, True, True, NAN, NAN)),  # sizes the grid at set-up
+    (2, "ny", ("-", False, True, False, True, NAN, NAN)),
+    (2, "Vmuexy", ("-", True, False, False, True, NAN, NAN)),
+    (2, "cmuexp", ("mm/s", True, False, False, True, 300.0, 20000.0)),
+    (2, "mueFz", ("1/N", False, False, False, True, -1.5e-4, 1.5e-4)),
+    (2, "draw3d", ("-", False, True, False, False, NAN, NAN)),
+])
+def testParameterTableGivesWhatEachModelMakesOfAParameter(model, name, row):
+    table = gripsim.parameter_table(model)
+    assert list(table.columns) == ["name", "unit", "magnitude", "whole_number", "fixed_at_set_up", "read", "lower",
+                                   "upper"]
+    assert tuple(table["name"]) == gripsim.PARAMETER_NAMES
+    found = table[table["name"] == name].iloc[0]
+    assert (found["unit"], *map(bool, found[["magnitude", "whole_number", "fixed_at_set_up", "read"]])) == row[:5]
+    np.testing.assert_array_equal(found[["lower", "upper"]].to_numpy(float), row[5:])
+    # The counts and switches of either model are whole numbers in a file.
+    whole = set(table.loc[table["whole_number"], "name"])
+    assert whole <= set(gripsim.WHOLE_NUMBER_PARAMETERS) and len(gripsim.WHOLE_NUMBER_PARAMETERS) == 6
 
 
 @pytest.mark.parametrize("position", range(5))
@@ -350,3 +383,9 @@ def testCompiledSetUpRefusesAModelNumberBeyondIntWithoutUndefinedConversion(mode
     start = (parameters, model, [(gripsim.PARAMETER_NAMES.index("cy0"), 0.01, 0.1)])
     with pytest.raises(ValueError, match="model should be 1 .continuous. or 2 .discrete., not"):
         gripsim._gripsim.DesignCore(start, [("t", np.ones((1, 7)), 1, 0.0)])
+
+
+@pytest.mark.parametrize("name, index", [("cx0", 0), ("mue1xp", 10), ("mue1", 10), ("mue6", 15), ("frica1", 17),
+                                         ("draw3d", 32)])
+def testParameterIndexTakesTheCommonAndTheSpeedTableNames(name, index):
+    assert gripsim.tyre.parameter_index(name) == index
