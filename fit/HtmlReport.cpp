@@ -167,12 +167,25 @@ void markers(std::string& svg, const Panel& p, std::span<const double> x, std::s
 void legend(std::string& svg, const Panel& p, const char* markerText, const char* colourOfMarker, const char* lineText,
             const char* colourOfLine) {
   const double x = p.left + 10, y = p.top + 10;
-  appendFormatted(svg, "<rect x=\"%.1f\" y=\"%.1f\" width=\"230\" height=\"42\" fill=\"#fff\" stroke=\"#999\" opacity=\"0.9\"/>", x, y);
+  appendFormatted(svg, "<rect x=\"%.1f\" y=\"%.1f\" width=\"270\" height=\"42\" fill=\"#fff\" stroke=\"#999\" opacity=\"0.9\"/>", x, y);
   appendFormatted(svg, "<circle cx=\"%.1f\" cy=\"%.1f\" r=\"3.5\" fill=\"%s\"/>", x + 14, y + 13, colourOfMarker);
   appendFormatted(svg, "<text x=\"%.1f\" y=\"%.1f\">%s</text>", x + 28, y + 17, markerText);
   appendFormatted(svg, "<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"%s\" stroke-width=\"2\"/>", x + 4,
                   y + 31, x + 24, y + 31, colourOfLine);
   appendFormatted(svg, "<text x=\"%.1f\" y=\"%.1f\">%s</text>\n", x + 28, y + 35, lineText);
+}
+
+/// A one-line legend above the panel's right end, clear of the data:
+/// measured as filled markers, the model as hollow ones on a line.
+void legendAbove(std::string& svg, const Panel& p) {
+  const double right = p.left + p.width, y = p.top - 8;
+  appendFormatted(svg, "<circle cx=\"%.1f\" cy=\"%.1f\" r=\"3.5\" fill=\"%s\"/>", right - 250, y - 4, kMeasuredColour);
+  appendFormatted(svg, "<text x=\"%.1f\" y=\"%.1f\">measured</text>", right - 242, y);
+  appendFormatted(svg, "<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"%s\" stroke-width=\"2\"/>",
+                  right - 180, y - 4, right - 160, y - 4, kModelColour);
+  appendFormatted(svg, "<circle cx=\"%.1f\" cy=\"%.1f\" r=\"3.5\" fill=\"#fff\" stroke=\"%s\"/>", right - 170, y - 4,
+                  kModelColour);
+  appendFormatted(svg, "<text x=\"%.1f\" y=\"%.1f\">model at the mean point</text>\n", right - 154, y);
 }
 
 void openSvg(std::string& html, double width, double height, const std::string& title) {
@@ -262,17 +275,22 @@ void byLoadPanel(std::string& html, const Panel& frame, const ByLoad& quantity, 
                     p.left + p.width / 2, p.top + p.height / 2);
     return;
   }
-  line(html, p, load, model, kModelColour);
+  // A line through the model's values only where each load has one sweep:
+  // sweeps of the same load (at other cambers, of the other kind) stand apart.
+  bool oneSweepPerLoad = true;
+  for (std::size_t k = 1; k < load.size(); ++k)
+    oneSweepPerLoad = oneSweepPerLoad && load[k] - load[k - 1] > 0.01 * std::fabs(load[k]);
+  if (oneSweepPerLoad) line(html, p, load, model, kModelColour);
   markers(html, p, load, model, kModelColour, true);
   markers(html, p, load, measured, kMeasuredColour);
-  legend(html, p, "measured (points near zero)", kMeasuredColour, "model at the mean operating point", kModelColour);
+  legendAbove(html, p);
 }
 
 constexpr std::array<ByLoad, 4> kByLoad = {{
-    {"cornering stiffness: dFy/dalpha at zero", "cornering stiffness [N/deg]", &SweepCurve::measuredStiffness, &SweepCurve::modelStiffness},
-    {"slip stiffness: dFx/dslip at zero", "slip stiffness [N]", &SweepCurve::measuredStiffness, &SweepCurve::modelStiffness},
-    {"aligning stiffness: dMz/dalpha at zero", "aligning stiffness [N*mm/deg]", &SweepCurve::measuredAligning, &SweepCurve::modelAligning},
-    {"peak friction: largest |F| over Fz", "peak friction |F|/Fz [-]", &SweepCurve::measuredPeakFriction, &SweepCurve::modelPeakFriction},
+    {"dFy/dalpha at zero", "cornering stiffness [N/deg]", &SweepCurve::measuredStiffness, &SweepCurve::modelStiffness},
+    {"dFx/dslip at zero", "slip stiffness [N]", &SweepCurve::measuredStiffness, &SweepCurve::modelStiffness},
+    {"dMz/dalpha at zero", "aligning stiffness [N*mm/deg]", &SweepCurve::measuredAligning, &SweepCurve::modelAligning},
+    {"largest |F| over Fz", "peak friction |F|/Fz [-]", &SweepCurve::measuredPeakFriction, &SweepCurve::modelPeakFriction},
 }};
 
 void byLoadFigure(std::string& html, const std::vector<SweepCurve>& sweeps) {
@@ -329,9 +347,9 @@ void designTable(std::string& html, const FitReport& report, const DesignUncerta
                                        : std::string("-");
       appendFormatted(html, "<td>%s</td><td>%s</td><td>%s</td>", shown(v.standardError, "%.3g").c_str(),
                       interval.c_str(), v.determined ? "yes" : "no");
-      if (!v.reason.empty()) flags += (flags.empty() ? "" : "; ") + v.reason;
+      if (!v.reason.empty()) flags = v.reason;  // which says so when on a bound
     }
-    appendFormatted(html, "<td>%s</td></tr>\n", escaped(flags).c_str());
+    appendFormatted(html, "<td class=\"text\">%s</td></tr>\n", escaped(flags).c_str());
   }
   html += "</table>\n";
   if (u && !u->fault.empty()) appendFormatted(html, "<p>No intervals: %s.</p>\n", escaped(u->fault).c_str());
@@ -376,7 +394,7 @@ constexpr const char* kStyle =
     "body{font-family:sans-serif;margin:1.5em;color:#222;max-width:1140px}"
     "table{border-collapse:collapse;margin:0.5em 0 1.5em}"
     "th,td{border:1px solid #bbb;padding:2px 8px;text-align:right}"
-    "th{background:#eee}td:first-child{text-align:left}"
+    "th{background:#eee}td:first-child,td.text{text-align:left}"
     "figure{margin:0 0 1.5em}figcaption{font-size:0.9em;color:#444}"
     "svg{font-family:sans-serif;font-size:11px;display:block}svg .label{font-size:13px}"
     "pre{margin:0;white-space:pre-wrap}";
