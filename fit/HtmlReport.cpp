@@ -4,6 +4,7 @@
 #include "fit/HtmlReport.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <initializer_list>
 #include <limits>
@@ -365,12 +366,38 @@ void searchSection(std::string& html, const SearchResult& search) {
                     search.interrupted ? ", interrupted: the best design found so far" : "");
   }
   if (search.localSearches.empty()) return;
+  // How often each reason ended a local search, in the order of StopReason.
+  constexpr std::array kReasons = {StopReason::converged, StopReason::targetTolerance, StopReason::stepTolerance,
+                                   StopReason::budget,    StopReason::stopped,         StopReason::roundoff,
+                                   StopReason::failure};
+  std::string tally;
+  for (const StopReason reason : kReasons) {
+    long count = 0;
+    for (const LocalSearch& l : search.localSearches) count += l.reason == reason ? 1 : 0;
+    if (count > 0) appendFormatted(tally, "%s%s %ld", tally.empty() ? "" : ", ", stopReasonName(reason), count);
+  }
+  appendFormatted(html, "<p>Local searches stopped by: %s.</p>\n", tally.c_str());
   html += "<table><tr><th>local search</th><th>kind</th><th>method</th><th>evaluations</th><th>best target [%]</th>"
           "<th>stopped by</th></tr>\n";
-  for (const LocalSearch& l : search.localSearches)
+  // The starts a stop kept from beginning (all of 100000 but the first few
+  // hundred, say) take one row per run of them.
+  const auto notBegun = [](const LocalSearch& l) { return l.evaluations == 0 && l.reason == StopReason::stopped; };
+  const std::vector<LocalSearch>& all = search.localSearches;
+  for (std::size_t k = 0; k < all.size(); ++k) {
+    const LocalSearch& l = all[k];
+    std::size_t last = k;
+    while (notBegun(l) && last + 1 < all.size() && notBegun(all[last + 1]) && all[last + 1].restart == l.restart) ++last;
+    if (last > k) {
+      appendFormatted(html, "<tr><td>%d to %d</td><td>%s</td><td>%s</td><td>0</td><td>-</td><td>not begun (%s)</td></tr>\n",
+                      l.index, all[last].index, l.restart ? "restart" : "start", searchMethodName(l.method),
+                      stopReasonName(l.reason));
+      k = last;
+      continue;
+    }
     appendFormatted(html, "<tr><td>%d</td><td>%s</td><td>%s</td><td>%ld</td><td>%s</td><td>%s</td></tr>\n", l.index,
                     l.restart ? "restart" : "start", searchMethodName(l.method), l.evaluations,
                     shown(l.target, "%.6f").c_str(), stopReasonName(l.reason));
+  }
   html += "</table>\n";
 }
 

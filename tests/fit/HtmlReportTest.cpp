@@ -20,6 +20,7 @@ namespace grip {
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 struct SlopeCase {
   const char* name;
@@ -64,7 +65,9 @@ class HtmlOfAFit : public ::testing::Test {
     search.startsDone = 2;
     search.evaluations = 321;
     search.localSearches = {{1, false, SearchMethod::sbplx, 300, 0.5, StopReason::budget},
-                            {2, true, SearchMethod::sbplx, 21, 0.25, StopReason::stepTolerance}};
+                            {2, true, SearchMethod::sbplx, 21, 0.25, StopReason::stepTolerance},
+                            {3, false, SearchMethod::sbplx, 0, kInfinity, StopReason::stopped},
+                            {4, false, SearchMethod::sbplx, 0, kInfinity, StopReason::stopped}};
     search.messages = {{"a <warning> & more\n", 2}};
     return makeReport(state, search);
   }
@@ -165,6 +168,10 @@ TEST_F(HtmlOfAFit, PageHoldsAFigurePerSweepAndTheReportsNumbers) {
   EXPECT_NE(html.find("<th>95 % interval</th>"), std::string::npos);
   EXPECT_NE(html.find("<td>2</td><td>restart</td><td>sbplx</td><td>21</td><td>0.250000</td><td>step tolerance</td>"),
             std::string::npos);
+  // Starts a stop kept from beginning share one row.
+  EXPECT_NE(html.find("<td>3 to 4</td><td>start</td><td>sbplx</td><td>0</td><td>-</td><td>not begun (stopped)</td>"),
+            std::string::npos);
+  EXPECT_NE(html.find("<p>Local searches stopped by: step tolerance 1, budget 1, stopped 2.</p>"), std::string::npos);
   EXPECT_NE(html.find("2 times: a &lt;warning&gt; &amp; more\n"), std::string::npos);
   EXPECT_EQ(html.find("<warning>"), std::string::npos);
   // Without the uncertainty: no interval column.
