@@ -454,7 +454,28 @@ std::string reportHtml(const DesignState& state, const FitReport& report, const 
   return html;
 }
 
+namespace {
+
+/// The uncertainty a report carries, when its record has a field for it
+/// (std::optional<DesignUncertainty> uncertainty): the page shows what the
+/// text and JSON show, judged once. Without such a field there is nothing
+/// to take and the page judges the design itself.
+template <typename Report>
+bool carriesUncertainty(const Report& report, const DesignUncertainty*& uncertainty) {
+  if constexpr (requires { report.uncertainty.has_value(); }) {
+    uncertainty = report.uncertainty ? &*report.uncertainty : nullptr;
+    return true;
+  } else {
+    uncertainty = nullptr;
+    return false;
+  }
+}
+
+}  // namespace
+
 std::string reportHtml(const DesignState& state, const FitReport& report) {
+  const DesignUncertainty* carried = nullptr;
+  if (carriesUncertainty(report, carried)) return reportHtml(state, report, carried);
   if (!state.initialised || report.search.design.size() != static_cast<std::size_t>(state.designCount))
     return reportHtml(state, report, nullptr);
   const DesignUncertainty uncertainty = designUncertainty(state, report.search.design);

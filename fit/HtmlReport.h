@@ -20,7 +20,8 @@ namespace grip {
 std::string reportHtml(const DesignState& state, const FitReport& report);
 
 /// The same with the design's uncertainty given (nullptr: no interval
-/// column). The two-argument form computes it with designUncertainty.
+/// column). The two-argument form takes the report's own uncertainty where
+/// FitReport holds one, else computes it with designUncertainty.
 std::string reportHtml(const DesignState& state, const FitReport& report, const DesignUncertainty* uncertainty);
 
 }  // namespace grip
