@@ -20,6 +20,7 @@
 #include "core/FormatText.h"
 #include "core/ResultSet.h"
 #include "core/TextFile.h"
+#include "fit/HtmlReport.h"
 #include "fit/Report.h"
 #include "fitter/FitterMessages.h"
 #include "model/MakeTyreModel.h"
@@ -110,7 +111,7 @@ class ProgressPrinter {
 
 /// Adds the report files to the result set; false after printing which
 /// could not be written.
-bool writeReportFiles(const FitReport& report, ResultSet& results) {
+bool writeReportFiles(const DesignState& state, const FitReport& report, ResultSet& results) {
   bool written = true;
   const auto write = [&](const char* name, void (*writer)(std::FILE*, const FitReport&)) {
     const bool ok = static_cast<bool>(results.add(name, [&](std::FILE* file) { writer(file, report); }));
@@ -119,7 +120,9 @@ bool writeReportFiles(const FitReport& report, ResultSet& results) {
   };
   write(fitter::kReportTextFile, writeReportText);
   write(fitter::kReportJsonFile, writeReportJson);
-  return written;
+  const bool page = static_cast<bool>(results.add(fitter::kReportHtmlFile, reportHtml(state, report)));
+  if (!page) say(fitter::kReportNotWritten, fitter::kReportHtmlFile);
+  return written && page;
 }
 
 /// The advisory lock of one fit in the working folder: an exclusive flock on
@@ -265,7 +268,7 @@ int runFit(const FitProgramOptions& options, const std::atomic<bool>& stop, bool
   printSearchMessages(search);
   if (!options.quiet && report.uncertainty)
     for (const std::string& message : report.uncertainty->undetermined) say(fitter::kNotDetermined, message.c_str());
-  const bool reportWritten = writeReportFiles(report, results);
+  const bool reportWritten = writeReportFiles(state, report, results);
   const bool committed = listingsWritten && resultsWritten && reportWritten && commitResults(results);
   if (!committed) say("%s", fitter::kNothingReplaced);
   if (search.interrupted) say("%s", fitter::kInterrupted);

@@ -15,6 +15,7 @@ inline constexpr int kExitBusy = 5;         ///< another gripfit is fitting in t
 
 inline constexpr const char* kReportTextFile = "FitReport.txt";
 inline constexpr const char* kReportJsonFile = "FitReport.json";
+inline constexpr const char* kReportHtmlFile = "FitReport.html";
 /// Locked (flock) while a fit runs in the folder; the file itself stays and
 /// blocks nothing once the fit has ended.
 inline constexpr const char* kLockFile = ".gripfit.lock";
@@ -31,7 +32,8 @@ inline constexpr const char* kUsageFormat =
     "DesignTarget.dat lists, both in the working folder, within their design\n"
     "bounds. Writes file1.dat, file2.dat, ... (measured and model forces),\n"
     "DesignResults.dat (the fitted parameter file), FitReport.txt and\n"
-    "FitReport.json, as the gripfit plug-in does for the same design.\n"
+    "FitReport.json, as the gripfit plug-in does for the same design, and\n"
+    "FitReport.html (the sweeps and the model drawn, for a browser).\n"
     "\n"
     "  --method NAME    local method: bobyqa, sbplx, neldermead (derivative-free),\n"
     "                   slsqp, lbfgs (finite-difference gradients); default %s\n"

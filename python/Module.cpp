@@ -180,6 +180,39 @@ py::dict reportAt(PythonDesign& design, const Column& x) {
   return reportDict(report);
 }
 
+/// A sweep behind the report page as plain Python data: numbers and lists
+/// of numbers, by channel "Fx", "Fy", "Mz" [N, N*mm].
+py::dict sweepDict(const SweepCurve& s) {
+  const auto channels = [](const std::array<std::vector<double>, 3>& values) {
+    py::dict d;
+    d["Fx"] = values[0];
+    d["Fy"] = values[1];
+    d["Mz"] = values[2];
+    return d;
+  };
+  py::list compared;
+  const std::array<const char*, 3> names = {"Fx", "Fy", "Mz"};
+  for (std::size_t c = 0; c < names.size(); ++c)
+    if (TargetDirection(s.direction).compares(static_cast<ForceChannel>(c))) compared.append(names[c]);
+  py::dict d;
+  d["file"] = s.file;
+  d["direction"] = s.direction;
+  d["swept"] = s.sweepsSlip ? "slip" : "slip_angle";
+  d["channels"] = compared;
+  d["mean"] = py::dict(py::arg("slip") = s.mean.longitudinalSlip, py::arg("slip_angle") = s.mean.slipAngle,
+                       py::arg("camber") = s.mean.camber, py::arg("load") = s.mean.verticalLoad,
+                       py::arg("speed") = s.mean.speed);
+  d["x"] = s.swept;
+  d["measured"] = channels(s.measured);
+  d["model"] = channels(s.model);
+  d["curve_x"] = s.curveSwept;
+  d["curve"] = channels(s.curve);
+  d["stiffness"] = py::make_tuple(s.measuredStiffness, s.modelStiffness);
+  d["aligning_stiffness"] = py::make_tuple(s.measuredAligning, s.modelAligning);
+  d["peak_friction"] = py::make_tuple(s.measuredPeakFriction, s.modelPeakFriction);
+  return d;
+}
+
 /// How often the calling thread looks for signals while a search runs [ms]:
 /// Ctrl-C is honoured well within half a second.
 constexpr auto kSignalPoll = std::chrono::milliseconds(25);
@@ -196,13 +229,21 @@ py::tuple fitDesign(PythonDesign& design, const std::string& method, int starts,
       searchOptionsOf(method, starts, maxEvaluations, seed, threads, centralDifferences, differenceStep);
   std::atomic<bool> stop{false};
   py::object signalled = py::none();
-  std::pair<FitOutcome, FitReport> done;
+  struct Done {
+    FitOutcome outcome;
+    FitReport report;
+    std::string page;
+    std::vector<SweepCurve> sweeps;
+  };
+  Done done;
   {
     py::gil_scoped_release release;
     auto search = std::async(std::launch::async, [&design, &options, &stop] {
       FitOutcome outcome = design.fit(options, &stop);
       FitReport report = design.report(outcome.search);
-      return std::make_pair(std::move(outcome), std::move(report));
+      std::string page = design.reportPage(report);
+      std::vector<SweepCurve> sweeps = design.sweeps(outcome.search);
+      return Done{std::move(outcome), std::move(report), std::move(page), std::move(sweeps)};
     });
     while (search.wait_for(kSignalPoll) != std::future_status::ready) {
       if (stop.load()) continue;
@@ -217,8 +258,12 @@ py::tuple fitDesign(PythonDesign& design, const std::string& method, int starts,
     }
     done = search.get();  // rethrows a fault of the validation or the search
   }
-  const auto& [outcome, report] = done;
+  const auto& [outcome, report, page, sweeps] = done;
   py::dict result = reportDict(report);
+  result["html"] = page;
+  py::list sweepList;
+  for (const SweepCurve& s : sweeps) sweepList.append(sweepDict(s));
+  result["sweeps"] = sweepList;
   result["x"] = outcome.search.design;
   py::list warnings;
   for (const DesignIssue& issue : outcome.issues) warnings.append(issue.message);

@@ -9,6 +9,7 @@
 #include "core/Console.h"
 #include "core/Messages.h"
 #include "fit/FitMessages.h"
+#include "fit/HtmlReport.h"
 #include "core/Numbers.h"
 #include "model/MakeTyreModel.h"
 #include "python/MessageCollector.h"
@@ -246,6 +247,20 @@ FitReport PythonDesign::report(const SearchResult& search) {
   std::lock_guard lock(mutex_);
   MessageCollector messages;
   return makeReport(*state_, search);
+}
+
+std::string PythonDesign::reportPage(const FitReport& report) {
+  checkDesign(report.search.design);
+  std::lock_guard lock(mutex_);
+  MessageCollector messages;
+  return reportHtml(*state_, report);
+}
+
+std::vector<SweepCurve> PythonDesign::sweeps(const SearchResult& search) {
+  checkDesign(search.design);
+  std::lock_guard lock(mutex_);
+  MessageCollector messages;
+  return sweepCurves(*state_, search.design);
 }
 
 

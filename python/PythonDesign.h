@@ -12,6 +12,7 @@
 #include "fit/DesignState.h"
 #include "fit/Report.h"
 #include "fit/Search.h"
+#include "fit/SweepCurve.h"
 
 namespace grip {
 
@@ -91,6 +92,10 @@ class PythonDesign {
   FitOutcome fit(const SearchOptions& options, const std::atomic<bool>* stop = nullptr);
   /// The per-file, per-channel report of the design a search found.
   FitReport report(const SearchResult& search);
+  /// The report page of a report (reportHtml, with the design's uncertainty)
+  /// and the sweeps it draws (sweepCurves) of the report's design.
+  std::string reportPage(const FitReport& report);
+  std::vector<SweepCurve> sweeps(const SearchResult& search);
   /// What a fit chooses for the options left at zero.
   SearchMethod defaultMethod() const { return defaultSearchMethod(*state_); }
   int defaultStartCount() const { return defaultStarts(*state_); }

@@ -34,3 +34,4 @@ SEARCH_METHOD_TYPE = "method should be a method name or None, not {value!r}"
 ERRORS_MODE = "errors should be 'raise' or 'return', not {value!r}"
 JOB_FAILED = "job {job} failed: {kind}: {error}"
 DIFFERENCE_STEP = "difference_step {value} should be a positive number"  # a step that is not a number
+NO_SWEEPS = "gripsim.FitResult.plot: the result holds no sweeps (it was not made by a fit)"

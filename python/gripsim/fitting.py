@@ -334,6 +334,8 @@ class Problem:
             correlation=outcome.get("correlation"),
             undetermined=outcome.get("undetermined"),
             residual_spread=outcome.get("residual_spread"),
+            html=outcome["html"],
+            sweeps=outcome["sweeps"],
         )
         _console.emit("".join(outcome["warnings"]))
         if signalled is not None:
@@ -397,10 +399,23 @@ class FitResult:
         What the data determine, one row per design variable.
     correlation : pandas.DataFrame
         Correlations of the estimates.
+
+    html : str or None
+        The report page, as gripfit writes it to FitReport.html.
+    sweeps : list of dict or None
+        Per measurement file: "file", "direction", "swept" ("slip" [-] or
+        "slip_angle" [deg]), "channels" (those the target compares), "mean"
+        (the mean operating point: slip, slip_angle, camber [deg], load [N],
+        speed [mm/s]), "x" (the swept input per point), "measured" and
+        "model" (per channel "Fx", "Fy" [N], "Mz" [N*mm]), "curve_x" and
+        "curve" (the model at the mean operating point across the sweep),
+        "stiffness", "aligning_stiffness" and "peak_friction" as (measured,
+        model) pairs.
     """
 
     def __init__(self, tyre, target, design, evaluations, seconds, method, starts, points, report, variables,
-                 files, messages, search=None, correlation=None, undetermined=None, residual_spread=None):
+                 files, messages, search=None, correlation=None, undetermined=None, residual_spread=None, html=None,
+                 sweeps=None):
         self.tyre = tyre
         self.target = target
         self.design = design
@@ -415,6 +430,8 @@ class FitResult:
         self.messages = messages
         self.search = search if search is not None else dict(
             method=method, starts=starts, evaluations=evaluations, seconds=seconds, interrupted=False)
+        self.html = html
+        self.sweeps = sweeps
         self._correlation = correlation if correlation is not None else {"names": [], "matrix": []}
         self.undetermined = list(undetermined) if undetermined is not None else []
         self.residual_spread = residual_spread
@@ -493,22 +510,61 @@ class FitResult:
         return [os.path.join(folder, name) for name in self.files]
 
     def _repr_html_(self) -> str:
-        """The result in a notebook: the target, the design variables and the
-        report per file and channel, as tables."""
-        def table(header, rows):
-            head = "".join(f"<th>{html.escape(str(h))}</th>" for h in header)
-            body = "".join("<tr>" + "".join(f"<td>{html.escape(str(v))}</td>" for v in row) + "</tr>" for row in rows)
-            return f"<table><tr>{head}</tr>{body}</table>"
-        stopped = " (interrupted)" if self.interrupted else ""
-        return (f"<p>gripsim.FitResult: target {self.target:.6g} % over {self.points} points, "
-                f"{self.evaluations} evaluations ({html.escape(str(self.method))}){stopped}</p>"
-                + table(["variable", "start", "value", "lower", "upper", "bound"],
-                        [[d["name"], f"{d['start']:.6g}", f"{d['value']:.6g}", f"{d['lower']:.6g}", f"{d['upper']:.6g}",
-                          d["bound"]] for d in self.variables])
-                + table(["file", "channel", "points", "mean error [%]", "rms error [%]", "share [%-points]"],
-                        [[c["file"], c["channel"], c["points"], f"{c['mean_error_percent']:.4g}",
-                          f"{c['rms_error_percent']:.4g}", f"{c['target_share']:.4g}" if c["in_target"] else ""]
-                         for c in self.report]))
+        """The result in a notebook: the report page of FitReport.html (the
+        sweeps with the model, stiffness by load, the design and the search)."""
+        if self.html is not None:
+            return self.html
+        return f"<pre>{html.escape(repr(self))}</pre>"  # a result made by hand, without the page
+
+    def plot(self, figure=None):
+        """Draws the sweeps with matplotlib: per sweep and compared channel
+        the measured points, the model at the sweep's mean operating point
+        and, beneath, the residuals (model minus measured).
+
+        Parameters
+        ----------
+        figure : matplotlib.figure.Figure, optional
+            The figure to draw into (cleared first); a new one by default.
+
+        Returns
+        -------
+        matplotlib.figure.Figure
+
+        Raises
+        ------
+        ValueError
+            The result holds no sweeps (not made by a fit).
+        """
+        from matplotlib.figure import Figure
+        if not self.sweeps:
+            raise ValueError(_messages.NO_SWEEPS)
+        panels = [(s, c) for s in self.sweeps for c in s["channels"]]
+        columns = min(3, len(panels))
+        rows = -(-len(panels) // columns)
+        if figure is None:
+            figure = Figure(figsize=(5.0 * columns, 5.0 * rows), layout="constrained")
+        figure.clear()
+        grid = figure.add_gridspec(2 * rows, columns, height_ratios=[3, 1] * rows)
+        units = {"Fx": "N", "Fy": "N", "Mz": "N*mm"}
+        for k, (sweep, channel) in enumerate(panels):
+            row, column = divmod(k, columns)
+            top = figure.add_subplot(grid[2 * row, column])
+            bottom = figure.add_subplot(grid[2 * row + 1, column], sharex=top)
+            x = np.asarray(sweep["x"])
+            measured = np.asarray(sweep["measured"][channel])
+            model = np.asarray(sweep["model"][channel])
+            top.plot(sweep["curve_x"], sweep["curve"][channel], color="#d62728", label="model at the mean operating point")
+            top.plot(x, measured, "o", color="#1f77b4", markersize=3.5, label="measured")
+            top.set_title(f"{sweep['file']}: {channel}", fontsize="medium")
+            top.set_ylabel(f"{channel} [{units[channel]}]")
+            top.legend(fontsize="small")
+            top.grid(True, alpha=0.3)
+            bottom.axhline(0.0, color="#333333", linewidth=0.8)
+            bottom.plot(x, model - measured, "o", color="#555555", markersize=3)
+            bottom.set_ylabel(f"residual [{units[channel]}]")
+            bottom.set_xlabel("longitudinal slip [-]" if sweep["swept"] == "slip" else "slip angle [deg]")
+            bottom.grid(True, alpha=0.3)
+        return figure
 
     def __repr__(self):
         stopped = ", interrupted" if self.interrupted else ""

@@ -151,7 +151,8 @@ constexpr const char* kHelpText =
     "DesignTarget.dat lists, both in the working folder, within their design\n"
     "bounds. Writes file1.dat, file2.dat, ... (measured and model forces),\n"
     "DesignResults.dat (the fitted parameter file), FitReport.txt and\n"
-    "FitReport.json, as the gripfit plug-in does for the same design.\n"
+    "FitReport.json, as the gripfit plug-in does for the same design, and\n"
+    "FitReport.html (the sweeps and the model drawn, for a browser).\n"
     "\n"
     "  --method NAME    local method: bobyqa, sbplx, neldermead (derivative-free),\n"
     "                   slsqp, lbfgs (finite-difference gradients); default slsqp\n"
@@ -256,7 +257,7 @@ TEST(GripfitProgram, FitsTheExampleAndWritesResultsAndReport) {
   EXPECT_NE(report.find("\n  no. kind     method      evaluations  target[%]  stopped by\n    1 start    sbplx  "),
             std::string::npos) << report;
   EXPECT_NE(dir.read(fitter::kReportJsonFile).find("\"local_searches\": [\n"), std::string::npos);
-  for (const char* name : {"DesignResults.dat", "file1.dat", "file5.dat", "FitReport.txt", "FitReport.json"})
+  for (const char* name : {"DesignResults.dat", "file1.dat", "file5.dat", "FitReport.txt", "FitReport.json", "FitReport.html"})
     EXPECT_TRUE(dir.exists(name)) << name;
   // The fitted parameters read back as the next design start.
   dir.write(fit::kDesignStartFile, dir.read(fit::kDesignResultsFile));
@@ -361,7 +362,7 @@ std::string allNotWritten(const char* reason) {
   std::string text;
   for (int f = 1; f <= 5; ++f) text += notWritten("file" + std::to_string(f) + ".dat", reason);
   return text + notWritten(fit::kDesignResultsFile, reason) + "gripfit: report FitReport.txt not written\n" +
-         "gripfit: report FitReport.json not written\n";
+         "gripfit: report FitReport.json not written\n" + "gripfit: report FitReport.html not written\n";
 }
 
 const std::string kNothingReplaced = fitter::kNothingReplaced;
@@ -379,6 +380,8 @@ INSTANTIATE_TEST_SUITE_P(
                         kNothingReplaced},
         BlockedCase{"ReportIsAFolder", folderAs(fitter::kReportJsonFile),
                     "gripfit: report FitReport.json not written\n" + kNothingReplaced},
+        BlockedCase{"ReportPageIsAFolder", folderAs(fitter::kReportHtmlFile),
+                    "gripfit: report FitReport.html not written\n" + kNothingReplaced},
         BlockedCase{"DiskFull", [](const test::SmallFileSystem& d) { return d.fill(), true; },
                     allNotWritten("No space left on device") + kNothingReplaced},
         BlockedCase{"ReadOnlyFolder",  // without its lock file, which cannot be made

@@ -3,6 +3,7 @@ cases, and its faults."""
 
 import os
 import pickle
+import re
 import signal
 import threading
 import time
@@ -197,9 +198,40 @@ def testFitLowersTheTargetWithinBoundsAndWritesThePluginsFiles(case_copy, tmp_pa
     copy = pickle.loads(pickle.dumps(result))
     assert copy.tyre == result.tyre and copy.design == result.design
     assert len(result.report_frame()) == len(result.report)
+    # The notebook shows gripfit's report page: a figure per sweep, a row per design variable.
     shown = result._repr_html_()
-    assert shown.count("<tr>") == 1 + len(result.design) + 1 + len(result.report)  # a header and a row each
-    assert f"<td>{next(iter(result.design))}</td>" in shown and f"<td>{result.report[0]['file']}</td>" in shown
+    assert shown.startswith("<!DOCTYPE html>\n") and shown == copy.html
+    assert shown.count('<figure class="sweep"') == len(problem.target_names) == len(result.sweeps)
+    rows = re.findall(r'<tr class="design" data-name="([^"]*)" data-value="([^"]*)">', shown)
+    assert [(name, float(value)) for name, value in rows] == list(result.design.items())
+    assert [float(v) for v in re.findall(r'<span id="target" data-value="([^"]*)">', shown)] == [result.target]
+
+
+def testPlotDrawsEachSweepsPointsModelAndResiduals(case_copy):
+    folder = case_copy("fit", "029_fit_cont")
+    result = gripsim.fit(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat", threads=1, max_evals=400)
+    panels = [(s, c) for s in result.sweeps for c in s["channels"]]
+    assert [s["channels"] for s in result.sweeps] == [{1: ["Fx"], 2: ["Fy"]}.get(s["direction"], ["Fy", "Mz"])
+                                                      for s in result.sweeps]
+    figure = result.plot()
+    axes = figure.get_axes()
+    assert len(axes) == 2 * len(panels)
+    for k, (sweep, channel) in enumerate(panels):
+        top, bottom = axes[2 * k], axes[2 * k + 1]
+        curve, points = top.get_lines()
+        assert list(curve.get_xdata()) == sweep["curve_x"] and list(curve.get_ydata()) == sweep["curve"][channel]
+        assert len(sweep["curve_x"]) == 101 and sweep["curve_x"][0] == min(sweep["x"])
+        assert list(points.get_ydata()) == sweep["measured"][channel]
+        residuals = bottom.get_lines()[-1].get_ydata()
+        assert list(residuals) == [m - d for m, d in zip(sweep["model"][channel], sweep["measured"][channel])]
+        assert top.get_ylabel() == f"{channel} [{'N*mm' if channel == 'Mz' else 'N'}]"
+        assert top.get_legend() is not None
+    assert result.plot(figure) is figure and len(figure.get_axes()) == 2 * len(panels)  # drawn again, not added to
+    bare = gripsim.FitResult(result.tyre, result.target, result.design, 1, 0.0, "slsqp", 1, result.points,
+                             result.report, result.variables, result.files, [])
+    with pytest.raises(ValueError, match="the result holds no sweeps"):
+        bare.plot()
+    assert bare._repr_html_().startswith("<pre>gripsim.FitResult(")
 
 
 @pytest.mark.parametrize("options, words", [
