@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "FuzzScratch.h"
+#include "core/ResultSet.h"
 #include "fit/DesignState.h"
 #include "fit/Search.h"
 
@@ -65,7 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The fitted file, as gripfit writes it, is the next design start.
   applyDesignVariables(*state.model, state, result.design);
   evaluateTarget(state);
-  require(writeDesignResults(state, result.design));
+  ResultSet results(".");
+  require(writeDesignResults(state, result.design, results) && commitResults(results));
   DesignState again;
   require(initialiseDesign(again, fit::kDesignResultsFile) == 0.0);
   require(again.designCount == state.designCount);
