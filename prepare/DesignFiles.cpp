@@ -2,10 +2,11 @@
 // target list, the measurement files, and the whole set written at once.
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <filesystem>
-#include <numbers>
 #include <memory>
+#include <numbers>
 #include <regex>
 
 #include "core/FormatText.h"
@@ -71,9 +72,15 @@ bool parseTyreSize(const std::string& size, double& radius, double& width) {
   static const std::regex pattern(R"(^\s*(\d{3})\s*/\s*(\d{2,3})\s*Z?R?\s*(\d{2}(\.\d)?)\s*$)", std::regex::icase);
   std::smatch m;
   if (!std::regex_match(size, m, pattern)) return false;
-  width = std::stod(m[1].str());
-  const double aspect = std::stod(m[2].str());
-  const double rim = std::stod(m[3].str());
+  // Digits and a point, as the pattern took them: read whatever the locale.
+  const auto number = [](const std::ssub_match& text) {
+    double value = 0.0;
+    std::from_chars(&*text.first, &*text.first + text.length(), value);
+    return value;
+  };
+  width = number(m[1]);
+  const double aspect = number(m[2]);
+  const double rim = number(m[3]);
   if (size.find_first_of("Rr") == std::string::npos) return false;
   radius = rim * 25.4 / 2.0 + width * aspect / 100.0;
   return true;

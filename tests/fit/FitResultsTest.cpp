@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "TempDir.h"
+#include "core/FormatText.h"
 #include "fit/DesignState.h"
 #include "fit/FitMessages.h"
 #include "model/MakeTyreModel.h"
@@ -61,9 +62,8 @@ TEST(FitTarget, WeighsTheErrorOfEachDirectionByTheLoadAndTheMomentBy500) {
                         Case{3, 900.0, 30.0, 15000.0, 2.0}, Case{3, 0.0, 0.0, -45000.0, 3.0},
                         Case{4, 0.0, 15.0, 0.0, 0.5}}) {
     SCOPED_TRACE(testing::Message() << "direction " << c.direction << " target " << c.target);
-    char line[256];
-    std::snprintf(line, sizeof line, "0.02 3.0 0.0 %.17g %.17g 3000 %.17g\n", f.Fx + c.dFx, f.Fy + c.dFy,
-                  f.Mz + c.dMz);
+    const std::string line =
+        formatted("0.02 3.0 0.0 %.17g %.17g 3000 %.17g\n", f.Fx + c.dFx, f.Fy + c.dFy, f.Mz + c.dMz);
     dir.write("m.dat", line);
     dir.write(kDesignTargetFile, "one point\n files = 1\n file = m.dat points = 1 direction = " +
                                      std::to_string(c.direction) + " speed = 20000\n[Eof]\n");
@@ -101,9 +101,8 @@ TEST(FitResiduals, SignAndValueOfEachComparedChannel) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "direction " << c.direction << " " << c.dFx << " " << c.dFy << " " << c.dMz);
-    char line[256];
-    std::snprintf(line, sizeof line, "0.02 3.0 0.0 %.17g %.17g 3000 %.17g\n", f.Fx + c.dFx, f.Fy + c.dFy,
-                  f.Mz + c.dMz);
+    const std::string line =
+        formatted("0.02 3.0 0.0 %.17g %.17g 3000 %.17g\n", f.Fx + c.dFx, f.Fy + c.dFy, f.Mz + c.dMz);
     dir.write("m.dat", line);
     dir.write(kDesignTargetFile, "one point\n files = 1\n file = m.dat points = 1 direction = " +
                                      std::to_string(c.direction) + " speed = 20000\n[Eof]\n");

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 
+#include "core/FormatText.h"
 #include "FitFolder.h"
 #include "core/Console.h"
 #include "core/NumberText.h"
@@ -126,11 +127,10 @@ INSTANTIATE_TEST_SUITE_P(
 // infinity (which is why it is refused).
 TEST(LargestWrittenValue, ReadsBackFiniteWhereTheLargestDoubleDoesNot) {
   const auto readBack = [](double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%+16.10e", value);
-    const char* at = text;
+    const std::string text = formatted("%+16.10e", value);  // as the parameter file writes it
+    const char* at = text.data();
     double read = 0.0;
-    EXPECT_TRUE(parseReal(at, text + std::strlen(text), read)) << text;
+    EXPECT_TRUE(parseReal(at, text.data() + text.size(), read)) << text;
     return read;
   };
   EXPECT_EQ(readBack(kLargestWrittenValue), kLargestWrittenValue);
