@@ -13,6 +13,7 @@
 
 #include "FitFolder.h"
 #include "core/Console.h"
+#include "core/FormatText.h"
 #include "fit/Search.h"
 #include "fit/Uncertainty.h"
 
@@ -42,9 +43,7 @@ struct SyntheticFit {
     std::string start = test::readFile(EXAMPLES_DIR "/" + tyre);
     for (const Free& v : design) {
       const std::size_t end = start.find('\n', start.find(" " + std::string(v.name) + " "));
-      std::array<char, 64> bounds{};
-      std::snprintf(bounds.data(), bounds.size(), " designbounds %.17g %.17g", v.lower, v.upper);
-      start.insert(end, bounds.data());
+      start.insert(end, formatted(" designbounds %.17g %.17g", v.lower, v.upper));
     }
     dir.write(fit::kDesignStartFile, start);
     std::string target = "synthetic sweeps\n number of files = " + std::to_string(sweeps.size()) + "\n";
