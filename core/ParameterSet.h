@@ -30,10 +30,6 @@ enum : std::size_t {
 /// is in the variant's description (TyreVariant::description).
 struct ParameterInfo {
   const char* name;             ///< common name, written when no variant is selected
-  /// Name under the discrete model's speed-table law, or nullptr. The
-  /// discrete description holds the same names; this copy stays only for
-  /// the Python module's look-up by name until that reads the descriptions.
-  const char* alternativeName;
   /// Unit field written behind the value, right-aligned to eight characters.
   /// It is the file layout, not always the value's unit (sy0 is in degrees,
   /// the decay constants in mm/s, the load coefficients per N, MzScaleP and
@@ -44,39 +40,39 @@ struct ParameterInfo {
 };
 
 inline constexpr std::array<ParameterInfo, kParameterCount> kParameterTable = {{
-    {"cx0", nullptr, "[N/mm^3]"},
-    {"cx1", nullptr, "[1/mm^3]"},
-    {"cy0", nullptr, "[N/mm^3]"},
-    {"cy1", nullptr, "[1/mm^3]"},
-    {"sx0", nullptr, "     [-]"},
-    {"sy0", nullptr, "     [-]"},
-    {"soff", nullptr, "     [-]"},
-    {"mue0", nullptr, "     [-]"},
-    {"muexy", nullptr, "     [-]"},
-    {"Vmuexy", nullptr, "     [-]"},
-    {"mue1xp", "mue1", "     [-]"},
-    {"cmuexp", "mue2", "     [-]"},
-    {"mue1xn", "mue3", "     [-]"},
-    {"cmuexn", "mue4", "     [-]"},
-    {"mue1yp", "mue5", "     [-]"},
-    {"cmueyp", "mue6", "     [-]"},
-    {"mue1yn", "frica0", "     [-]"},
-    {"cmueyn", "frica1", "     [-]"},
-    {"mueFz", nullptr, "     [-]"},
-    {"vslide", nullptr, "  [mm/s]"},
-    {"pin", nullptr, "[N/mm^2]"},
-    {"Fzbar", nullptr, "     [N]"},
-    {"MzScaleP", nullptr, "     [N]"},
-    {"MzScaleN", nullptr, "     [N]"},
-    {"cR", nullptr, "  [N/mm]"},
-    {"R", nullptr, "    [mm]"},
-    {"Ry", nullptr, "    [mm]"},
-    {"ni", nullptr, "     [-]"},
-    {"nj", nullptr, "     [-]"},
-    {"ny", nullptr, "     [-]"},
-    {"sliding", nullptr, "     [-]"},
-    {"pressure", nullptr, "     [-]"},
-    {"draw3d", nullptr, "     [-]"},
+    {"cx0", "[N/mm^3]"},
+    {"cx1", "[1/mm^3]"},
+    {"cy0", "[N/mm^3]"},
+    {"cy1", "[1/mm^3]"},
+    {"sx0", "     [-]"},
+    {"sy0", "     [-]"},
+    {"soff", "     [-]"},
+    {"mue0", "     [-]"},
+    {"muexy", "     [-]"},
+    {"Vmuexy", "     [-]"},
+    {"mue1xp", "     [-]"},
+    {"cmuexp", "     [-]"},
+    {"mue1xn", "     [-]"},
+    {"cmuexn", "     [-]"},
+    {"mue1yp", "     [-]"},
+    {"cmueyp", "     [-]"},
+    {"mue1yn", "     [-]"},
+    {"cmueyn", "     [-]"},
+    {"mueFz", "     [-]"},
+    {"vslide", "  [mm/s]"},
+    {"pin", "[N/mm^2]"},
+    {"Fzbar", "     [N]"},
+    {"MzScaleP", "     [N]"},
+    {"MzScaleN", "     [N]"},
+    {"cR", "  [N/mm]"},
+    {"R", "    [mm]"},
+    {"Ry", "    [mm]"},
+    {"ni", "     [-]"},
+    {"nj", "     [-]"},
+    {"ny", "     [-]"},
+    {"sliding", "     [-]"},
+    {"pressure", "     [-]"},
+    {"draw3d", "     [-]"},
 }};
 
 /// The five parameter blocks of a parameter file: key, value count, object.

@@ -14,7 +14,6 @@ inline constexpr const char* kPyColumnLengths = "the five operating-point column
 inline constexpr const char* kPyOutLengths = "the three result columns should each hold one value per operating point";
 inline constexpr const char* kPyTraceNeedsDiscrete = "the per-point trace needs the discrete model (model 2), not model %d";
 inline constexpr const char* kPyTraceFile = "no temporary file for the trace could be opened";
-inline constexpr const char* kPyTraceLine = "trace line %d does not hold the seven numbers of one grid point";
 inline constexpr const char* kPyDesignCount = "the design vector holds %zu values where %d design variables are expected";
 inline constexpr const char* kPyDesignNotFinite = "design variable %d (%s) = %g is not a finite number";
 inline constexpr const char* kPyBoundNotFinite = "design bounds of %s are not finite numbers: (%g, %g)";
