@@ -254,7 +254,7 @@ struct ByLoad {
   double SweepCurve::*model;
 };
 
-void byLoadPanel(std::string& html, const Panel& frame, const ByLoad& quantity, const std::vector<SweepCurve>& sweeps) {
+void byLoadPanel(std::string& html, const Panel& frame, const ByLoad& quantity, std::span<const SweepCurve> sweeps) {
   std::vector<std::pair<double, std::pair<double, double>>> rows;
   for (const SweepCurve& s : sweeps)
     if (std::isfinite(s.*quantity.measured) || std::isfinite(s.*quantity.model))
@@ -294,7 +294,7 @@ constexpr std::array<ByLoad, 4> kByLoad = {{
     {"largest |F| over Fz", "peak friction |F|/Fz [-]", &SweepCurve::measuredPeakFriction, &SweepCurve::modelPeakFriction},
 }};
 
-void byLoadFigure(std::string& html, const std::vector<SweepCurve>& sweeps) {
+void byLoadFigure(std::string& html, std::span<const SweepCurve> sweeps) {
   // Cornering stiffness from the slip-angle sweeps, slip stiffness from the slip sweeps.
   std::vector<SweepCurve> angle, slip;
   for (const SweepCurve& s : sweeps) (s.sweepsSlip ? slip : angle).push_back(s);
@@ -305,7 +305,7 @@ void byLoadFigure(std::string& html, const std::vector<SweepCurve>& sweeps) {
     const Panel frame{kMarginLeft + static_cast<double>(k % 2) * columnWidth,
                       30 + static_cast<double>(k / 2) * (height + 70), columnWidth - kMarginLeft - kMarginRight,
                       height, {}, {}};
-    byLoadPanel(html, frame, kByLoad[k], k == 1 ? slip : k == 3 ? sweeps : angle);
+    byLoadPanel(html, frame, kByLoad[k], k == 1 ? std::span<const SweepCurve>(slip) : k == 3 ? sweeps : std::span<const SweepCurve>(angle));
   }
   html += "</svg>\n<figcaption>Measured: a least-squares line through the points with |slip| &lt;= 0.01 or |slip "
           "angle| &lt;= 1 deg; modelled: the same line through the model at the sweep's mean operating point. Peak "
@@ -428,7 +428,10 @@ constexpr const char* kStyle =
 
 }  // namespace
 
-std::string reportHtml(const DesignState& state, const FitReport& report, const DesignUncertainty* uncertainty) {
+namespace {
+
+std::string page(const DesignState& state, const FitReport& report, const DesignUncertainty* uncertainty,
+                 std::span<const SweepCurve> sweeps) {
   std::string html;
   appendFormatted(html,
                   "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>Fit report</title>\n"
@@ -439,7 +442,6 @@ std::string reportHtml(const DesignState& state, const FitReport& report, const 
                   "points of %zu sweeps; Mz errors count over a lever of %g mm.</p>\n",
                   exact(report.target).c_str(), shown(report.target, "%.6f").c_str(), report.points,
                   state.fileNames.size(), kMomentLever);
-  const std::vector<SweepCurve> sweeps = sweepCurves(state, report.search.design);
   html += "<h2>Sweeps</h2>\n";
   for (const SweepCurve& s : sweeps) sweepFigure(html, s);
   html += "<h2>Stiffness at zero and peak friction by load</h2>\n";
@@ -454,9 +456,19 @@ std::string reportHtml(const DesignState& state, const FitReport& report, const 
   return html;
 }
 
-std::string reportHtml(const DesignState& state, const FitReport& report) {
+}  // namespace
+
+std::string reportHtml(const DesignState& state, const FitReport& report, const DesignUncertainty* uncertainty) {
+  return page(state, report, uncertainty, sweepCurves(state, report.search.design));
+}
+
+std::string reportHtml(const DesignState& state, const FitReport& report, std::span<const SweepCurve> sweeps) {
   // The page shows what the text and JSON show, judged once by makeReport.
-  return reportHtml(state, report, report.uncertainty ? &*report.uncertainty : nullptr);
+  return page(state, report, report.uncertainty ? &*report.uncertainty : nullptr, sweeps);
+}
+
+std::string reportHtml(const DesignState& state, const FitReport& report) {
+  return reportHtml(state, report, sweepCurves(state, report.search.design));
 }
 
 }  // namespace grip

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <span>
 #include <string>
 
 #include "fit/DesignState.h"
 #include "fit/Report.h"
+#include "fit/SweepCurve.h"
 #include "fit/Uncertainty.h"
 
 namespace grip {
@@ -22,5 +24,9 @@ std::string reportHtml(const DesignState& state, const FitReport& report);
 /// The same with the design's uncertainty given (nullptr: no interval
 /// column). The two-argument form takes the report's own uncertainty.
 std::string reportHtml(const DesignState& state, const FitReport& report, const DesignUncertainty* uncertainty);
+
+/// The page of the report's own uncertainty over sweeps worked out before
+/// (sweepCurves of the report's design), for a host that keeps them too.
+std::string reportHtml(const DesignState& state, const FitReport& report, std::span<const SweepCurve> sweeps);
 
 }  // namespace grip

@@ -241,8 +241,8 @@ py::tuple fitDesign(PythonDesign& design, const std::string& method, int starts,
     auto search = std::async(std::launch::async, [&design, &options, &stop] {
       FitOutcome outcome = design.fit(options, &stop);
       FitReport report = design.report(outcome.search);
-      std::string page = design.reportPage(report);
       std::vector<SweepCurve> sweeps = design.sweeps(outcome.search);
+      std::string page = design.reportPage(report, sweeps);
       return Done{std::move(outcome), std::move(report), std::move(page), std::move(sweeps)};
     });
     while (search.wait_for(kSignalPoll) != std::future_status::ready) {

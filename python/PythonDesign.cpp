@@ -249,11 +249,11 @@ FitReport PythonDesign::report(const SearchResult& search) {
   return makeReport(*state_, search);
 }
 
-std::string PythonDesign::reportPage(const FitReport& report) {
+std::string PythonDesign::reportPage(const FitReport& report, std::span<const SweepCurve> sweeps) {
   checkDesign(report.search.design);
   std::lock_guard lock(mutex_);
   MessageCollector messages;
-  return reportHtml(*state_, report);
+  return reportHtml(*state_, report, sweeps);
 }
 
 std::vector<SweepCurve> PythonDesign::sweeps(const SearchResult& search) {

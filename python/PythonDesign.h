@@ -92,9 +92,9 @@ class PythonDesign {
   FitOutcome fit(const SearchOptions& options, const std::atomic<bool>* stop = nullptr);
   /// The per-file, per-channel report of the design a search found.
   FitReport report(const SearchResult& search);
-  /// The report page of a report (reportHtml, with the design's uncertainty)
-  /// and the sweeps it draws (sweepCurves) of the report's design.
-  std::string reportPage(const FitReport& report);
+  /// The sweeps of the report's design (sweepCurves), and the report page
+  /// (reportHtml) drawn over them.
+  std::string reportPage(const FitReport& report, std::span<const SweepCurve> sweeps);
   std::vector<SweepCurve> sweeps(const SearchResult& search);
   /// What a fit chooses for the options left at zero.
   SearchMethod defaultMethod() const { return defaultSearchMethod(*state_); }
