@@ -35,6 +35,35 @@ std::string summaryText(const PrepareSummary& s, const std::vector<RigRun>& runs
 
 }  // namespace
 
+void prepareRuns(const std::vector<RigRun>& runs, const PrepareOptions& options, PrepareSummary& summary) {
+  for (const RigRun& run : runs) {
+    checkRun(run, summary);
+    findSweeps(run, options, summary);
+  }
+  for (const Sweep& sweep : summary.sweeps) checkSweep(sweep, options, summary);
+  if (summary.sweeps.empty()) summary.failures.push_back("no sweep found in the files: nothing to fit");
+  if (!summary.failures.empty() && (!options.force || summary.sweeps.empty())) {
+    summary.exitStatus = 2;
+    return;
+  }
+  // The continuous model has no camber thrust: a cambered sweep would pull
+  // its other parameters away from the camber-free ones.
+  std::vector<Sweep> used;
+  for (const Sweep& sweep : summary.sweeps) {
+    if (options.modelType == 1 && std::fabs(sweep.camber) > options.camberTolerance)
+      summary.dropped.push_back(formatted("%s: camber %.2f deg left out of the target, as the continuous model "
+                                          "(--model 1) has no camber thrust",
+                                          sweep.name.c_str(), sweep.camber));
+    else used.push_back(sweep);
+  }
+  const ParameterSet start = startValues(used, runs, options, summary.notes);
+  for (const Sweep& sweep : summary.sweeps) summary.files.emplace_back(sweep.name, measurementText(sweep));
+  summary.files.emplace_back("DesignTarget.dat", designTargetText(used));
+  summary.files.emplace_back("DesignStart.dat", designStartText(start, options.modelType));
+  summary.files.emplace_back("Prepare.txt", summaryText(summary, runs, options));
+  summary.exitStatus = 0;
+}
+
 PrepareSummary prepare(const std::vector<std::string>& files, const RigReadOptions& readOptions,
                        const PrepareOptions& options, const std::string& folder) {
   PrepareSummary summary;
@@ -55,36 +84,13 @@ PrepareSummary prepare(const std::vector<std::string>& files, const RigReadOptio
     }
     runs.push_back(std::move(run));
   }
-  std::vector<Sweep> all;
-  for (const RigRun& run : runs) {
-    checkRun(run, summary);
-    findSweeps(run, options, summary);
-  }
-  for (const Sweep& sweep : summary.sweeps) checkSweep(sweep, options, summary);
-  if (summary.sweeps.empty()) summary.failures.push_back("no sweep found in the files: nothing to fit");
-  if (!summary.failures.empty() && (!options.force || summary.sweeps.empty())) {
-    summary.exitStatus = 2;
-    return summary;
-  }
-  // The continuous model has no camber thrust: a cambered sweep would pull
-  // its other parameters away from the camber-free ones.
-  std::vector<Sweep> used;
-  for (const Sweep& sweep : summary.sweeps) {
-    if (options.modelType == 1 && std::fabs(sweep.camber) > options.camberTolerance)
-      summary.dropped.push_back(formatted("%s: camber %.2f deg left out of the target, as the continuous model "
-                                          "(--model 1) has no camber thrust",
-                                          sweep.name.c_str(), sweep.camber));
-    else used.push_back(sweep);
-  }
-  const ParameterSet start = startValues(used, runs, options, summary.notes);
+  prepareRuns(runs, options, summary);
+  if (summary.exitStatus != 0) return summary;
   std::error_code code;
   std::filesystem::create_directories(folder, code);
   ResultSet set(folder);
-  for (const Sweep& sweep : summary.sweeps) set.add(sweep.name, measurementText(sweep));
-  set.add("DesignTarget.dat", designTargetText(used));
-  set.add("DesignStart.dat", designStartText(start, options.modelType));
+  for (const auto& [name, text] : summary.files) set.add(name, text);
   summary.prepared = true;
-  set.add("Prepare.txt", summaryText(summary, runs, options));
   if (!set.commit()) {
     summary.prepared = false;
     summary.failures.push_back(formatted("%s: the prepared files could not be written (%s)", folder.c_str(),

@@ -35,6 +35,12 @@ std::string measurementText(const Sweep& sweep);
 std::string designTargetText(const std::vector<Sweep>& sweeps);
 std::string designStartText(const ParameterSet& values, int modelType);
 
+/// Finds and checks the sweeps of runs already read and makes the set of
+/// files prepare writes (summary.files), writing nothing; options are valid.
+/// summary.exitStatus is 2, and files empty, when a check failed (unless
+/// options.force) or no sweep was found.
+void prepareRuns(const std::vector<RigRun>& runs, const PrepareOptions& options, PrepareSummary& summary);
+
 /// Reads every file, finds and checks the sweeps and writes the
 /// measurement files, DesignTarget.dat, DesignStart.dat and Prepare.txt
 /// into folder, whole or not at all (a failed check writes nothing unless

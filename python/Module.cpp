@@ -32,6 +32,7 @@
 #include "python/PythonDesign.h"
 #include "python/PythonMessages.h"
 #include "python/PythonTyre.h"
+#include "python/RigBindings.h"
 
 namespace py = pybind11;
 
@@ -504,4 +505,6 @@ PYBIND11_MODULE(_gripsim, m) {
   py::class_<DesignCallState>(m, "DesignCallState")
       .def(py::init<>())
       .def("call", &DesignCallState::call, py::arg("x"), py::arg("identifier"));
+
+  bindRig(m);
 }

@@ -30,5 +30,9 @@ inline constexpr const char* kPyDesignTargetRejected = "design target %s was not
 inline constexpr const char* kPyDesignInvalid = "the design cannot be fitted";
 inline constexpr const char* kPySearchMethod = "unknown search method '%s': the methods are bobyqa, sbplx, neldermead, slsqp, lbfgs";
 inline constexpr const char* kPySearchFault = "the search could not run: %s";
+inline constexpr const char* kPyConvention = "convention should be iso, sae or ours, not '%s'";
+inline constexpr const char* kPyRigNoChannel = "%s: no channel %s for %s in the file (its channels: %s)";
+inline constexpr const char* kPyRunQuantity = "run channel %s: unknown quantity '%s'";
+inline constexpr const char* kPyRunLengths = "run channel %s holds %zu values where the run has %zu";
 
 }  // namespace grip::msg

@@ -17,6 +17,8 @@ from .distributed import JobError, fit_many
 from .fitting import (FitInterrupted, FitResult, Problem, _design_call, fit, residuals,  # noqa: F401 (_design_call: for tests)
                       search_options)
 from .measurements import COLUMNS, read_measurements, write_measurements
+from .rig import (QUANTITIES, QUANTITY_UNITS, FoundSweeps, Preparation, PreparationError, Sweep, prepare, read_rig,
+                  sweeps)
 from .tyre import PARAMETER_NAMES, TRACE_COLUMNS, WHOLE_NUMBER_PARAMETERS, ContactPatch, Tyre, parameter_table
 
 __all__ = [
@@ -24,9 +26,15 @@ __all__ = [
     "ContactPatch",
     "FitInterrupted",
     "FitResult",
+    "FoundSweeps",
     "JobError",
     "PARAMETER_NAMES",
+    "Preparation",
+    "PreparationError",
     "Problem",
+    "QUANTITIES",
+    "QUANTITY_UNITS",
+    "Sweep",
     "TRACE_COLUMNS",
     "Tyre",
     "WHOLE_NUMBER_PARAMETERS",
@@ -34,9 +42,12 @@ __all__ = [
     "fit",
     "fit_many",
     "parameter_table",
+    "prepare",
+    "read_rig",
     "read_measurements",
     "residuals",
     "search_options",
     "set_verbose",
+    "sweeps",
     "write_measurements",
 ]
