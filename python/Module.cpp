@@ -167,18 +167,23 @@ SearchOptions searchOptionsOf(const std::string& method, int starts, long maxEva
   return options;
 }
 
-/// The report of design x as it stands, no search: what gripfit --evaluate reports.
-py::dict reportAt(PythonDesign& design, const Column& x) {
+/// The report of design x as it stands, no search: what gripfit --evaluate
+/// reports; with page, its report page too, as "html" beside the report's keys.
+py::dict reportAt(PythonDesign& design, const Column& x, bool page) {
   SearchResult given;
   const auto values = spanOf(x);
   given.design.assign(values.begin(), values.end());
   given.evaluations = 1;
   FitReport report;
+  std::string html;
   {
     py::gil_scoped_release release;
     report = design.report(given);
+    if (page) html = design.reportPage(report, design.sweeps(given));
   }
-  return reportDict(report);
+  py::dict result = reportDict(report);
+  if (page) result["html"] = html;
+  return result;
 }
 
 /// A sweep behind the report page as plain Python data: numbers and lists
@@ -498,7 +503,7 @@ PYBIND11_MODULE(_gripsim, m) {
                                defaults["max_evals"] = d.defaultEvaluationCount();
                                return defaults;
                              })
-      .def("report", &reportAt, py::arg("x"))
+      .def("report", &reportAt, py::arg("x"), py::arg("page") = false)
       .def("fit", &fitDesign, py::arg("method"), py::arg("starts"), py::arg("max_evals"), py::arg("seed"),
            py::arg("threads"), py::arg("central_differences"), py::arg("difference_step"));
 

@@ -147,6 +147,24 @@ def _target_source(target, targets):
     return entries
 
 
+class Report(dict):
+    """The report of a design, a dict with the keys of FitReport.json.
+
+    Attributes
+    ----------
+    html : str
+        Its report page, as gripfit writes it to FitReport.html, which a
+        notebook shows.
+    """
+
+    def __init__(self, data: Mapping[str, Any], html: str = "") -> None:
+        super().__init__(data)
+        self.html = html
+
+    def _repr_html_(self) -> str:
+        return self.html
+
+
 class FitInterrupted(KeyboardInterrupt):
     """Ctrl-C (SIGINT) during a fit: the search stopped early.
 
@@ -286,7 +304,7 @@ class Problem:
         """The tyre with design vector x in place."""
         return Tyre._from_list(self._core.parameters_at(self._vector(x)), self._core.model_number)
 
-    def report(self, x: Sequence[float]) -> Dict[str, Any]:
+    def report(self, x: Sequence[float]) -> "Report":
         """The report of design vector x as it stands (no search), as
         gripfit --evaluate writes it to FitReport.json, with the same keys:
         "target" [%], "points", "moment_lever_mm", "search" (method "none"),
@@ -296,8 +314,11 @@ class Problem:
         "standard_error", "interval95" [low, high] or None, "determined",
         "reason"), "correlation" ({"names", "matrix"}), "undetermined" (the
         messages on what the data do not determine) and "residual_spread"
-        [% of Fz]."""
-        return self._core.report(self._vector(x))
+        [% of Fz]. A notebook shows it as gripfit --evaluate's report page
+        (FitReport.html, in its ``html``)."""
+        data = self._core.report(self._vector(x), page=True)
+        page = data.pop("html")
+        return Report(data, html=page)
 
     def result_files(self, x: Sequence[float]) -> Dict[str, str]:
         """The texts the plug-in's terminate writes for x: "file1.dat", ...

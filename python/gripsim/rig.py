@@ -11,7 +11,7 @@ from typing import Any, Dict, Iterable, List, Mapping, NamedTuple, Optional, Seq
 
 import numpy as np
 
-from . import _files, _gripsim, _messages
+from . import _console, _files, _gripsim, _messages
 from .fitting import FitResult, PathLike, Problem
 from .measurements import COLUMNS
 
@@ -429,4 +429,5 @@ def prepare(files: Union[RigSource, Sequence[RigSource]], convention: Optional[s
                                     _units(units), checked)
     if outcome["exit_status"] != 0:
         raise PreparationError(outcome["failures"], outcome["dropped"])
+    _console.emit("".join(f"warning: {line}\n" for line in outcome["failures"]))
     return Preparation(outcome, checked["model"])

@@ -195,3 +195,13 @@ def testRefusedTyreSaysWhatTheProgramSays(gripfit, tmp_path):
     with pytest.raises(ValueError) as raised:
         gripsim.prepare(SAE, convention="sae", tyre="big")
     assert done.stderr.startswith(f"gripfit prepare: {raised.value}\n")
+
+
+def testReportOfAPreparedDesignShowsTheProgramsPage(gripfit, tmp_path):
+    assert program(gripfit, tmp_path, "--convention", "sae", SAE).returncode == 0
+    done = subprocess.run([gripfit, "--quiet", "--evaluate"], cwd=tmp_path, capture_output=True, text=True, check=False)
+    assert done.returncode == 0, done.stdout + done.stderr
+    problem = gripsim.prepare(SAE, convention="sae").problem
+    report = problem.report(problem.x0)
+    assert report["target"] == json.loads((tmp_path / "FitReport.json").read_text())["target"]
+    assert report._repr_html_() == (tmp_path / "FitReport.html").read_text(encoding="utf-8")
