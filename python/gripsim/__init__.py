@@ -4,6 +4,7 @@ measurements.
     tyre = gripsim.Tyre.read("passenger.dat")
     Fx, Fy, Mz = tyre.evaluate(slip, slip_angle, camber, load, speed)
     result = gripsim.fit(start="DesignStart.dat", target="DesignTarget.dat")
+    prepared = gripsim.prepare("run_sae.dat", convention="sae")  # rig runs to a fit
 
 Units: slip [-], angles [deg], load and forces [N], speed [mm/s], Mz [N*mm].
 Faults raise ValueError (with the library's messages, naming file and line)
