@@ -7,13 +7,16 @@ from __future__ import annotations
 import operator
 import os
 import tempfile
-from typing import Any, Dict, Iterable, List, Mapping, NamedTuple, Optional, Sequence, Union
+from typing import TYPE_CHECKING, Any, Dict, Iterable, List, Mapping, NamedTuple, Optional, Sequence, Union
 
 import numpy as np
 
 from . import _console, _files, _gripsim, _messages
 from .fitting import FitResult, PathLike, Problem
 from .measurements import COLUMNS
+
+if TYPE_CHECKING:
+    import pandas
 
 #: The quantities of a rig channel, as read_rig names its columns and as
 #: gripfit prepare's --channel names them; "other" is a channel kept as read.
@@ -29,7 +32,8 @@ _REAL_OPTIONS = ("load_fraction", "load_margin", "camber_tolerance", "pressure_t
 _COUNT_OPTIONS = ("break_samples", "minimum_bins")
 _INT_RANGE = (-2**31, 2**31 - 1)
 
-RigSource = Union[PathLike, "pandas.DataFrame"]  # noqa: F821 (pandas is imported where a frame is made)
+#: A rig file, or a run read already (read_rig's frame).
+RigSource = Union[PathLike, "pandas.DataFrame"]
 
 
 class PreparationError(ValueError):
@@ -74,7 +78,7 @@ def _units(units: Optional[Mapping[str, str]]) -> Dict[str, str]:
 
 
 def read_rig(path: PathLike, convention: Optional[str] = None, channels: Optional[Mapping[str, str]] = None,
-             units: Optional[Mapping[str, str]] = None):
+             units: Optional[Mapping[str, str]] = None) -> "pandas.DataFrame":
     """Reads a test-rig run, as gripfit prepare reads it: ".mat" a MATLAB
     file, ".tdx" or ".tyd" TYDEX text, anything else delimited text.
 
@@ -257,7 +261,7 @@ class FoundSweeps(NamedTuple):
     dropped: List[str]
 
 
-def sweeps(frame, **options: Any) -> FoundSweeps:
+def sweeps(frame: "pandas.DataFrame", **options: Any) -> FoundSweeps:
     """The steady sweeps the preparation cuts from one run, binned.
 
     Parameters
@@ -338,6 +342,7 @@ class Preparation:
         self._bytes = [(name, bytes(text)) for name, text in outcome["files"]]
         self.files = {name: text.decode("utf-8", "surrogateescape") for name, text in self._bytes}
         self._folder = None  # the temporary folder of the problem, made when first asked for
+        self._problem = None
 
     @property
     def warnings(self) -> List[str]:
@@ -366,11 +371,12 @@ class Preparation:
         """The design problem over the prepared files (DesignStart.dat and
         DesignTarget.dat), as gripfit reads them in the folder: written
         into a temporary folder that lasts as long as this object."""
-        if self._folder is None:
+        if self._problem is None:
             self._folder = tempfile.TemporaryDirectory(prefix="gripsim-prepared-")
             self.write(self._folder.name)
-        return Problem(start=os.path.join(self._folder.name, "DesignStart.dat"),
-                       target=os.path.join(self._folder.name, "DesignTarget.dat"))
+            self._problem = Problem(start=os.path.join(self._folder.name, "DesignStart.dat"),
+                                    target=os.path.join(self._folder.name, "DesignTarget.dat"))
+        return self._problem
 
     def fit(self, **options: Any) -> FitResult:
         """Fits the prepared design: the options of gripsim.fit (method,
