@@ -28,21 +28,39 @@ namespace {
 
 using Column = py::array_t<double, py::array::c_style | py::array::forcecast>;
 
+/// Bytes of a file (its name, channel names, units, messages quoting them)
+/// as a Python str: UTF-8, any other byte kept as a surrogate, as Python
+/// keeps a file name's bytes (os.fsdecode), so that it goes back unchanged
+/// (rig files written in Latin-1 are common: "°C").
+py::str text(std::string_view bytes) {
+  PyObject* decoded = PyUnicode_DecodeUTF8(bytes.data(), static_cast<Py_ssize_t>(bytes.size()), "surrogateescape");
+  if (decoded == nullptr) throw py::error_already_set();
+  return py::reinterpret_steal<py::str>(decoded);
+}
+
+py::list texts(const std::vector<std::string>& lines) {
+  py::list list;
+  for (const std::string& line : lines) list.append(text(line));
+  return list;
+}
+
+[[noreturn]] void raise(PyObject* kind, const std::string& message) {
+  PyErr_SetObject(kind, text(message).ptr());
+  throw py::error_already_set();
+}
+
 /// A reader's refusal: OSError when the file could not be opened at all
 /// (the library's own text), ValueError with the library's message else.
 [[noreturn]] void raiseReadFault(const std::string& file, const std::string& message) {
-  if (message == rigmsg::fillMessage(rigmsg::kCannotOpen, {file})) {
-    PyErr_SetString(PyExc_OSError, message.c_str());
-    throw py::error_already_set();
-  }
-  throw py::value_error(message);
+  raise(message == rigmsg::fillMessage(rigmsg::kCannotOpen, {file}) ? PyExc_OSError : PyExc_ValueError, message);
 }
 
 using ChannelPairs = std::vector<std::pair<std::string, std::string>>;
 
 /// What the caller says about the files: the convention by name, the
 /// channel map as (quantity, name) pairs (a quantity named as the
-/// program's --channel names it), and units by channel name.
+/// program's --channel names it), and units by channel name (names and
+/// units as bytes, paths too: a file's own bytes).
 RigReadOptions readOptionsOf(const std::optional<std::string>& convention, const ChannelPairs& channels,
                              const std::map<std::string, std::string>& units) {
   RigReadOptions options;
@@ -53,7 +71,7 @@ RigReadOptions readOptionsOf(const std::optional<std::string>& convention, const
   for (const auto& [quantityText, name] : channels) {
     const std::optional<Quantity> quantity = quantityFromName(quantityText);
     if (!quantity)
-      throw py::value_error(rigmsg::fillMessage(rigmsg::kMapQuantity, {quantityText, quantityText + "=" + name}));
+      raise(PyExc_ValueError, rigmsg::fillMessage(rigmsg::kMapQuantity, {quantityText, quantityText + "=" + name}));
     options.channels.map(name, *quantity);
   }
   for (const auto& [channel, unit] : units) options.units.emplace(channel, unit);
@@ -66,24 +84,26 @@ py::dict runDict(const RigRun& run) {
   py::list channels;
   for (const Channel& c : run.channels) {
     py::dict d;
-    d["name"] = c.name;
+    d["name"] = text(c.name);
     d["quantity"] = std::string(quantityName(c.quantity));
-    d["file_unit"] = c.fileUnit;
-    d["unit"] = c.unit;
+    d["file_unit"] = text(c.fileUnit);
+    d["unit"] = text(c.unit);
     d["values"] = py::array_t<double>(static_cast<py::ssize_t>(c.values.size()), c.values.data());
     channels.append(d);
   }
   py::dict d;
-  d["file"] = run.fileName;
+  d["file"] = text(run.fileName);
   d["source_convention"] = std::string(signConventionName(run.sourceConvention));
   d["convention"] = std::string(signConventionName(run.convention));
-  d["metadata"] = run.metadata;
+  py::list metadata;
+  for (const auto& [keyword, rest] : run.metadata) metadata.append(py::make_tuple(text(keyword), text(rest)));
+  d["metadata"] = metadata;
   d["channels"] = channels;
   return d;
 }
 
 /// A run given as Python data (file, source_convention, and channels as
-/// (name, quantity, values)), in our units and convention.
+/// (name, quantity, values); file and names as bytes), in our units and convention.
 RigRun runOf(const py::dict& data) {
   RigRun run;
   run.fileName = data["file"].cast<std::string>();
@@ -97,13 +117,13 @@ RigRun runOf(const py::dict& data) {
     channel.name = entry[0].cast<std::string>();
     const auto quantityText = entry[1].cast<std::string>();
     const std::optional<Quantity> quantity = quantityFromName(quantityText);
-    if (!quantity) throw py::value_error(formatText(msg::kPyRunQuantity, channel.name.c_str(), quantityText.c_str()));
+    if (!quantity) raise(PyExc_ValueError, formatText(msg::kPyRunQuantity, channel.name.c_str(), quantityText.c_str()));
     channel.quantity = *quantity;
     channel.unit = std::string(ourUnit(channel.quantity));
     const auto values = entry[2].cast<Column>();
     channel.values.assign(values.data(), values.data() + values.size());
     if (!run.channels.empty() && channel.values.size() != run.samples())
-      throw py::value_error(formatText(msg::kPyRunLengths, channel.name.c_str(), channel.values.size(), run.samples()));
+      raise(PyExc_ValueError, formatText(msg::kPyRunLengths, channel.name.c_str(), channel.values.size(), run.samples()));
     run.channels.push_back(std::move(channel));
   }
   return run;
@@ -149,10 +169,10 @@ py::dict sweepDict(const Sweep& s) {
     p(i, 5) = q.fz, p(i, 6) = q.mz, k(i) = q.samples;
   }
   py::dict d;
-  d["name"] = s.name;
-  d["file"] = s.sourceFile;
-  d["force_channel"] = s.forceChannel;
-  d["moment_channel"] = s.momentChannel;
+  d["name"] = text(s.name);
+  d["file"] = text(s.sourceFile);
+  d["force_channel"] = text(s.forceChannel);
+  d["moment_channel"] = text(s.momentChannel);
   d["swept"] = s.lateral ? "slip_angle" : "slip";
   d["direction"] = s.direction();
   d["start_time"] = s.startTime;
@@ -172,12 +192,12 @@ py::dict summaryDict(const PrepareSummary& summary) {
   py::list sweeps;
   for (const Sweep& s : summary.sweeps) sweeps.append(sweepDict(s));
   py::list files;
-  for (const auto& [name, text] : summary.files) files.append(py::make_tuple(name, py::bytes(text)));
+  for (const auto& [name, content] : summary.files) files.append(py::make_tuple(text(name), py::bytes(content)));
   py::dict d;
   d["sweeps"] = sweeps;
-  d["dropped"] = summary.dropped;
-  d["failures"] = summary.failures;
-  d["notes"] = summary.notes;
+  d["dropped"] = texts(summary.dropped);
+  d["failures"] = texts(summary.failures);
+  d["notes"] = texts(summary.notes);
   d["files"] = files;
   d["exit_status"] = summary.exitStatus;
   return d;
@@ -200,7 +220,7 @@ py::dict readRig(const std::string& path, const std::optional<std::string>& conv
     if (run.find(std::string_view(name)) != nullptr) continue;
     std::string names;
     for (const Channel& c : run.channels) names += (names.empty() ? "" : ", ") + c.name;
-    throw py::value_error(formatText(msg::kPyRigNoChannel, path.c_str(), name.c_str(), quantity.c_str(), names.c_str()));
+    raise(PyExc_ValueError, formatText(msg::kPyRigNoChannel, path.c_str(), name.c_str(), quantity.c_str(), names.c_str()));
   }
   return runDict(run);
 }
@@ -215,19 +235,20 @@ py::dict findRunSweeps(const py::dict& data, const py::dict& given) {
     py::gil_scoped_release release;
     findSweeps(run, options, summary);
   }
-  if (!summary.failures.empty()) throw py::value_error(summary.failures.front());
+  if (!summary.failures.empty()) raise(PyExc_ValueError, summary.failures.front());
   return summaryDict(summary);
 }
 
 /// The preparation of files (paths, read as gripfit prepare reads them) and
 /// of runs (Python data), nothing written: the summary with the files.
+/// A path comes as bytes, a run as a dict.
 py::dict prepareRunsOf(const py::list& sources, const std::optional<std::string>& convention, const ChannelPairs& channels,
                        const std::map<std::string, std::string>& units, const py::dict& given) {
   const PrepareOptions options = prepareOptionsOf(given);
   const RigReadOptions read = readOptionsOf(convention, channels, units);
   std::vector<RigRun> runs;
   for (const py::handle source : sources) {
-    if (!py::isinstance<py::str>(source)) {
+    if (!py::isinstance<py::bytes>(source)) {
       runs.push_back(runOf(source.cast<py::dict>()));
       continue;
     }

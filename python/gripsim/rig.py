@@ -55,6 +55,12 @@ class PreparationError(ValueError):
         self.dropped = list(dropped)
 
 
+def _bytes(name: Any) -> bytes:
+    """A channel name or unit as the file's bytes (os.fsencode's rule, so that
+    a name read from a file in another encoding goes back as it was)."""
+    return str(name).encode("utf-8", "surrogateescape")
+
+
 def _convention(convention: Optional[str]) -> Optional[str]:
     if convention is not None and not isinstance(convention, str):
         raise ValueError(_messages.CONVENTION_TYPE.format(value=convention))
@@ -66,7 +72,7 @@ def _channel_pairs(channels: Optional[Mapping[str, str]]) -> List[tuple]:
         return []
     if not isinstance(channels, Mapping):
         raise ValueError(_messages.CHANNELS_MAPPING.format(value=channels))
-    return [(str(quantity), str(name)) for quantity, name in channels.items()]
+    return [(str(quantity), _bytes(name)) for quantity, name in channels.items()]
 
 
 def _units(units: Optional[Mapping[str, str]]) -> Dict[str, str]:
@@ -74,7 +80,7 @@ def _units(units: Optional[Mapping[str, str]]) -> Dict[str, str]:
         return {}
     if not isinstance(units, Mapping):
         raise ValueError(_messages.UNITS_MAPPING.format(value=units))
-    return {str(channel): str(unit) for channel, unit in units.items()}
+    return {_bytes(channel): _bytes(unit) for channel, unit in units.items()}
 
 
 def read_rig(path: PathLike, convention: Optional[str] = None, channels: Optional[Mapping[str, str]] = None,
@@ -130,7 +136,7 @@ def read_rig(path: PathLike, convention: Optional[str] = None, channels: Optiona
         The file cannot be opened.
     """
     path = _files.existing_file(path)
-    run = _gripsim.read_rig(path, _convention(convention), _channel_pairs(channels), _units(units))
+    run = _gripsim.read_rig(os.fsencode(path), _convention(convention), _channel_pairs(channels), _units(units))
     return _run_frame(run)
 
 
@@ -166,8 +172,8 @@ def _run_data(frame) -> Dict[str, Any]:
             values = np.ascontiguousarray(frame[column], dtype=np.float64)
         except (TypeError, ValueError) as fault:
             raise ValueError(_messages.NOT_NUMBERS.format(what=f"run column {column}", detail=fault)) from None
-        channels.append((str(names.get(column, column)), str(quantity), values))
-    return dict(file=str(attrs.get("file", "")), source_convention=str(attrs.get("convention", "ours")),
+        channels.append((_bytes(names.get(column, column)), str(quantity), values))
+    return dict(file=os.fsencode(str(attrs.get("file", ""))), source_convention=str(attrs.get("convention", "ours")),
                 channels=channels)
 
 
@@ -306,7 +312,7 @@ def _sources(files) -> List[Any]:
         files = [files]
     sources = []
     for source in files:
-        sources.append(_run_data(source) if hasattr(source, "columns") else _files.existing_file(source))
+        sources.append(_run_data(source) if hasattr(source, "columns") else os.fsencode(_files.existing_file(source)))
     return sources
 
 

@@ -3,6 +3,7 @@ signs, the sweeps of a run, and a preparation that writes gripfit
 prepare's files byte for byte and fits to its target."""
 
 import json
+import os
 import subprocess
 
 import numpy as np
@@ -83,6 +84,18 @@ def testRefusedRunsSayWhy(make, options, fault, message, tmp_path):
         gripsim.read_rig(path, **options)
     text = raised.value.strerror if isinstance(raised.value, OSError) else str(raised.value)
     assert text == message.format(path=path)
+
+
+def testLatin1NamesAndPathsGoThroughAsTheirBytes(tmp_path):
+    path = os.fsdecode(os.fsencode(tmp_path) + b"/run_\xe9.csv")  # no UTF-8 name: Python keeps its bytes
+    with open(path, "wb") as file:
+        file.write(b"ET [s],FZ [N],SA [deg],TEMP\xc9 [\xb0C]\n0,1000,0,20\n0.01,1000,0,20\n")
+    frame = gripsim.read_rig(path, convention="iso", units={"TEMP\udcc9": "\udcb0F"})
+    assert list(frame.columns) == ["time", "fz", "slip_angle", "TEMP\udcc9"]
+    assert frame.attrs["file"] == path and frame.attrs["units"]["TEMP\udcc9"] == "\udcb0F"
+    with pytest.raises(ValueError) as raised:
+        gripsim.read_rig(path)
+    assert str(raised.value) == f"{path}: no sign convention declared for the file"
 
 
 def testSweepsOfAFrameAreTheProgramsMeasurementFiles(gripfit, tmp_path):
