@@ -24,8 +24,9 @@ QUANTITIES = tuple(_gripsim.quantity_names())
 #: Our unit of each quantity: every column of a run frame is in it.
 QUANTITY_UNITS = {q: _gripsim.our_unit(q) for q in QUANTITIES}
 
-#: The options of the cutting and binning (PrepareOptions), by their
-#: Python names, with the library's defaults: whole numbers for the counts.
+#: The options of the cutting and binning (PrepareOptions) by their Python
+#: names: numbers, and whole numbers for the counts; one left out keeps the
+#: library's default.
 _REAL_OPTIONS = ("load_fraction", "load_margin", "camber_tolerance", "pressure_tolerance", "speed_tolerance",
                  "minimum_duration", "lifted_load", "slip_angle_bin", "slip_ratio_bin", "slip_angle_span",
                  "slip_ratio_span")
@@ -53,6 +54,9 @@ class PreparationError(ValueError):
         super().__init__("\n".join(messages))
         self.messages = list(messages)
         self.dropped = list(dropped)
+
+    def __reduce__(self):
+        return (type(self), (self.messages, self.dropped))
 
 
 def _bytes(name: Any) -> bytes:
@@ -349,6 +353,10 @@ class Preparation:
         self.files = {name: text.decode("utf-8", "surrogateescape") for name, text in self._bytes}
         self._folder = None  # the temporary folder of the problem, made when first asked for
         self._problem = None
+
+    def __getstate__(self) -> Dict[str, Any]:
+        # The temporary folder and the problem over it stay with this process.
+        return dict(self.__dict__, _folder=None, _problem=None)
 
     @property
     def warnings(self) -> List[str]:

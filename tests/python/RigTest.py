@@ -4,6 +4,7 @@ prepare's files byte for byte and fits to its target."""
 
 import json
 import os
+import pickle
 import subprocess
 
 import numpy as np
@@ -156,7 +157,7 @@ def testPreparedFitReachesTheProgramsTarget(gripfit, tmp_path):
                           cwd=tmp_path, capture_output=True, text=True, check=False)
     assert done.returncode == 0, done.stdout + done.stderr
     expected = json.loads((tmp_path / "FitReport.json").read_text())
-    prepared = gripsim.prepare(SAE, convention="sae")
+    prepared = pickle.loads(pickle.dumps(gripsim.prepare(SAE, convention="sae")))
     assert prepared.problem.target_names == ["fy_Fz3000_IA0.dat", "fy_Fz5000_IA0.dat", "fx_Fz5000_IA0.dat"]
     result = prepared.fit(**search)
     assert repr(result.target) == repr(expected["target"])
@@ -175,6 +176,8 @@ def testFailedChecksRaiseWithTheProgramsMessages(options, arguments, gripfit, tm
     with pytest.raises(gripsim.PreparationError) as raised:
         gripsim.prepare(path, **options)
     assert isinstance(raised.value, ValueError)
+    copy = pickle.loads(pickle.dumps(raised.value))  # as a worker hands it back
+    assert (str(copy), copy.messages) == (str(raised.value), raised.value.messages)
     assert done.stderr == "".join(f"{line}\n" for line in raised.value.messages) == f"{raised.value}\n"
 
 
