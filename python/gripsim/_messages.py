@@ -41,3 +41,4 @@ UNITS_MAPPING = "units should map channel names to units ({{'LOAD': 'kN'}}), not
 PREPARE_COUNT = "{name} should be a whole number, not {value!r}"
 PREPARE_NUMBER = "{name} should be a number, not {value!r}"
 PREPARE_TYRE = "tyre should be a tyre size such as '205/60R15' or None, not {value!r}"
+NO_RIG_FILE = "prepare needs at least one rig file or run"

@@ -278,7 +278,8 @@ def sweeps(frame: "pandas.DataFrame", **options: Any) -> FoundSweeps:
     ----------
     frame : pandas.DataFrame
         A run as read_rig gives it (or with its column names: fz and
-        slip_angle or slip_ratio at least).
+        slip_angle or slip_ratio at least; attrs["file"] names it in the
+        messages).
     **options
         The cutting and binning, as gripfit prepare uses them by default:
         a piece holds while each sample keeps within a tolerance of its
@@ -317,6 +318,8 @@ def _sources(files) -> List[Any]:
     sources = []
     for source in files:
         sources.append(_run_data(source) if hasattr(source, "columns") else os.fsencode(_files.existing_file(source)))
+    if not sources:
+        raise ValueError(_messages.NO_RIG_FILE)
     return sources
 
 
@@ -416,7 +419,8 @@ def prepare(files: Union[RigSource, Sequence[RigSource]], convention: Optional[s
         Rig files (read with convention, channels and units, as read_rig
         reads them) or runs read already (read_rig's frames).
     convention, channels, units
-        As for read_rig (gripfit prepare's --convention and --channel).
+        As for read_rig (gripfit prepare's --convention and --channel), for
+        the files: a frame is in our units and convention already.
     model : {1, 2}
         The model the design start is for (--model): 1 continuous (its
         target leaves out the cambered sweeps), 2 discrete.
@@ -439,7 +443,8 @@ def prepare(files: Union[RigSource, Sequence[RigSource]], convention: Optional[s
         with the messages).
     ValueError
         A bad option (the library's message for its range), a file its
-        reader refuses (the library's message), an unknown convention.
+        reader refuses (the library's message), an unknown convention, no
+        file at all.
     FileNotFoundError, IsADirectoryError, OSError
         A file is not there, a folder, or cannot be opened.
     """

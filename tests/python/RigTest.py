@@ -205,6 +205,11 @@ def testRefusedOptionsSayWhich(call, options, fault, message):
     assert str(raised.value) == message
 
 
+def testPreparationOfNothingIsRefused():
+    with pytest.raises(ValueError, match="^prepare needs at least one rig file or run$"):
+        gripsim.prepare([])
+
+
 def testRefusedTyreSaysWhatTheProgramSays(gripfit, tmp_path):
     done = program(gripfit, tmp_path, "--convention", "sae", "--tyre", "big", SAE)
     assert done.returncode == 1
