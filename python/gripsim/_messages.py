@@ -35,3 +35,6 @@ ERRORS_MODE = "errors should be 'raise' or 'return', not {value!r}"
 JOB_FAILED = "job {job} failed: {kind}: {error}"
 DIFFERENCE_STEP = "difference_step {value} should be a positive number"  # a step that is not a number
 NO_SWEEPS = "gripsim.FitResult.plot: the result holds no sweeps (it was not made by a fit)"
+BOOTSTRAP_COUNT = "{name} should be a whole number of {low} or more, not {value!r}"
+BOOTSTRAP_FILES = "a bootstrap over the measurement files needs 2 or more of them, not {count}"
+BOOTSTRAP_TARGET_LINE = "{path} line {line} does not name {name} as the fit read it"
