@@ -10,9 +10,12 @@ fits the continuous model to them by two routes:
            rig readers or gripfit prepare), then gripfit;
 
 and prints both targets, the sweeps each route found and kept, and the
-times. Each route is fitted twice: with fixed search options (--method,
+times. Each route is fitted with fixed search options (--method,
 --starts, --fit-seed, so that the two are comparable whatever the
-defaults of the day) and with gripfit's own defaults.
+defaults of the day), with gripfit's own defaults, and as the best of
+--fit-seeds search seeds from its own DesignStart.dat and from the glue's:
+a single fit may end in either of two minima, the best of a few does not,
+and the glue's start tells the data apart from the start values.
 
     /usr/bin/python3 bench/python/prepare_vs_glue.py [--seeds 1 2 3] [--build build/ci]
 
