@@ -6,7 +6,6 @@
 #include <cmath>
 #include <filesystem>
 #include <memory>
-#include <numbers>
 #include <regex>
 
 #include "core/FormatText.h"
@@ -41,6 +40,17 @@ bool fitLine(const std::vector<double>& x, const std::vector<double>& y, double&
   b = (n * sxy - sx * sy) / d;
   a = (sy - b * sx) / n;
   return true;
+}
+
+/// The slope at zero slip of the model as set up, at the sweep's points and
+/// by the line the measured slope is taken with (sweepStiffness).
+bool modelStiffness(TyreModel& model, const Sweep& sweep, double& stiffness) {
+  Sweep modelled = sweep;
+  for (SweepPoint& p : modelled.points) {
+    const TyreForces f = model.evaluate(OperatingPoint{p.slipRatio, p.slipAngle, p.camber, p.fz, sweep.speed});
+    p.fx = f.Fx, p.fy = f.Fy, p.mz = f.Mz;
+  }
+  return sweepStiffness(modelled, stiffness);
 }
 
 double clampInto(double value, const DesignBounds& bounds) {
@@ -121,31 +131,43 @@ ParameterSet startValues(const std::vector<Sweep>& sweeps, const std::vector<Rig
     values[par::Fzbar] = std::round(loadSum / static_cast<double>(sweeps.size()));
     notes.push_back(formatted("Fzbar = %.0f N, the mean load of the sweeps", values[par::Fzbar]));
   }
-  // Brush in its linear range: the stiffness of the patch per area times
-  // its width 2b and the square of its length 2a gives the slope, 4 a^2 b c.
-  const auto patchFactor = [&](double fz) {
-    const double deflection = fz / values[par::cR];
-    const double a2 = 2.0 * values[par::R] * deflection - deflection * deflection;
-    return 4.0 * a2 * (0.4 * width);
+  const auto take = [&](std::size_t p, double value) {
+    values[p] = description != nullptr ? clampInto(value, description->parameters[p].bounds) : value;
   };
-  double cy = 0, cx = 0, mu = 0;
-  int ny = 0, nx = 0, nmu = 0;
-  for (const Sweep& s : sweeps) {
-    double stiffness = 0.0;
-    if (sweepStiffness(s, stiffness) && stiffness > 0.0) {
-      if (s.lateral) cy += stiffness * 180.0 / std::numbers::pi / patchFactor(s.load), ++ny;
-      else cx += stiffness / patchFactor(s.load), ++nx;
-    }
+  double mu = 0;
+  int nmu = 0;
+  for (const Sweep& s : sweeps)
     if (s.lateral) mu += sweepPeak(s), ++nmu;
+  if (nmu > 0) take(par::mue0, mu / nmu);
+  // The brush in its linear range: the slope at zero slip grows with the
+  // stiffness per area nearly in proportion, over a patch whose length and
+  // width are the model's own (the width follows pin, not the section). So
+  // the model gives its slope at the sweep's points, fitted by the same
+  // line as the measured one, and the measured slope over it scales the
+  // stiffness; some sliding within that line's range bends the proportion,
+  // which a second and a third pass take out.
+  TyreModel model = makeTyreModel();
+  int ny = 0, nx = 0;
+  for (int pass = 0; pass < 3 && model.setUp(values, options.modelType) == 0; ++pass) {
+    double cy = 0, cx = 0;
+    ny = 0, nx = 0;
+    for (const Sweep& s : sweeps) {
+      double stiffness = 0.0, modelled = 0.0;
+      if (!sweepStiffness(s, stiffness) || !(stiffness > 0.0) || !modelStiffness(model, s, modelled) ||
+          !(modelled > 0.0))
+        continue;
+      if (s.lateral) cy += values[par::cy0] * stiffness / modelled, ++ny;
+      else cx += values[par::cx0] * stiffness / modelled, ++nx;
+    }
+    if (ny > 0) take(par::cy0, cy / ny);
+    if (nx > 0) take(par::cx0, cx / nx);
   }
-  const auto take = [&](std::size_t p, double sum, int n, const char* from) {
-    if (n == 0) return;
-    values[p] = description != nullptr ? clampInto(sum / n, description->parameters[p].bounds) : sum / n;
-    notes.push_back(formatted("%s = %.4g from %s", kParameterTable[p].name, values[p], from));
+  const auto note = [&](std::size_t p, int n, const char* from) {
+    if (n > 0) notes.push_back(formatted("%s = %.4g from %s", kParameterTable[p].name, values[p], from));
   };
-  take(par::cy0, cy, ny, "the cornering stiffness at zero slip angle");
-  take(par::cx0, cx, nx, "the slip stiffness at zero slip ratio");
-  take(par::mue0, mu, nmu, "the peaks of |Fy|/Fz");
+  note(par::cy0, ny, "the cornering stiffness at zero slip angle");
+  note(par::cx0, nx, "the slip stiffness at zero slip ratio");
+  note(par::mue0, nmu, "the peaks of |Fy|/Fz");
   return values;
 }
 

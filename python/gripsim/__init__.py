@@ -14,6 +14,7 @@ unless gripsim.set_verbose(True). Ctrl-C stops a fit with FitInterrupted
 
 from ._console import set_verbose
 from ._gripsim import __version__  # the project's version, from project() in CMakeLists.txt
+from .bootstrap import bootstrap
 from .distributed import JobError, fit_many
 from .fitting import (FitInterrupted, FitResult, Problem, _design_call, fit, residuals,  # noqa: F401 (_design_call: for tests)
                       search_options)
@@ -40,6 +41,7 @@ __all__ = [
     "Tyre",
     "WHOLE_NUMBER_PARAMETERS",
     "__version__",
+    "bootstrap",
     "fit",
     "fit_many",
     "parameter_table",
