@@ -6,6 +6,7 @@
 
 #include "core/FormatText.h"
 #include "core/ResultSet.h"
+#include "fit/Preparation.h"
 #include "prepare/Prepare.h"
 
 namespace grip {
@@ -31,6 +32,20 @@ std::string summaryText(const PrepareSummary& s, const std::vector<RigRun>& runs
   text += "\ndesign start:\n";
   for (const std::string& line : s.notes) text += " " + line + "\n";
   return text;
+}
+
+/// The record the fit reads back: the runs, their axes, the checks let through.
+Preparation preparationRecord(const PrepareSummary& s, const std::vector<RigRun>& runs, const PrepareOptions& options) {
+  Preparation record;
+  for (const RigRun& run : runs) {
+    const std::string convention(signConventionName(run.sourceConvention));
+    record.runs.push_back({run.fileName, convention, run.samples()});
+    if (record.convention.find(convention) == std::string::npos)
+      record.convention += (record.convention.empty() ? "" : ", ") + convention;
+  }
+  record.forced = options.force;
+  record.warnings = s.failures;
+  return record;
 }
 
 }  // namespace
@@ -85,6 +100,7 @@ PrepareSummary prepare(const std::vector<std::string>& files, const RigReadOptio
   set.add("DesignStart.dat", designStartText(start, options.modelType));
   summary.prepared = true;
   set.add("Prepare.txt", summaryText(summary, runs, options));
+  set.add(kPreparationFile, preparationJson(preparationRecord(summary, runs, options)));
   if (!set.commit()) {
     summary.prepared = false;
     summary.failures.push_back(formatted("%s: the prepared files could not be written (%s)", folder.c_str(),
