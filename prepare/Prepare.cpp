@@ -1,5 +1,6 @@
 // One preparation: rig files in, the design files of a fit out.
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <system_error>
@@ -8,6 +9,7 @@
 #include "core/ResultSet.h"
 #include "fit/Preparation.h"
 #include "prepare/Prepare.h"
+#include "prepare/SegmentationPicture.h"
 
 namespace grip {
 
@@ -31,6 +33,12 @@ std::string summaryText(const PrepareSummary& s, const std::vector<RigRun>& runs
   for (const std::string& line : s.failures) text += (options.force ? " warning (--force): " : " failed: ") + line + "\n";
   text += "\ndesign start:\n";
   for (const std::string& line : s.notes) text += " " + line + "\n";
+  if (!s.picture.empty())
+    appendFormatted(text, "\npicture: %s, the load, slip angle, slip ratio and camber of each run over time with "
+                          "every sweep and piece dropped marked\n", s.picture.c_str());
+  else if (!s.pictureFault.empty())
+    appendFormatted(text, "\npicture: %s not drawn (%s); the prepared files are complete without it\n",
+                    kSegmentationPicture, s.pictureFault.c_str());
   return text;
 }
 
@@ -91,6 +99,10 @@ PrepareSummary prepare(const std::vector<std::string>& files, const RigReadOptio
                                           sweep.name.c_str(), sweep.camber));
     else used.push_back(sweep);
   }
+  for (RunPiece& piece : summary.pieces) {
+    const bool inTarget = std::any_of(used.begin(), used.end(), [&](const Sweep& s) { return s.name == piece.sweep; });
+    if (piece.kind == PieceKind::sweep && !inTarget) piece.kind = PieceKind::leftOut;
+  }
   const ParameterSet start = startValues(used, runs, options, summary.notes);
   std::error_code code;
   std::filesystem::create_directories(folder, code);
@@ -98,6 +110,16 @@ PrepareSummary prepare(const std::vector<std::string>& files, const RigReadOptio
   for (const Sweep& sweep : summary.sweeps) set.add(sweep.name, measurementText(sweep));
   set.add("DesignTarget.dat", designTargetText(used));
   set.add("DesignStart.dat", designStartText(start, options.modelType));
+  // The picture helps to judge the cutting; the data files are the point,
+  // so a picture gnuplot cannot draw leaves them standing and the summary says so.
+  std::string picture;
+  if (options.picture) {
+    summary.pictureFault = drawSegmentation(runs, summary, folder, picture);
+    if (summary.pictureFault.empty()) {
+      const ResultSet::Outcome written = set.add(kSegmentationPicture, picture);
+      if (written) summary.picture = kSegmentationPicture;  // else the set fails as a whole below
+    }
+  }
   summary.prepared = true;
   set.add("Prepare.txt", summaryText(summary, runs, options));
   set.add(kPreparationFile, preparationJson(preparationRecord(summary, runs, options)));
@@ -109,6 +131,9 @@ PrepareSummary prepare(const std::vector<std::string>& files, const RigReadOptio
     summary.exitStatus = 2;
     return summary;
   }
+  // A picture from an earlier preparation would show other pieces.
+  std::error_code stale;
+  if (summary.picture.empty()) std::filesystem::remove(std::filesystem::path(folder) / kSegmentationPicture, stale);
   summary.exitStatus = 0;
   return summary;
 }
