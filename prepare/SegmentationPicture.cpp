@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -66,6 +67,18 @@ constexpr int kHeader = 64, kFooter = 48, kLeft = 90, kRight = 24, kGap = 8;
 
 std::atomic<unsigned long> drawnCounter{0};
 
+/// The least and the largest finite value of a channel; {0} for none.
+std::vector<double> finiteSpan(const Channel* channel) {
+  double low = 0.0, high = 0.0;
+  bool any = false;
+  if (channel != nullptr)
+    for (double v : channel->values) {
+      if (!std::isfinite(v)) continue;
+      low = any ? std::min(low, v) : v, high = any ? std::max(high, v) : v, any = true;
+    }
+  return {low, high};
+}
+
 }  // namespace
 
 std::string segmentationScript(const std::vector<RigRun>& runs, const PrepareSummary& summary,
@@ -95,8 +108,7 @@ std::string segmentationScript(const std::vector<RigRun>& runs, const PrepareSum
   const double blockHeight = height / static_cast<double>(std::max<std::size_t>(runs.size(), 1));
   const double panelHeight = (blockHeight - kHeader - kFooter) / 4.0;  // each with a gap beneath it
   const auto screenY = [&](double pixels) { return number(1.0 - pixels / height); };
-  // Room above and below each curve keeps its tics off the panels' edges.
-  text += "set multiplot\nset grid\nset tics out\nset ytics nomirror\nset offsets 0, 0, graph 0.1, graph 0.1\n";
+  text += "set multiplot\nset grid\nset tics out\nset ytics nomirror\n";
   text += "set lmargin at screen " + number(kLeft / width) + "\nset rmargin at screen " +
           number(1.0 - kRight / width) + "\n";
   int object = 0;
@@ -144,8 +156,11 @@ std::string segmentationScript(const std::vector<RigRun>& runs, const PrepareSum
       const double panelTop = top + kHeader + static_cast<double>(p) * panelHeight;
       text += "set tmargin at screen " + screenY(panelTop) + "\nset bmargin at screen " +
               screenY(panelTop + panelHeight - kGap) + "\n";
-      const bool measured = run.find(panel.quantity) != nullptr;
-      text += "set ylabel " + gnuplotString(std::string(panel.label) + (measured ? "" : " (no channel)")) + "\n";
+      const Channel* channel = run.find(panel.quantity);
+      text += "set ylabel " + gnuplotString(std::string(panel.label) + (channel ? "" : " (no channel)")) + "\n";
+      // The range is given, never guessed: gnuplot would warn on the
+      // console of a constant channel (a camber held at zero all along).
+      text += "set yrange " + plot::AxisRange::around(finiteSpan(channel)).text() + "\n";
       if (p + 1 < std::size(kPanels)) {
         text += "set format x \"\"\nunset xlabel\n";
       } else {

@@ -75,6 +75,21 @@ std::string uniqueName(const std::vector<Sweep>& sweeps, const std::string& stem
   }
 }
 
+/// Where a piece that sweeps both slips sweeps one after the other (a
+/// slip-angle sweep, then a slip-ratio sweep at the same load and camber):
+/// the sample halfway between the two, or 0 where both move at once.
+std::size_t betweenSweeps(const Columns& c, std::size_t begin, std::size_t end, const PrepareOptions& options) {
+  std::size_t alphaFirst = end, alphaLast = begin, kappaFirst = end, kappaLast = begin;
+  for (std::size_t i = begin; i < end; ++i) {
+    // Off zero by half a bin: the threshold that cuts a sweep's ends.
+    if (std::fabs(at(c.alpha, i)) >= options.slipAngleBin / 2.0) alphaFirst = std::min(alphaFirst, i), alphaLast = i;
+    if (std::fabs(at(c.kappa, i)) >= options.slipRatioBin / 2.0) kappaFirst = std::min(kappaFirst, i), kappaLast = i;
+  }
+  if (alphaLast < kappaFirst) return (alphaLast + 1 + kappaFirst) / 2;
+  if (kappaLast < alphaFirst) return (kappaLast + 1 + alphaFirst) / 2;
+  return 0;
+}
+
 /// Bins the samples [begin, end) of a piece into a sweep, or says why not.
 void binPiece(const RigRun& run, const Columns& c, std::size_t begin, std::size_t end, const PrepareOptions& options,
               PrepareSummary& summary, std::size_t& transitionEnd, std::size_t& transitionBegin) {
@@ -115,6 +130,11 @@ void binPiece(const RigRun& run, const Columns& c, std::size_t begin, std::size_
     summary.dropped.push_back(formatted("%s %s: no slip sweep (a warm-up or a hold)", run.fileName.c_str(),
                                         timeText().c_str()));
     summary.pieces.push_back({run.fileName, begin, end, PieceKind::warmUp, ""});
+    return;
+  }
+  if (const std::size_t split = lateral && longitudinal ? betweenSweeps(c, begin, end, options) : 0; split > begin) {
+    binPiece(run, c, begin, split, options, summary, transitionEnd, transitionBegin);
+    binPiece(run, c, split, end, options, summary, transitionEnd, transitionBegin);
     return;
   }
   if (lateral && longitudinal) {

@@ -74,6 +74,24 @@ TEST(PrepareSweeps, EveryPieceDroppedSaysWhy) {
   }
 }
 
+TEST(PrepareSweeps, SweepsOneAfterTheOtherAreCutApart) {
+  // The last slip-angle sweep (samples 2680 to 3480) at no camber: it and the
+  // slip-ratio run after it, at the same load, are one steady piece.
+  RigRun run = test::madeRigRun();
+  for (std::size_t i = 2610; i < 3480; ++i) values(run, Quantity::Camber)[i] = 0.0;
+  const PrepareSummary summary = piecesOf({run});
+  ASSERT_EQ(summary.sweeps.size(), 5u);
+  const Sweep& fy = summary.sweeps[3];
+  const Sweep& fx = summary.sweeps[4];
+  EXPECT_EQ(fy.name, "fy_Fz5000_IA0_2.dat");
+  EXPECT_EQ(fx.name, "fx_Fz5000_IA0.dat");
+  EXPECT_LE(fy.endTime, 34.8);
+  EXPECT_GE(fx.startTime, 34.8);
+  EXPECT_GE(fy.points.size(), 45u);
+  EXPECT_GE(fx.points.size(), 45u);
+  for (const RunPiece& piece : summary.pieces) EXPECT_NE(piece.kind, PieceKind::combined);
+}
+
 TEST(PrepareSweeps, PiecesFollowEachOtherAndNameTheirSweeps) {
   RigRun second = test::madeRigRun();
   second.fileName = "second.csv";
