@@ -20,7 +20,7 @@ using Json = nlohmann::ordered_json;
 
 }  // namespace
 
-nlohmann::ordered_json preparationObject(const Preparation& p) {
+std::string preparationJson(const Preparation& p) {
   Json json;
   Json& files = json["files"] = Json::array();
   for (const PreparedRun& run : p.runs)
@@ -29,7 +29,8 @@ nlohmann::ordered_json preparationObject(const Preparation& p) {
   json["forced"] = p.forced;
   json["warnings"] = p.warnings;
   if (!p.fault.empty()) json["fault"] = p.fault;
-  return json;
+  // A file name is kept as its bytes where they are UTF-8, else U+FFFD.
+  return json.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
 namespace {
@@ -47,10 +48,6 @@ bool readWhole(const std::string& name, std::string& text) {
 
 }  // namespace
 
-std::string preparationJson(const Preparation& preparation) {
-  // A file name is kept as its bytes where they are UTF-8, else U+FFFD.
-  return preparationObject(preparation).dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
-}
 
 namespace {
 

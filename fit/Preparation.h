@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-#include <nlohmann/json.hpp>
-
 namespace grip {
 
 /// The record a preparation leaves beside Prepare.txt; the fit reads it
@@ -32,10 +30,9 @@ struct Preparation {
   std::string fault;                  ///< why the record could not be read; "" when it was
 };
 
-/// The record as JSON: the text of Prepare.json, and the object itself
-/// (the "preparation" of FitReport.json).
+/// The record as JSON: the text of Prepare.json, and the "preparation"
+/// object of FitReport.json.
 std::string preparationJson(const Preparation& preparation);
-nlohmann::ordered_json preparationObject(const Preparation& preparation);
 
 /// The record in folder (the working folder when empty); nullopt when there
 /// is none. A record that is there but cannot be read gives a Preparation

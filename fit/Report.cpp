@@ -287,7 +287,8 @@ std::string reportJson(const FitReport& report) {
     json["undetermined"] = judged["undetermined"];
     json["residual_spread"] = judged["residual_spread"];
   }
-  if (report.preparation) json["preparation"] = preparationObject(*report.preparation);
+  // The record's own text (valid UTF-8, its reals none), taken in whole.
+  if (report.preparation) json["preparation"] = Json::parse(preparationJson(*report.preparation));
   // Each real as the shortest text that reads back as the same double,
   // whatever the locale. A file name is kept as its bytes where they are
   // UTF-8; bytes that are not (a Latin-1 name) become U+FFFD, so that the
