@@ -52,6 +52,7 @@ double initialiseDesign(DesignState& state, const std::string& startFile, const 
     say(msg::kDesignStartFailed);
     return fail(state, kStartFault);
   }
+  state.preparation = readPreparation(std::filesystem::path(targetFile).parent_path());
   // The fit never writes a trace: no stream, no area summing.
   state.model->setTrace(0, nullptr);
   state.evaluator = std::make_unique<TargetEvaluator>(*state.model, state);

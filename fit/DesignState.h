@@ -13,6 +13,7 @@
 #include "core/ResultSet.h"
 #include "core/TyreModel.h"
 #include "fit/FitMessages.h"
+#include "fit/Preparation.h"
 #include "fit/TargetDirection.h"
 
 namespace grip {
@@ -128,6 +129,9 @@ struct DesignState {
   /// The evaluator of the state's own model, made at initialise. It refers
   /// to the state, which is therefore not moved while initialised.
   std::unique_ptr<TargetEvaluator> evaluator;
+  /// The record of the preparation found beside the target list (read at
+  /// initialise, never in the search); nullopt: the folder was not prepared.
+  std::optional<Preparation> preparation;
 };
 
 /// One call of the optimiser: initialise (reads the two design files,

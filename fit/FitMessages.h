@@ -148,6 +148,13 @@ inline constexpr const char* kReportChannelNote =
 inline constexpr const char* kReportDesignHeader = "\n%-*s %14s %14s %14s %14s  bound\n";
 inline constexpr const char* kReportDesignLine = "%-*s %+14.6e %+14.6e %+14.6e %+14.6e%s%s\n";
 inline constexpr const char* kReportOnBound = "on a bound: %s\n";
+// The preparation's part, last, only for a folder gripfit prepare wrote.
+inline constexpr const char* kReportPreparedHeader = "\nprepared by gripfit prepare (%s), from runs in %s axes:\n";
+inline constexpr const char* kReportPreparedRun = " %s: %zu samples, written in %s axes\n";
+inline constexpr const char* kReportPreparedWarnings = "preparation warnings (--force): %zu\n";
+inline constexpr const char* kReportPreparedWarning = " warning (--force): %s\n";
+inline constexpr const char* kReportPreparedClean = "preparation warnings: none\n";
+inline constexpr const char* kReportPreparedFault = "\npreparation record not read: %s\n";
 inline constexpr const char* kReportCsvChannelHeader =
     "file,direction,channel,in_target,points,mean_error,rms_error,mean_error_percent,rms_error_percent,"
     "measured_peak,model_peak,unit,target_share\n";

@@ -417,6 +417,29 @@ void messagesSection(std::string& html, const SearchResult& search, const Design
   html += "</ul>\n";
 }
 
+/// The runs a prepared folder came from and the warnings of a forced preparation.
+void preparationSection(std::string& html, const Preparation& p) {
+  if (!p.fault.empty()) {
+    appendFormatted(html, "<p>The record of the preparation was not read: %s.</p>\n", escaped(p.fault).c_str());
+    return;
+  }
+  appendFormatted(html, "<p>Prepared by gripfit prepare (%s) from runs in %s axes, turned into ours:</p>\n",
+                  kPreparationFile, escaped(p.convention).c_str());
+  html += "<table>\n<tr><th>run</th><th>samples</th><th>axes</th></tr>\n";
+  for (const PreparedRun& run : p.runs)
+    appendFormatted(html, "<tr><td class=\"text\">%s</td><td>%zu</td><td class=\"text\">%s</td></tr>\n",
+                    escaped(run.file).c_str(), run.samples, escaped(run.convention).c_str());
+  html += "</table>\n";
+  if (p.warnings.empty()) {
+    html += "<p>Every check of the preparation passed.</p>\n";
+    return;
+  }
+  appendFormatted(html, "<p>Failed checks let through (--force): %zu</p>\n<ul class=\"warnings\">\n",
+                  p.warnings.size());
+  for (const std::string& warning : p.warnings) html += "<li><pre>warning (--force): " + escaped(warning) + "</pre></li>\n";
+  html += "</ul>\n";
+}
+
 constexpr const char* kStyle =
     "body{font-family:sans-serif;margin:1.5em;color:#222;max-width:1140px}"
     "table{border-collapse:collapse;margin:0.5em 0 1.5em}"
@@ -442,6 +465,10 @@ std::string page(const DesignState& state, const FitReport& report, const Design
                   "points of %zu sweeps; Mz errors count over a lever of %g mm.</p>\n",
                   exact(report.target).c_str(), shown(report.target, "%.6f").c_str(), report.points,
                   state.fileNames.size(), kMomentLever);
+  if (report.preparation) {
+    html += "<h2>Preparation</h2>\n";
+    preparationSection(html, *report.preparation);
+  }
   html += "<h2>Sweeps</h2>\n";
   for (const SweepCurve& s : sweeps) sweepFigure(html, s);
   html += "<h2>Stiffness at zero and peak friction by load</h2>\n";

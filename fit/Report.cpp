@@ -82,11 +82,26 @@ std::string csvField(const std::string& text) {
   return quoted + "\"";
 }
 
+/// Where the data came from and what a forced preparation let through.
+void preparationText(std::string& text, const Preparation& p) {
+  if (!p.fault.empty()) {
+    appendFormatted(text, fit::kReportPreparedFault, p.fault.c_str());
+    return;
+  }
+  appendFormatted(text, fit::kReportPreparedHeader, kPreparationFile, p.convention.c_str());
+  for (const PreparedRun& run : p.runs)
+    appendFormatted(text, fit::kReportPreparedRun, run.file.c_str(), run.samples, run.convention.c_str());
+  if (p.warnings.empty()) text += fit::kReportPreparedClean;
+  else appendFormatted(text, fit::kReportPreparedWarnings, p.warnings.size());
+  for (const std::string& warning : p.warnings) appendFormatted(text, fit::kReportPreparedWarning, warning.c_str());
+}
+
 }  // namespace
 
 FitReport makeReport(DesignState& state, const SearchResult& search) {
   FitReport report;
   report.search = search;
+  report.preparation = state.preparation;
   if (!state.model || !state.evaluator || search.design.size() < static_cast<std::size_t>(state.designCount))
     return report;
   applyDesignVariables(*state.model, state, search.design);
@@ -185,6 +200,7 @@ std::string reportText(const FitReport& report) {
     if (!message.text.ends_with('\n')) text += '\n';
   }
   if (search.messagesNotKept > 0) appendFormatted(text, fit::kReportMessagesNotKept, search.messagesNotKept);
+  if (report.preparation) preparationText(text, *report.preparation);
   return text;
 }
 
@@ -271,6 +287,8 @@ std::string reportJson(const FitReport& report) {
     json["undetermined"] = judged["undetermined"];
     json["residual_spread"] = judged["residual_spread"];
   }
+  // The record's own text (valid UTF-8, its reals none), taken in whole.
+  if (report.preparation) json["preparation"] = Json::parse(preparationJson(*report.preparation));
   // Each real as the shortest text that reads back as the same double,
   // whatever the locale. A file name is kept as its bytes where they are
   // UTF-8; bytes that are not (a Latin-1 name) become U+FFFD, so that the

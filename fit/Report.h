@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "fit/DesignState.h"
+#include "fit/Preparation.h"
 #include "fit/Search.h"
 #include "fit/Uncertainty.h"
 
@@ -45,6 +46,9 @@ struct FitReport {
   /// What the data determine at the design, one variable per entry of
   /// design; nullopt: not judged (the text and JSON then leave it out).
   std::optional<DesignUncertainty> uncertainty;
+  /// Where the data came from, when the target list's folder was prepared
+  /// (the design state's record); nullopt: the reports leave it out.
+  std::optional<Preparation> preparation;
 };
 
 /// Report of the state's model at the search's design (evaluates it: the

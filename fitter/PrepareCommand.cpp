@@ -8,6 +8,7 @@
 
 #include "core/FormatText.h"
 #include "prepare/Prepare.h"
+#include "prepare/SegmentationPicture.h"
 
 namespace grip {
 
@@ -67,6 +68,9 @@ int prepareCommandMain(std::span<const char* const> arguments, std::FILE* out, s
   const PrepareSummary summary = prepare(files, read, options, folder);
   for (const std::string& line : summary.failures)
     printFormatted(err, "%s%s\n", summary.exitStatus == 0 ? "warning: " : "", line.c_str());
+  if (summary.exitStatus == 0 && !summary.pictureFault.empty())
+    printFormatted(err, "warning: the picture %s was not drawn: %s\n", kSegmentationPicture,
+                   summary.pictureFault.c_str());
   if (summary.exitStatus == 0)
     printFormatted(out, "%zu sweeps prepared in %s (Prepare.txt says what was found and dropped)\n",
                    summary.sweeps.size(), folder.c_str());

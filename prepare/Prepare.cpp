@@ -1,12 +1,15 @@
 // One preparation: rig files in, the design files of a fit out.
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <system_error>
 
 #include "core/FormatText.h"
 #include "core/ResultSet.h"
+#include "fit/Preparation.h"
 #include "prepare/Prepare.h"
+#include "prepare/SegmentationPicture.h"
 
 namespace grip {
 
@@ -30,7 +33,27 @@ std::string summaryText(const PrepareSummary& s, const std::vector<RigRun>& runs
   for (const std::string& line : s.failures) text += (options.force ? " warning (--force): " : " failed: ") + line + "\n";
   text += "\ndesign start:\n";
   for (const std::string& line : s.notes) text += " " + line + "\n";
+  if (!s.picture.empty())
+    appendFormatted(text, "\npicture: %s, the load, slip angle, slip ratio and camber of each run over time with "
+                          "every sweep and piece dropped marked\n", s.picture.c_str());
+  else if (!s.pictureFault.empty())
+    appendFormatted(text, "\npicture: %s not drawn (%s); the prepared files are complete without it\n",
+                    kSegmentationPicture, s.pictureFault.c_str());
   return text;
+}
+
+/// The record the fit reads back: the runs, their axes, the checks let through.
+Preparation preparationRecord(const PrepareSummary& s, const std::vector<RigRun>& runs, const PrepareOptions& options) {
+  Preparation record;
+  for (const RigRun& run : runs) {
+    const std::string convention(signConventionName(run.sourceConvention));
+    record.runs.push_back({run.fileName, convention, run.samples()});
+    if (record.convention.find(convention) == std::string::npos)
+      record.convention += (record.convention.empty() ? "" : ", ") + convention;
+  }
+  record.forced = options.force;
+  record.warnings = s.failures;
+  return record;
 }
 
 }  // namespace
@@ -56,11 +79,27 @@ void prepareRuns(const std::vector<RigRun>& runs, const PrepareOptions& options,
                                           sweep.name.c_str(), sweep.camber));
     else used.push_back(sweep);
   }
+  for (RunPiece& piece : summary.pieces) {
+    const bool inTarget = std::any_of(used.begin(), used.end(), [&](const Sweep& s) { return s.name == piece.sweep; });
+    if (piece.kind == PieceKind::sweep && !inTarget) piece.kind = PieceKind::leftOut;
+  }
   const ParameterSet start = startValues(used, runs, options, summary.notes);
   for (const Sweep& sweep : summary.sweeps) summary.files.emplace_back(sweep.name, measurementText(sweep));
   summary.files.emplace_back("DesignTarget.dat", designTargetText(used));
   summary.files.emplace_back("DesignStart.dat", designStartText(start, options.modelType));
+  // The picture helps to judge the cutting; the data files are the point,
+  // so a picture gnuplot cannot draw leaves them standing and the summary says so.
+  if (options.picture) {
+    std::string picture;
+    std::error_code code;
+    summary.pictureFault = drawSegmentation(runs, summary, std::filesystem::temp_directory_path(code).string(), picture);
+    if (summary.pictureFault.empty()) {
+      summary.files.emplace_back(kSegmentationPicture, std::move(picture));
+      summary.picture = kSegmentationPicture;
+    }
+  }
   summary.files.emplace_back("Prepare.txt", summaryText(summary, runs, options));
+  summary.files.emplace_back(kPreparationFile, preparationJson(preparationRecord(summary, runs, options)));
   summary.exitStatus = 0;
 }
 
@@ -99,7 +138,9 @@ PrepareSummary prepare(const std::vector<std::string>& files, const RigReadOptio
     summary.exitStatus = 2;
     return summary;
   }
-  summary.exitStatus = 0;
+  // A picture from an earlier preparation would show other pieces.
+  std::error_code stale;
+  if (summary.picture.empty()) std::filesystem::remove(std::filesystem::path(folder) / kSegmentationPicture, stale);
   return summary;
 }
 

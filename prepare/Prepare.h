@@ -36,7 +36,8 @@ std::string designTargetText(const std::vector<Sweep>& sweeps);
 std::string designStartText(const ParameterSet& values, int modelType);
 
 /// Finds and checks the sweeps of runs already read and makes the set of
-/// files prepare writes (summary.files), writing nothing; options are valid.
+/// files prepare writes (summary.files), writing nothing (gnuplot draws the
+/// picture in the system's temporary folder); options are valid.
 /// summary.exitStatus is 2, and files empty, when a check failed (unless
 /// options.force) or no sweep was found.
 void prepareRuns(const std::vector<RigRun>& runs, const PrepareOptions& options, PrepareSummary& summary);

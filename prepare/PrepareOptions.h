@@ -27,6 +27,7 @@ struct PrepareOptions {
   int modelType = 1;               ///< the model the design start is for: 1 continuous, 2 discrete
   std::string tyreSize;            ///< "205/60R15": width [mm] / aspect [%] R rim [in]; "" for none
   bool force = false;              ///< a failed check warns instead of stopping
+  bool picture = true;             ///< draw the picture of the segmentation (Prepare.png) with gnuplot
 
   /// False with a message naming the first faulty option.
   bool isValid(std::string* error) const;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <map>
 
 #include "core/FormatText.h"
@@ -74,6 +75,21 @@ std::string uniqueName(const std::vector<Sweep>& sweeps, const std::string& stem
   }
 }
 
+/// Where a piece that sweeps both slips sweeps one after the other (a
+/// slip-angle sweep, then a slip-ratio sweep at the same load and camber):
+/// the sample halfway between the two, or 0 where both move at once.
+std::size_t betweenSweeps(const Columns& c, std::size_t begin, std::size_t end, const PrepareOptions& options) {
+  std::size_t alphaFirst = end, alphaLast = begin, kappaFirst = end, kappaLast = begin;
+  for (std::size_t i = begin; i < end; ++i) {
+    // Off zero by half a bin: the threshold that cuts a sweep's ends.
+    if (std::fabs(at(c.alpha, i)) >= options.slipAngleBin / 2.0) alphaFirst = std::min(alphaFirst, i), alphaLast = i;
+    if (std::fabs(at(c.kappa, i)) >= options.slipRatioBin / 2.0) kappaFirst = std::min(kappaFirst, i), kappaLast = i;
+  }
+  if (alphaLast < kappaFirst) return (alphaLast + 1 + kappaFirst) / 2;
+  if (kappaLast < alphaFirst) return (kappaLast + 1 + alphaFirst) / 2;
+  return 0;
+}
+
 /// Bins the samples [begin, end) of a piece into a sweep, or says why not.
 void binPiece(const RigRun& run, const Columns& c, std::size_t begin, std::size_t end, const PrepareOptions& options,
               PrepareSummary& summary, std::size_t& transitionEnd, std::size_t& transitionBegin) {
@@ -88,7 +104,9 @@ void binPiece(const RigRun& run, const Columns& c, std::size_t begin, std::size_
     if (transitionEnd != begin || summary.dropped.empty()) {
       transitionBegin = begin;
       summary.dropped.emplace_back();
+      summary.pieces.push_back({run.fileName, begin, end, PieceKind::transition, ""});
     }
+    summary.pieces.back().end = end;
     const std::size_t first = transitionBegin;
     const double steady = c.time == nullptr ? static_cast<double>(end - first) / 100.0
                                             : (*c.time)[end - 1] - (*c.time)[first];
@@ -111,21 +129,29 @@ void binPiece(const RigRun& run, const Columns& c, std::size_t begin, std::size_
   if (!lateral && !longitudinal) {
     summary.dropped.push_back(formatted("%s %s: no slip sweep (a warm-up or a hold)", run.fileName.c_str(),
                                         timeText().c_str()));
+    summary.pieces.push_back({run.fileName, begin, end, PieceKind::warmUp, ""});
+    return;
+  }
+  if (const std::size_t split = lateral && longitudinal ? betweenSweeps(c, begin, end, options) : 0; split > begin) {
+    binPiece(run, c, begin, split, options, summary, transitionEnd, transitionBegin);
+    binPiece(run, c, split, end, options, summary, transitionEnd, transitionBegin);
     return;
   }
   if (lateral && longitudinal) {
     summary.dropped.push_back(formatted("%s %s: slip angle and slip ratio swept together (combined slip is not "
                                         "prepared)", run.fileName.c_str(), timeText().c_str()));
+    summary.pieces.push_back({run.fileName, begin, end, PieceKind::combined, ""});
     return;
   }
   const double width = lateral ? options.slipAngleBin : options.slipRatioBin;
   const std::vector<double>* slip = lateral ? c.alpha : c.kappa;
   // The slip held at zero before and after the sweep (a warm-up, a hold) is
   // not part of it: it would weigh the zero bin with one load history.
-  const std::size_t whole = begin;
+  const std::size_t whole = begin, wholeEnd = end;
   while (begin < end && std::fabs((*slip)[begin]) < width / 2.0) ++begin;
   while (end > begin && std::fabs((*slip)[end - 1]) < width / 2.0) --end;
   if (begin > whole) --begin;  // the last sample at zero joins the sweep
+  if (begin > whole) summary.pieces.push_back({run.fileName, whole, begin, PieceKind::heldAtZero, ""});
   if (begin - whole >= 50)
     summary.dropped.push_back(formatted("%s %s: slip held at zero before the sweep (a warm-up or a hold)",
                                         run.fileName.c_str(),
@@ -172,6 +198,8 @@ void binPiece(const RigRun& run, const Columns& c, std::size_t begin, std::size_
     sweep.points.push_back(p);
   }
   sweep.name = uniqueName(summary.sweeps, sweepName(lateral, sweep.load, sweep.camber));
+  summary.pieces.push_back({run.fileName, begin, end, PieceKind::sweep, sweep.name});
+  if (wholeEnd > end) summary.pieces.push_back({run.fileName, end, wholeEnd, PieceKind::heldAtZero, ""});
   summary.sweeps.push_back(std::move(sweep));
 }
 
@@ -200,10 +228,16 @@ void findSweeps(const RigRun& run, const PrepareOptions& options, PrepareSummary
   const std::size_t samples = run.samples();
   std::size_t begin = 0;
   std::size_t lifted = 0;
-  std::size_t transitionEnd = 0;  // end of the last piece dropped as a transition
+  // End of the last piece of this run dropped as a transition; none yet, so
+  // that a run that starts with one does not take over the last line of the run before.
+  std::size_t transitionEnd = std::numeric_limits<std::size_t>::max();
   std::size_t transitionBegin = 0;
   while (begin < samples) {
     if ((*c.load)[begin] < options.liftedLoad) {
+      const RunPiece* last = summary.pieces.empty() ? nullptr : &summary.pieces.back();
+      if (last != nullptr && last->kind == PieceKind::lifted && last->end == begin && last->file == run.fileName)
+        ++summary.pieces.back().end;
+      else summary.pieces.push_back({run.fileName, begin, begin + 1, PieceKind::lifted, ""});
       ++lifted, ++begin;
       continue;
     }

@@ -355,6 +355,7 @@ class Problem:
             correlation=outcome.get("correlation"),
             undetermined=outcome.get("undetermined"),
             residual_spread=outcome.get("residual_spread"),
+            preparation=outcome.get("preparation"),
             html=outcome["html"],
             sweeps=outcome["sweeps"],
         )
@@ -421,6 +422,11 @@ class FitResult:
     correlation : pandas.DataFrame
         Correlations of the estimates.
 
+    preparation : dict or None
+        Where the data came from when the target file's folder was made by
+        gripfit prepare (its Prepare.json): "files" (per rig run: "file",
+        "convention", "samples"), "convention", "forced" and "warnings" (the
+        failed checks a forced preparation let through); None otherwise.
     html : str or None
         The report page, as gripfit writes it to FitReport.html.
     sweeps : list of dict or None
@@ -436,7 +442,7 @@ class FitResult:
 
     def __init__(self, tyre, target, design, evaluations, seconds, method, starts, points, report, variables,
                  files, messages, search=None, correlation=None, undetermined=None, residual_spread=None, html=None,
-                 sweeps=None):
+                 sweeps=None, preparation=None):
         self.tyre = tyre
         self.target = target
         self.design = design
@@ -456,6 +462,7 @@ class FitResult:
         self._correlation = correlation if correlation is not None else {"names": [], "matrix": []}
         self.undetermined = list(undetermined) if undetermined is not None else []
         self.residual_spread = residual_spread
+        self.preparation = preparation
 
     @property
     def uncertainty(self):
@@ -509,12 +516,16 @@ class FitResult:
     def report_dict(self) -> Dict[str, Any]:
         """The whole report as FitReport.json holds it: "target", "points",
         "moment_lever_mm", "search", "channels", "design", "correlation",
-        "undetermined" and "residual_spread"."""
-        return {"target": self.target, "points": self.points, "moment_lever_mm": _MOMENT_LEVER,
-                "search": dict(self.search), "channels": list(self.report), "design": list(self.variables),
-                "correlation": {"names": list(self._correlation["names"]),
-                                "matrix": [list(row) for row in self._correlation["matrix"]]},
-                "undetermined": list(self.undetermined), "residual_spread": self.residual_spread}
+        "undetermined" and "residual_spread", and "preparation" for a folder
+        gripfit prepare made."""
+        whole = {"target": self.target, "points": self.points, "moment_lever_mm": _MOMENT_LEVER,
+                 "search": dict(self.search), "channels": list(self.report), "design": list(self.variables),
+                 "correlation": {"names": list(self._correlation["names"]),
+                                 "matrix": [list(row) for row in self._correlation["matrix"]]},
+                 "undetermined": list(self.undetermined), "residual_spread": self.residual_spread}
+        if self.preparation is not None:
+            whole["preparation"] = self.preparation
+        return whole
 
     def report_frame(self):
         """The report as a pandas DataFrame, one row per file and channel."""

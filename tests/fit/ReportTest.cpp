@@ -285,3 +285,84 @@ TEST_F(ReportOfAFit, JsonCarriesTheDesignUncertaintyKeyForKey) {
 
 }  // namespace
 }  // namespace grip
+
+namespace grip {
+namespace {
+
+TEST(PreparationRecord, ReadsBackAndNamesEachFault) {
+  Preparation made;
+  made.runs = {{"run_sae.dat", "saej670", 1229}, {"run 2.csv", "iso8855", 7}};
+  made.convention = "saej670, iso8855";
+  made.forced = true;
+  made.warnings = {"run_sae.dat sweep fy_Fz3000_IA0.dat: one", "two"};
+  const std::string good = preparationJson(made);
+  struct Case {
+    const char* what;
+    std::string text;
+    const char* fault;  // nullptr: read as made
+  };
+  const std::string run = R"({"file": "a", "convention": "ours", "samples": 3})";
+  const auto record = [&](const std::string& files, const std::string& convention, const std::string& forced,
+                          const std::string& warnings) {
+    return "{\"files\": " + files + ", \"convention\": " + convention + ", \"forced\": " + forced +
+           ", \"warnings\": " + warnings + "}";
+  };
+  const Case cases[] = {
+      {"as written", good, nullptr},
+      {"not JSON", "{\"files\": [", "not a JSON object"},
+      {"a list", "[]", "not a JSON object"},
+      {"no files", R"({"convention": "ours", "forced": false, "warnings": []})", "no list \"files\""},
+      {"files a text", record("\"a\"", "\"ours\"", "false", "[]"), "no list \"files\""},
+      {"convention a number", record("[]", "1", "false", "[]"), "no text \"convention\""},
+      {"forced a text", record("[]", "\"ours\"", "\"yes\"", "[]"), "no true or false \"forced\""},
+      {"warnings a text", record("[]", "\"ours\"", "false", "\"w\""), "no list \"warnings\""},
+      {"run without samples", record(R"([{"file": "a", "convention": "ours"}])", "\"ours\"", "false", "[]"),
+       "an entry of \"files\" without"},
+      {"samples below zero", record(R"([{"file": "a", "convention": "ours", "samples": -3}])", "\"ours\"", "false", "[]"),
+       "an entry of \"files\" without"},
+      {"file a number", record(R"([{"file": 1, "convention": "ours", "samples": 3}])", "\"ours\"", "false", "[]"),
+       "an entry of \"files\" without"},
+      {"warning a number", record("[" + run + "]", "\"ours\"", "false", "[\"w\", 2]"),
+       "an entry of \"warnings\" that is no text"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    test::TempDir dir;
+    dir.write(kPreparationFile, c.text);
+    const std::optional<Preparation> read = readPreparation(dir.path());
+    ASSERT_TRUE(read.has_value());
+    if (c.fault != nullptr) {
+      EXPECT_NE(read->fault.find(dir.file(kPreparationFile) + ": " + c.fault), std::string::npos) << read->fault;
+      continue;
+    }
+    EXPECT_EQ(read->fault, "");
+    EXPECT_EQ(preparationJson(*read), good);
+    ASSERT_EQ(read->runs.size(), 2u);
+    EXPECT_EQ(read->runs[1].samples, 7u);
+  }
+  test::TempDir empty;
+  EXPECT_FALSE(readPreparation(empty.path()).has_value());
+}
+
+TEST(PreparationRecord, TextReportEndsWithItsRunsAndWarnings) {
+  FitReport report = handMadeReport();
+  const std::string plain = reportText(report);
+  report.preparation = Preparation{{{"run_sae.dat", "saej670", 1229}}, "saej670", true, {"a check", "another"}, ""};
+  EXPECT_EQ(reportText(report), plain +
+                                    "\nprepared by gripfit prepare (Prepare.json), from runs in saej670 axes:\n"
+                                    " run_sae.dat: 1229 samples, written in saej670 axes\n"
+                                    "preparation warnings (--force): 2\n"
+                                    " warning (--force): a check\n"
+                                    " warning (--force): another\n");
+  report.preparation->warnings.clear();
+  EXPECT_TRUE(reportText(report).ends_with("written in saej670 axes\npreparation warnings: none\n"));
+  report.preparation->fault = "Prepare.json: not a JSON object";
+  EXPECT_EQ(reportText(report), plain + "\npreparation record not read: Prepare.json: not a JSON object\n");
+  const nlohmann::json json = nlohmann::json::parse(reportJson(report));
+  EXPECT_EQ(json["preparation"]["fault"], "Prepare.json: not a JSON object");
+  report.preparation.reset();
+  EXPECT_FALSE(nlohmann::json::parse(reportJson(report)).contains("preparation"));
+}
+
+}  // namespace
+}  // namespace grip

@@ -321,3 +321,26 @@ def testCtrlCStopsADiscreteFitEarlyWithTheBestDesignFound(case_copy):
     # Honoured, not at the end of the search (the counts above say so): how
     # soon depends on the machine's load, so no time is asserted.
     assert caught >= sent[0]
+
+
+def testFitOfAPreparedFolderCarriesThePreparationsWarnings(gripfit, case_copy, tmp_path):
+    from conftest import EXAMPLES
+    import subprocess
+    run = str(EXAMPLES / "rig" / "run_iso.csv")
+    # ISO's Fy read as ours: each slip-angle sweep fails its stiffness check, kept by --force.
+    subprocess.run([gripfit, "prepare", "--force", "--out", str(tmp_path / "p"), "--convention", "ours", run],
+                   check=True, capture_output=True)
+    start, target = tmp_path / "p" / "DesignStart.dat", tmp_path / "p" / "DesignTarget.dat"
+    result = gripsim.fit(start=start, target=target, threads=1, starts=1, max_evals=200)
+    assert result.preparation["files"] == [{"file": run, "convention": "ours", "samples": 1229}]
+    assert result.preparation["forced"] is True
+    assert len(result.preparation["warnings"]) == 4
+    assert result.preparation["warnings"][0].startswith(run + " sweep fy_Fz3000_IA0.dat channel FY: cornering stiffness")
+    assert result.report_dict()["preparation"] == result.preparation
+    problem = gripsim.Problem(start=start, target=target)
+    assert problem.report(problem.x0)["preparation"] == result.preparation
+    assert "<h2>Preparation</h2>" in result.html
+    folder = case_copy("fit", "029_fit_cont")
+    plain = gripsim.fit(start=folder / "DesignStart.dat", target=folder / "DesignTarget.dat", threads=1, starts=1,
+                         max_evals=200)
+    assert plain.preparation is None and "preparation" not in plain.report_dict()
