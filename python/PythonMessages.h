@@ -28,7 +28,7 @@ inline constexpr const char* kPyTargetSpeed = "target %s: speed %g is not a fini
 inline constexpr const char* kPyDesignStartRejected = "design start %s was not accepted";
 inline constexpr const char* kPyDesignTargetRejected = "design target %s was not accepted";
 inline constexpr const char* kPyDesignInvalid = "the design cannot be fitted";
-inline constexpr const char* kPySearchMethod = "unknown search method '%s': the methods are bobyqa, sbplx, neldermead, slsqp, lbfgs";
+inline constexpr const char* kPySearchMethod = "unknown search method '%s': the methods are bobyqa, sbplx, neldermead, slsqp, lbfgs, portfolio";
 inline constexpr const char* kPySearchFault = "the search could not run: %s";
 
 }  // namespace grip::msg

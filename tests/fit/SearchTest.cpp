@@ -48,10 +48,11 @@ TEST(SearchMethodNames, ReadBackAsTheirMethod) {
 }
 
 // The defaults follow the selected model's description: the discrete model
-// sbplx from 4 starts with 100 evaluations per design variable and start,
-// the continuous one (and a state without a model) slsqp from half the
-// design count of starts, 4 to 12, with 300; two starts' shares more for
-// the restarts.
+// the portfolio from 2 starts, the first the continuous fit's, with 100
+// evaluations per design variable and start, the continuous one (and a
+// state without a model) slsqp from half the design count of starts, 4 to
+// 12, with 300 and no continuous start; two starts' shares more for the
+// restarts.
 TEST(SearchDefaults, FollowTheSelectedModel) {
   struct Case {
     int modelType;  ///< kNoModel: no model at all
@@ -59,14 +60,16 @@ TEST(SearchDefaults, FollowTheSelectedModel) {
     SearchMethod method;
     int starts;
     long evaluations;
+    bool continuousStart;
   };
-  const Case cases[] = {{kContinuousModel, 0, SearchMethod::slsqp, 4, 300 * 1 * 6},
-                        {kContinuousModel, 9, SearchMethod::slsqp, 4, 300 * 9 * 6},
-                        {kContinuousModel, 19, SearchMethod::slsqp, 9, 62'700},
-                        {kContinuousModel, 33, SearchMethod::slsqp, 12, 300 * 33 * 14},
-                        {kDiscreteModel, 2, SearchMethod::sbplx, 4, 100 * 2 * 6},
-                        {kDiscreteModel, 19, SearchMethod::sbplx, 4, 11'400},
-                        {kNoModel, 19, SearchMethod::slsqp, 9, 62'700}};
+  const Case cases[] = {{kContinuousModel, 0, SearchMethod::slsqp, 4, 300 * 1 * 6, false},
+                        {kContinuousModel, 9, SearchMethod::slsqp, 4, 300 * 9 * 6, false},
+                        {kContinuousModel, 19, SearchMethod::slsqp, 9, 62'700, false},
+                        {kContinuousModel, 33, SearchMethod::slsqp, 12, 300 * 33 * 14, false},
+                        {kDiscreteModel, 2, SearchMethod::portfolio, 2, 100 * 2 * 4, true},
+                        {kDiscreteModel, 19, SearchMethod::portfolio, 2, 7'600, true},
+                        {kDiscreteModel, 33, SearchMethod::portfolio, 2, 100 * 33 * 4, true},
+                        {kNoModel, 19, SearchMethod::slsqp, 9, 62'700, false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "model " << c.modelType << ", " << c.designCount << " design variables");
     DesignState state;
@@ -78,6 +81,7 @@ TEST(SearchDefaults, FollowTheSelectedModel) {
     EXPECT_EQ(defaultSearchMethod(state), c.method);
     EXPECT_EQ(defaultStarts(state), c.starts);
     EXPECT_EQ(defaultMaxEvaluations(state), c.evaluations);
+    EXPECT_EQ(defaultContinuousStart(state), c.continuousStart);
   }
 }
 
