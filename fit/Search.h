@@ -43,7 +43,7 @@ struct SearchOptions {
   int starts = 0;                      ///< starts: the design start, then a Latin hypercube; 0: defaultStarts
   long maxEvaluations = 0;             ///< over all starts and threads, never exceeded; 0: defaultMaxEvaluations
   unsigned long seed = 1;              ///< of the quasi-random starts: the same seed, the same fit
-  int threads = 0;                     ///< 0: the machine's cores; never more than the starts
+  int threads = 0;                     ///< 0: the machine's cores; never more than the starts (or the portfolio's 2 restarts)
   double restartGain = 1e-4;           ///< restarts from the best go on while they gain this much [%-points]
   bool centralDifferences = true;      ///< gradient methods: central (2n probes) or forward (n) differences
   /// A model other than the continuous one: first fit the continuous model
