@@ -3,7 +3,10 @@
 # sweeps at three loads and cambers, a slip-ratio run; force lag, friction
 # drift and noise of about 1 % of the load) prepared for the fit by gripfit
 # prepare in SAE axes. Only the prepared sweeps that DesignTarget.dat lists
-# are kept. Run from anywhere:
+# are kept. The bundled DesignStart.dat was prepared while model 1 still
+# recommended bounds for pin (0.1 to 0.4), so that it frees the same 19
+# design variables as the other sets; a preparation now leaves pin fixed
+# (18). Run from anywhere:
 #   sh examples/fit/rig1/generate.sh [GRIPFIT]   (default build/ci/fitter/gripfit)
 set -e
 here=$(cd "$(dirname "$0")" && pwd)
