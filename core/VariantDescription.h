@@ -30,7 +30,7 @@ struct ParameterDescription {
 };
 
 /// How the fit searches a variant when it is not told otherwise, measured on
-/// the passenger-tyre example (README, "Which method, measured").
+/// the benchmark sets of examples/fit (README, "Which method, measured").
 struct SearchDefaults {
   const char* method;  ///< the method's name, as the command line gives it
   /// Starts: the design count over designVariablesPerStart, within
@@ -41,6 +41,9 @@ struct SearchDefaults {
   /// Target evaluations per design variable and start (the fit adds two
   /// starts' shares for its restarts).
   long evaluationsPerVariable;
+  /// Start from the continuous model's fit of the same data (a variant
+  /// other than the continuous one; the two share the 33 parameters).
+  bool continuousStart = false;
 };
 
 /// A variant's description of itself: its name, each parameter in file

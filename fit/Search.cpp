@@ -36,12 +36,13 @@ struct MethodName {
   SearchMethod method;
   const char* name;
 };
-constexpr std::array<MethodName, 5> kMethodNames = {{
+constexpr std::array<MethodName, 6> kMethodNames = {{
     {SearchMethod::bobyqa, "bobyqa"},
     {SearchMethod::sbplx, "sbplx"},
     {SearchMethod::nelderMead, "neldermead"},
     {SearchMethod::slsqp, "slsqp"},
     {SearchMethod::lbfgs, "lbfgs"},
+    {SearchMethod::portfolio, "portfolio"},
 }};
 
 nlopt::algorithm algorithmOf(SearchMethod method) {
@@ -51,6 +52,7 @@ nlopt::algorithm algorithmOf(SearchMethod method) {
     case SearchMethod::nelderMead: return nlopt::LN_NELDERMEAD;
     case SearchMethod::slsqp: return nlopt::LD_SLSQP;
     case SearchMethod::lbfgs: return nlopt::LD_LBFGS;
+    case SearchMethod::portfolio: break;  // each local search runs one of its two methods
   }
   return nlopt::LN_BOBYQA;
 }
@@ -62,7 +64,7 @@ bool usesGradient(SearchMethod method) { return method == SearchMethod::slsqp ||
 /// differences, bobyqa builds its first quadratic model from 2n+1 points,
 /// a simplex method needs its n+1 corners.
 long firstStepCost(SearchMethod method, long n, bool centralDifferences) {
-  if (usesGradient(method)) return 1 + (centralDifferences ? 2 * n : n);
+  if (usesGradient(method) || method == SearchMethod::portfolio) return 1 + (centralDifferences ? 2 * n : n);
   if (method == SearchMethod::bobyqa) return 2 * n + 1;
   return n + 1;
 }
@@ -193,9 +195,11 @@ struct LocalResult {
 /// made before the first evaluation.
 class Worker {
  public:
-  Worker(const DesignState& state, const Box& box, const SearchOptions& options, SharedProgress& shared)
+  /// modelNumber: the model block's number to set up, the state's own by default.
+  Worker(const DesignState& state, const Box& box, const SearchOptions& options, SharedProgress& shared,
+         std::optional<double> modelNumber = std::nullopt)
       : model_(makeTyreModel()), box_(box), options_(options), shared_(shared) {
-    model_.setUp(state.model->parameters, state.model->modelNumber);
+    model_.setUp(state.model->parameters, modelNumber.value_or(state.model->modelNumber));
     model_.setTrace(0, nullptr);
     evaluator_ = std::make_unique<TargetEvaluator>(model_, state);
     design_.resize(box.size());
@@ -345,6 +349,7 @@ std::vector<std::vector<double>> latinHypercube(std::size_t count, std::size_t d
 /// One local search of the multistart: its start and, once run, its result.
 struct StartTask {
   std::vector<double> start;
+  SearchMethod method = SearchMethod::bobyqa;
   LocalResult result;
   std::vector<SearchMessage> messages;  ///< printed on its thread while it ran
   long messagesNotKept = 0;
@@ -355,8 +360,8 @@ struct StartTask {
 /// next task that is left; the calling thread reports the progress. The
 /// result of a task depends only on its start and the budget, not on the
 /// thread that ran it.
-void runTasks(std::vector<StartTask>& tasks, std::vector<std::unique_ptr<Worker>>& workers, SearchMethod method,
-              long budget, SharedProgress& shared, const std::function<void()>& report) {
+void runTasks(std::vector<StartTask>& tasks, std::vector<std::unique_ptr<Worker>>& workers, long budget,
+              SharedProgress& shared, const std::function<void()>& report) {
   std::atomic<std::size_t> next{0};
   std::mutex mutex;
   std::condition_variable changed;
@@ -382,7 +387,7 @@ void runTasks(std::vector<StartTask>& tasks, std::vector<std::unique_ptr<Worker>
           if (k > 0 && shared.stopRequested()) break;
           tasks[k].begun = true;
           current = &tasks[k];
-          tasks[k].result = workers[t]->search(method, tasks[k].start, budget);
+          tasks[k].result = workers[t]->search(tasks[k].method, tasks[k].start, budget);
           current = nullptr;
           shared.startsDone.fetch_add(1);
           changed.notify_one();
@@ -407,6 +412,59 @@ std::size_t bestTask(const std::vector<StartTask>& tasks) {
   std::size_t best = 0;
   for (std::size_t k = 1; k < tasks.size(); ++k)
     if (tasks[k].result.target < tasks[best].result.target) best = k;
+  return best;
+}
+
+/// The method of local search k (from 0) among the starts or among a
+/// round of restarts: the search's own, or the portfolio's two in turn.
+SearchMethod methodOfTask(SearchMethod method, std::size_t k) {
+  if (method != SearchMethod::portfolio) return method;
+  return k % 2 == 0 ? SearchMethod::slsqp : SearchMethod::sbplx;
+}
+
+/// What a multistart leaves behind besides the best result: each local
+/// search begun (in index order, restart or not), and a round of restarts
+/// about to run (how many local searches it adds).
+struct MultistartHooks {
+  std::function<void(const StartTask&, bool restart)> keep;
+  std::function<void(int localSearches)> restarting;
+};
+
+/// Runs the starts of tasks, then restarts from the best while a round
+/// gains restartGain and the budget pays for it; returns the best result.
+/// A restart rebuilds the method's steps or its curvature and often moves
+/// on where the last local search stopped. The portfolio restarts both its
+/// methods from the best side by side (both cores busy, and whichever of
+/// the two suits the target's shape there moves on).
+LocalResult multistart(std::vector<StartTask>& tasks, std::vector<std::unique_ptr<Worker>>& workers,
+                       SearchMethod method, long budget, long maxEvaluations, double restartGain,
+                       SharedProgress& shared, const std::function<void()>& report, const MultistartHooks& hooks) {
+  for (std::size_t k = 0; k < tasks.size(); ++k) tasks[k].method = methodOfTask(method, k);
+  runTasks(tasks, workers, budget, shared, report);
+  LocalResult best = tasks[bestTask(tasks)].result;
+  long used = 0;
+  for (const StartTask& task : tasks) {
+    used += task.result.evaluations;
+    if (hooks.keep) hooks.keep(task, false);
+  }
+  const std::size_t round = method == SearchMethod::portfolio ? 2 : 1;
+  while (!shared.stopRequested() && used + static_cast<long>(round) * budget <= maxEvaluations) {
+    std::vector<StartTask> restart(round);
+    for (std::size_t k = 0; k < round; ++k) {
+      restart[k].start = best.unit;
+      restart[k].method = methodOfTask(method, k);
+    }
+    if (hooks.restarting) hooks.restarting(static_cast<int>(round));
+    runTasks(restart, workers, budget, shared, report);
+    for (const StartTask& task : restart) {
+      used += task.result.evaluations;
+      if (hooks.keep) hooks.keep(task, true);
+    }
+    const LocalResult& better = restart[bestTask(restart)].result;
+    const double gain = best.target - better.target;
+    if (gain > 0.0) best = better;
+    if (!(gain >= restartGain)) break;
+  }
   return best;
 }
 
@@ -440,6 +498,53 @@ const SearchDefaults& searchDefaults(const DesignState& state) {
   return described->search;
 }
 
+/// Starts of defaults for design count n: n over designVariablesPerStart,
+/// within [fewestStarts, mostStarts].
+int startsOf(const SearchDefaults& defaults, int n) {
+  return std::clamp(n / defaults.designVariablesPerStart, defaults.fewestStarts, defaults.mostStarts);
+}
+
+/// Whether the state's search begins with a continuous fit: asked for (or
+/// the default) and a selected model other than the continuous one.
+bool startsFromContinuous(const DesignState& state, const SearchOptions& options) {
+  return options.continuousStart.value_or(defaultContinuousStart(state)) && state.model &&
+         state.model->modelType != kContinuousModel;
+}
+
+/// The continuous model's default search of the state's data and design
+/// variables from designStart (unit coordinates), with the options' seed
+/// and threads: the result's point and target, and its evaluations. It
+/// calls no hook and reports no progress, and its messages are dropped:
+/// the fit is of another model than the one the caller asked for. The
+/// two models share the 33 parameters, and the continuous one costs some
+/// 4 us an evaluation against the discrete one's 0.2 ms, so that its best
+/// design is a cheap start near the discrete model's optimum.
+LocalResult continuousFit(const DesignState& state, const Box& box, const SearchOptions& options,
+                          const std::vector<double>& designStart, const std::atomic<bool>* stop) {
+  const SearchDefaults& defaults = variantDescription(kContinuousModel)->search;
+  const int n = std::max(state.designCount, 1);
+  const int starts = startsOf(defaults, n);
+  const long budget = defaults.evaluationsPerVariable * n;
+  SearchOptions quiet = options;
+  quiet.evaluationHook = nullptr;
+  SharedProgress shared;
+  shared.stop = stop;
+  ScopedMessageSink drop([](std::string_view) {});
+  const unsigned machineThreads = std::max(std::thread::hardware_concurrency(), 1u);
+  const int threads = std::clamp(options.threads > 0 ? options.threads : static_cast<int>(machineThreads), 1, starts);
+  std::vector<std::unique_ptr<Worker>> workers;
+  for (int t = 0; t < threads; ++t)
+    workers.push_back(std::make_unique<Worker>(state, box, quiet, shared, static_cast<double>(kContinuousModel)));
+  std::vector<StartTask> tasks(static_cast<std::size_t>(starts));
+  tasks[0].start = designStart;
+  const auto spread = latinHypercube(tasks.size() - 1, box.size(), options.seed);
+  for (std::size_t k = 1; k < tasks.size(); ++k) tasks[k].start = spread[k - 1];
+  LocalResult best = multistart(tasks, workers, searchMethodOf(defaults.method).value_or(SearchMethod::slsqp), budget,
+                                budget * (starts + 2), quiet.restartGain, shared, [] {}, {});
+  best.evaluations = shared.evaluations.load();
+  return best;
+}
+
 }  // namespace
 
 // Measured on the passenger-tyre example (README, "Fitting measured data"),
@@ -448,10 +553,9 @@ SearchMethod defaultSearchMethod(const DesignState& state) {
   return searchMethodOf(searchDefaults(state).method).value_or(SearchMethod::slsqp);
 }
 
-int defaultStarts(const DesignState& state) {
-  const SearchDefaults& defaults = searchDefaults(state);
-  return std::clamp(state.designCount / defaults.designVariablesPerStart, defaults.fewestStarts, defaults.mostStarts);
-}
+int defaultStarts(const DesignState& state) { return startsOf(searchDefaults(state), state.designCount); }
+
+bool defaultContinuousStart(const DesignState& state) { return searchDefaults(state).continuousStart; }
 
 long defaultMaxEvaluations(const DesignState& state) {
   const long perVariable = searchDefaults(state).evaluationsPerVariable;
@@ -509,8 +613,11 @@ SearchResult searchDesign(const DesignState& state, const SearchOptions& options
   // spends more than its share, so the total stays within maxEvaluations.
   const long budget = maxEvaluations / (starts + 2);
   const unsigned machineThreads = std::max(std::thread::hardware_concurrency(), 1u);
-  const auto threads =
-      static_cast<std::size_t>(std::clamp(options.threads > 0 ? options.threads : static_cast<int>(machineThreads), 1, starts));
+  // No more threads than local searches run side by side: the starts, or
+  // the portfolio's two restarts.
+  const int sideBySide = std::max(starts, result.method == SearchMethod::portfolio ? 2 : 1);
+  const auto threads = static_cast<std::size_t>(
+      std::clamp(options.threads > 0 ? options.threads : static_cast<int>(machineThreads), 1, sideBySide));
 
   SharedProgress shared;
   shared.stop = stop;
@@ -550,43 +657,36 @@ SearchResult searchDesign(const DesignState& state, const SearchOptions& options
       }
     }
     // What a local search leaves in the result: its record and its messages.
-    auto keep = [&result](const StartTask& task, bool restart) {
+    MultistartHooks hooks;
+    hooks.keep = [&result](const StartTask& task, bool restart) {
       if (!task.begun) return;
       const LocalResult& local = task.result;
       const int index = static_cast<int>(result.localSearches.size()) + 1;
-      result.localSearches.push_back({index, restart, result.method, local.evaluations, local.target, local.reason});
+      result.localSearches.push_back({index, restart, task.method, local.evaluations, local.target, local.reason});
       for (const SearchMessage& message : task.messages)
         noteMessage(result.messages, result.messagesNotKept, message.text, message.count);
       result.messagesNotKept += task.messagesNotKept;
     };
+    hooks.restarting = [&startsTotal](int localSearches) { startsTotal += localSearches; };
 
     // The first start is the design start itself (clamped to the bounds),
-    // the others spread over the bounds by the seed.
+    // the others spread over the bounds by the seed; a continuous fit's
+    // design goes before them all.
+    std::vector<double> designStart;
+    for (std::size_t i = 0; i < n; ++i) designStart.push_back(box.unit(i, state.startValues[i]));
     std::vector<StartTask> tasks(static_cast<std::size_t>(starts));
-    for (std::size_t i = 0; i < n; ++i) tasks[0].start.push_back(box.unit(i, state.startValues[i]));
-    const auto spread = latinHypercube(tasks.size() - 1, n, options.seed);
-    for (std::size_t k = 1; k < tasks.size(); ++k) tasks[k].start = spread[k - 1];
-    runTasks(tasks, workers, result.method, budget, shared, report);
-
-    LocalResult best = tasks[bestTask(tasks)].result;
-    long used = 0;
-    for (const StartTask& task : tasks) {
-      used += task.result.evaluations;
-      keep(task, false);
+    std::size_t next = 0;
+    if (startsFromContinuous(state, options)) {
+      const LocalResult continuous = continuousFit(state, box, options, designStart, stop);
+      result.continuousTarget = continuous.target;
+      result.continuousEvaluations = continuous.evaluations;
+      tasks[next++].start = continuous.unit;
     }
-    // Restarts from the best: a fresh local search rebuilds its steps or its
-    // curvature and often moves on where the last one stopped.
-    while (!shared.stopRequested() && used + budget <= maxEvaluations) {
-      std::vector<StartTask> restart(1);
-      restart[0].start = best.unit;
-      ++startsTotal;
-      runTasks(restart, workers, result.method, budget, shared, report);
-      used += restart[0].result.evaluations;
-      keep(restart[0], true);
-      const double gain = best.target - restart[0].result.target;
-      if (gain > 0.0) best = restart[0].result;
-      if (!(gain >= options.restartGain)) break;
-    }
+    if (next < tasks.size()) tasks[next++].start = designStart;
+    const auto spread = latinHypercube(tasks.size() - next, n, options.seed);
+    for (std::size_t k = next; k < tasks.size(); ++k) tasks[k].start = spread[k - next];
+    const LocalResult best =
+        multistart(tasks, workers, result.method, budget, maxEvaluations, options.restartGain, shared, report, hooks);
     for (std::size_t i = 0; i < n; ++i) result.design[i] = box.design(i, best.unit[i]);
     result.target = best.target;
     result.evaluations = shared.evaluations.load();

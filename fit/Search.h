@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <span>
 #include <string>
@@ -19,10 +20,14 @@ enum class SearchMethod {
   nelderMead,  ///< derivative-free, simplex
   slsqp,       ///< gradient-based (finite differences), sequential quadratic programming
   lbfgs,       ///< gradient-based (finite differences), quasi-Newton
+  /// the starts taken in turn by slsqp and sbplx (the first by slsqp), and
+  /// each restart from the best run by both side by side
+  portfolio,
 };
 
 /// The method's name on the command line and in reports ("bobyqa", "sbplx",
-/// "neldermead", "slsqp", "lbfgs"), and back; nullopt for an unknown name.
+/// "neldermead", "slsqp", "lbfgs", "portfolio"), and back; nullopt for an
+/// unknown name.
 const char* searchMethodName(SearchMethod method);
 std::optional<SearchMethod> searchMethodOf(std::string_view name);
 
@@ -38,9 +43,15 @@ struct SearchOptions {
   int starts = 0;                      ///< starts: the design start, then a Latin hypercube; 0: defaultStarts
   long maxEvaluations = 0;             ///< over all starts and threads, never exceeded; 0: defaultMaxEvaluations
   unsigned long seed = 1;              ///< of the quasi-random starts: the same seed, the same fit
-  int threads = 0;                     ///< 0: the machine's cores; never more than the starts
+  int threads = 0;                     ///< 0: the machine's cores; never more than the starts (or the portfolio's 2 restarts)
   double restartGain = 1e-4;           ///< restarts from the best go on while they gain this much [%-points]
   bool centralDifferences = true;      ///< gradient methods: central (2n probes) or forward (n) differences
+  /// A model other than the continuous one: first fit the continuous model
+  /// to the same data (its default search) and start from its design, the
+  /// design start next. none: the model's default (continuousStart of its
+  /// SearchDefaults). That fit's evaluations are not counted in
+  /// maxEvaluations: they are SearchResult::continuousEvaluations.
+  std::optional<bool> continuousStart;
   double differenceStep = 1e-6;        ///< finite-difference step as a share of each bound range [-]
   /// Called with every evaluated design and its target, on the searching
   /// threads and concurrently: for checks, not for printing. Must be
@@ -65,12 +76,14 @@ struct SearchOptions {
 /// gives them (VariantDescription::search; the continuous model's when none
 /// is selected): its method, its starts by the design count, and its
 /// evaluations per design variable and start times the starts and two
-/// starts' shares kept for restarts. Today sbplx, 4 starts and 100 for the
-/// discrete model; slsqp, 4 to 12 starts (half the design count) and 300
-/// for the continuous one.
+/// starts' shares kept for restarts, and whether it starts from a fit of
+/// the continuous model. The values and where they were chosen are in the
+/// descriptions (continuous/ContinuousParameters.h,
+/// discrete/DiscreteParameters.cpp).
 SearchMethod defaultSearchMethod(const DesignState& state);
 int defaultStarts(const DesignState& state);
 long defaultMaxEvaluations(const DesignState& state);
+bool defaultContinuousStart(const DesignState& state);
 
 /// What the search reports while it runs: called on the thread that called
 /// searchDesign (never concurrently, never inside the objective), about every
@@ -128,6 +141,11 @@ struct SearchResult {
   bool interrupted = false;    ///< stopped by the caller's stop flag; design is the best found
   std::string fault;           ///< why the search could not run (design is then the clamped start); empty when it ran
   std::vector<LocalSearch> localSearches;  ///< in index order
+  /// The continuous model's fit that gave the first start
+  /// (SearchOptions::continuousStart): its target [%] (NaN when none ran)
+  /// and its evaluations, not counted in evaluations.
+  double continuousTarget = std::numeric_limits<double>::quiet_NaN();
+  long continuousEvaluations = 0;
   /// Messages of the search in the order of the local searches that first
   /// printed them; at most kMaxMessages texts, the rest only counted.
   std::vector<SearchMessage> messages;

@@ -178,6 +178,8 @@ std::optional<FitProgramOptions> parseFitArguments(std::span<const char* const> 
     else if (argument == "--version") options.version = true;
     else if (argument == "--quiet") options.quiet = true;
     else if (argument == "--evaluate") options.evaluate = true;
+    else if (argument == "--continuous-start") options.search.continuousStart = true;
+    else if (argument == "--no-continuous-start") options.search.continuousStart = false;
     else if (argument.starts_with("--")) {
       const std::size_t equals = argument.find('=');
       const std::string name(argument.substr(0, equals));
@@ -283,7 +285,7 @@ std::string usageText() {
   const SearchDefaults& discrete = variantDescription(kDiscreteModel)->search;
   return formatted(fitter::kUsageFormat, continuous.method, discrete.method, continuous.fewestStarts,
                    continuous.mostStarts, discrete.fewestStarts, continuous.evaluationsPerVariable,
-                   discrete.evaluationsPerVariable);
+                   discrete.evaluationsPerVariable, discrete.continuousStart ? "on" : "off");
 }
 
 int fitProgramMain(std::span<const char* const> arguments, const std::atomic<bool>& stop, bool terminal) {

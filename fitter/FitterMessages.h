@@ -24,7 +24,8 @@ inline constexpr const char* kLockFile = ".gripfit.lock";
 /// from the variants' descriptions, in this order: the continuous and the
 /// discrete method, the continuous fewest and most starts, the discrete
 /// starts, the continuous and the discrete evaluations per design variable
-/// and start.
+/// and start, and whether the discrete fit starts from the continuous one
+/// ("on" or "off").
 inline constexpr const char* kUsageFormat =
     "usage: gripfit [OPTION]...\n"
     "\n"
@@ -36,8 +37,9 @@ inline constexpr const char* kUsageFormat =
     "FitReport.html (the sweeps and the model drawn, for a browser).\n"
     "\n"
     "  --method NAME    local method: bobyqa, sbplx, neldermead (derivative-free),\n"
-    "                   slsqp, lbfgs (finite-difference gradients); default %s\n"
-    "                   for the continuous model, %s for the discrete one\n"
+    "                   slsqp, lbfgs (finite-difference gradients), portfolio\n"
+    "                   (slsqp and sbplx in turn); default %s for the\n"
+    "                   continuous model, %s for the discrete one\n"
     "  --starts N       starts spread within the bounds, the design start first,\n"
     "                   up to 100000 (default or 0: continuous model %d to %d by\n"
     "                   the design count, discrete model %d)\n"
@@ -45,6 +47,10 @@ inline constexpr const char* kUsageFormat =
     "                   each start's share must pay for the method's first step\n"
     "                   (default or 0: per design variable and start %ld for\n"
     "                   the continuous model, %ld for the discrete one)\n"
+    "  --continuous-start, --no-continuous-start\n"
+    "                   begin the discrete model's search at the continuous\n"
+    "                   model's fit of the same data, or at the design start\n"
+    "                   (default %s)\n"
     "  --seed N         seed of the spread starts: the same seed, the same fit (1)\n"
     "  --threads N      starts searched side by side, up to 1024 (default or 0:\n"
     "                   the machine's cores)\n"
@@ -66,7 +72,7 @@ inline constexpr const char* kUnknownOption = "gripfit: unknown option %s (gripf
 inline constexpr const char* kMissingValue = "gripfit: option %s needs a value\n";
 inline constexpr const char* kBadCount = "gripfit: option %s needs a whole number of %ld or more, not %s\n";
 inline constexpr const char* kUnknownMethod =
-    "gripfit: unknown method %s: bobyqa, sbplx, neldermead, slsqp or lbfgs\n";
+    "gripfit: unknown method %s: bobyqa, sbplx, neldermead, slsqp, lbfgs or portfolio\n";
 inline constexpr const char* kNoArgument = "gripfit: no argument is expected, not %s\n";
 
 inline constexpr const char* kOptionRefused = "gripfit: %s\n";

@@ -22,7 +22,7 @@ images=$(realpath docs/images)
 
 # Run in a copy, so that the result files do not land among the examples.
 run=build/pictures
-rm -rf "$run" && mkdir -p "$run/fit" && cp examples/*.dat examples/*.ctl "$run"/ && cp examples/fit/* "$run/fit"/
+rm -rf "$run" && mkdir -p "$run/fit" && cp examples/*.dat examples/*.ctl "$run"/ && find examples/fit -maxdepth 1 -type f -exec cp -t "$run/fit" {} +
 cd "$run"
 "$gripsim" passenger.ctl >/dev/null
 "$gripplot" slip_sweep.dat -o "$images/slip_sweep.png"

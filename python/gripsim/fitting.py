@@ -621,7 +621,8 @@ def fit(start: Optional[PathLike] = None, target: Optional[PathLike] = None, *,
     start, target, tyre, design, targets
         The design and the targets, as for gripsim.Problem.
     method : str, optional
-        "bobyqa", "sbplx", "neldermead", "slsqp" or "lbfgs"; None: the
+        "bobyqa", "sbplx", "neldermead", "slsqp", "lbfgs" or "portfolio"
+        (slsqp and sbplx in turn); None: the
         default for the model type (Problem.defaults).
     starts : int
         Starts of the search, 0 to 100000; 0 chooses by the problem.

@@ -155,15 +155,20 @@ constexpr const char* kHelpText =
     "FitReport.html (the sweeps and the model drawn, for a browser).\n"
     "\n"
     "  --method NAME    local method: bobyqa, sbplx, neldermead (derivative-free),\n"
-    "                   slsqp, lbfgs (finite-difference gradients); default slsqp\n"
-    "                   for the continuous model, sbplx for the discrete one\n"
+    "                   slsqp, lbfgs (finite-difference gradients), portfolio\n"
+    "                   (slsqp and sbplx in turn); default slsqp for the\n"
+    "                   continuous model, portfolio for the discrete one\n"
     "  --starts N       starts spread within the bounds, the design start first,\n"
     "                   up to 100000 (default or 0: continuous model 4 to 12 by\n"
-    "                   the design count, discrete model 4)\n"
+    "                   the design count, discrete model 2)\n"
     "  --max-evals N    evaluations of the target over all starts, never exceeded;\n"
     "                   each start's share must pay for the method's first step\n"
     "                   (default or 0: per design variable and start 300 for\n"
     "                   the continuous model, 100 for the discrete one)\n"
+    "  --continuous-start, --no-continuous-start\n"
+    "                   begin the discrete model's search at the continuous\n"
+    "                   model's fit of the same data, or at the design start\n"
+    "                   (default on)\n"
     "  --seed N         seed of the spread starts: the same seed, the same fit (1)\n"
     "  --threads N      starts searched side by side, up to 1024 (default or 0:\n"
     "                   the machine's cores)\n"
@@ -198,7 +203,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CommandCase{"Version", "--version", 0, "gripfit 1.0.0\n"},
                       CommandCase{"UnknownOption", "--fast", 1, "gripfit: unknown option --fast (gripfit --help lists them)\n"},
                       CommandCase{"UnknownMethod", "--method=newton", 1,
-                                  "gripfit: unknown method newton: bobyqa, sbplx, neldermead, slsqp or lbfgs\n"},
+                                  "gripfit: unknown method newton: bobyqa, sbplx, neldermead, slsqp, lbfgs or portfolio\n"},
                       CommandCase{"StartsNotANumber", "--starts many", 1,
                                   "gripfit: option --starts needs a whole number of 0 or more, not many\n"},
                       CommandCase{"StartsBeyondAnyCount", "--starts 10000000000", 1,
@@ -243,6 +248,31 @@ TEST(GripfitProgram, RefusesInvalidDesignStartWithItsIssues) {
             "gripfit: error: DesignStart.dat line 11: design variable mue0: lower bound 1.4 is not below upper bound 0.6\n"
             "gripfit: the design files were refused: nothing fitted\n");
   EXPECT_EQ(run.status, fitter::kExitRefused);
+}
+
+// The discrete model begins at the continuous fit unless told not to; the
+// continuous model has no continuous fit before its own, flag or not.
+TEST(GripfitProgram, ContinuousStartFlagsChooseTheDiscreteFirstStart) {
+  const std::string options = " --quiet --starts 1 --max-evals 60 --method sbplx --threads 1";
+  std::string results[2][3];  // model 1, 2; default, --continuous-start, --no-continuous-start
+  for (int model : {1, 2}) {
+    const char* flags[] = {"", " --continuous-start", " --no-continuous-start"};
+    for (int k = 0; k < 3; ++k) {
+      SCOPED_TRACE(testing::Message() << "model " << model << flags[k]);
+      test::TempDir dir;
+      test::copyFiles(EXAMPLES_DIR "/fit", dir);
+      std::string start = dir.read(fit::kDesignStartFile);
+      const std::string line = " model    = +1.0000000000e+00";
+      if (model == 2) dir.write(fit::kDesignStartFile, start.replace(start.find(line), line.size(), " model    = 2"));
+      const ProgramRun run = gripfit(dir, options + flags[k]);
+      EXPECT_EQ(run.status, fitter::kExitFitted) << run.output;
+      results[model - 1][k] = dir.read(fit::kDesignResultsFile);
+    }
+  }
+  EXPECT_EQ(results[0][0], results[0][1]);
+  EXPECT_EQ(results[0][0], results[0][2]);
+  EXPECT_EQ(results[1][0], results[1][1]);  // on by default
+  EXPECT_NE(results[1][0], results[1][2]);
 }
 
 TEST(GripfitProgram, FitsTheExampleAndWritesResultsAndReport) {

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <mutex>
 
@@ -40,17 +41,18 @@ std::string startAboveItsBound() {
 
 TEST(SearchMethodNames, ReadBackAsTheirMethod) {
   for (SearchMethod method : {SearchMethod::bobyqa, SearchMethod::sbplx, SearchMethod::nelderMead,
-                              SearchMethod::slsqp, SearchMethod::lbfgs})
+                              SearchMethod::slsqp, SearchMethod::lbfgs, SearchMethod::portfolio})
     EXPECT_EQ(searchMethodOf(searchMethodName(method)), method);
   EXPECT_EQ(searchMethodOf("newton"), std::nullopt);
   EXPECT_EQ(searchMethodOf("LBFGS"), std::nullopt);
 }
 
 // The defaults follow the selected model's description: the discrete model
-// sbplx from 4 starts with 100 evaluations per design variable and start,
-// the continuous one (and a state without a model) slsqp from half the
-// design count of starts, 4 to 12, with 300; two starts' shares more for
-// the restarts.
+// the portfolio from 2 starts, the first the continuous fit's, with 100
+// evaluations per design variable and start, the continuous one (and a
+// state without a model) slsqp from half the design count of starts, 4 to
+// 12, with 300 and no continuous start; two starts' shares more for the
+// restarts.
 TEST(SearchDefaults, FollowTheSelectedModel) {
   struct Case {
     int modelType;  ///< kNoModel: no model at all
@@ -58,14 +60,16 @@ TEST(SearchDefaults, FollowTheSelectedModel) {
     SearchMethod method;
     int starts;
     long evaluations;
+    bool continuousStart;
   };
-  const Case cases[] = {{kContinuousModel, 0, SearchMethod::slsqp, 4, 300 * 1 * 6},
-                        {kContinuousModel, 9, SearchMethod::slsqp, 4, 300 * 9 * 6},
-                        {kContinuousModel, 19, SearchMethod::slsqp, 9, 62'700},
-                        {kContinuousModel, 33, SearchMethod::slsqp, 12, 300 * 33 * 14},
-                        {kDiscreteModel, 2, SearchMethod::sbplx, 4, 100 * 2 * 6},
-                        {kDiscreteModel, 19, SearchMethod::sbplx, 4, 11'400},
-                        {kNoModel, 19, SearchMethod::slsqp, 9, 62'700}};
+  const Case cases[] = {{kContinuousModel, 0, SearchMethod::slsqp, 4, 300 * 1 * 6, false},
+                        {kContinuousModel, 9, SearchMethod::slsqp, 4, 300 * 9 * 6, false},
+                        {kContinuousModel, 19, SearchMethod::slsqp, 9, 62'700, false},
+                        {kContinuousModel, 33, SearchMethod::slsqp, 12, 300 * 33 * 14, false},
+                        {kDiscreteModel, 2, SearchMethod::portfolio, 2, 100 * 2 * 4, true},
+                        {kDiscreteModel, 19, SearchMethod::portfolio, 2, 7'600, true},
+                        {kDiscreteModel, 33, SearchMethod::portfolio, 2, 100 * 33 * 4, true},
+                        {kNoModel, 19, SearchMethod::slsqp, 9, 62'700, false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "model " << c.modelType << ", " << c.designCount << " design variables");
     DesignState state;
@@ -77,6 +81,7 @@ TEST(SearchDefaults, FollowTheSelectedModel) {
     EXPECT_EQ(defaultSearchMethod(state), c.method);
     EXPECT_EQ(defaultStarts(state), c.starts);
     EXPECT_EQ(defaultMaxEvaluations(state), c.evaluations);
+    EXPECT_EQ(defaultContinuousStart(state), c.continuousStart);
   }
 }
 
@@ -127,7 +132,7 @@ TEST_P(EveryMethod, EvaluatesOnlyWithinTheBounds) {
     const LocalSearch& local = result.localSearches[k];
     EXPECT_EQ(local.index, static_cast<int>(k) + 1);
     EXPECT_EQ(local.restart, k >= 3);
-    EXPECT_EQ(local.method, GetParam());
+    if (GetParam() != SearchMethod::portfolio) EXPECT_EQ(local.method, GetParam());  // its own: Portfolio below
     EXPECT_LE(local.evaluations, 300);
     EXPECT_NE(local.reason, StopReason::stopped);
     sum += local.evaluations;
@@ -139,13 +144,13 @@ TEST_P(EveryMethod, EvaluatesOnlyWithinTheBounds) {
 
 INSTANTIATE_TEST_SUITE_P(Methods, EveryMethod,
                          ::testing::Values(SearchMethod::bobyqa, SearchMethod::sbplx, SearchMethod::nelderMead,
-                                           SearchMethod::slsqp, SearchMethod::lbfgs),
+                                           SearchMethod::slsqp, SearchMethod::lbfgs, SearchMethod::portfolio),
                          [](const auto& info) { return std::string(searchMethodName(info.param)); });
 
 TEST(Multistart, FixedSeedGivesTheSameFitOnOneAndTwoThreads) {
   ExampleFit example;
   ASSERT_TRUE(example.initialised);
-  for (SearchMethod method : {SearchMethod::lbfgs, SearchMethod::sbplx}) {
+  for (SearchMethod method : {SearchMethod::lbfgs, SearchMethod::sbplx, SearchMethod::portfolio}) {
     SCOPED_TRACE(searchMethodName(method));
     SearchOptions options;
     options.method = method;
@@ -315,6 +320,96 @@ struct BudgetCase {
   long smallest;  ///< the smallest budget that works
 };
 
+// The portfolio's starts take slsqp and sbplx in turn, and each round of
+// restarts runs both from the best.
+TEST(Portfolio, StartsTakeItsTwoMethodsInTurn) {
+  ExampleFit example;
+  ASSERT_TRUE(example.initialised);
+  SearchOptions options;
+  options.method = SearchMethod::portfolio;
+  options.starts = 3;
+  options.maxEvaluations = 3000;
+  const SearchResult result = searchDesign(example.state, options);
+  ASSERT_EQ(result.fault, "");
+  ASSERT_GE(result.localSearches.size(), 5u);
+  const SearchMethod expected[] = {SearchMethod::slsqp, SearchMethod::sbplx, SearchMethod::slsqp,
+                                   SearchMethod::slsqp, SearchMethod::sbplx};
+  for (std::size_t k = 0; k < std::size(expected); ++k) {
+    EXPECT_EQ(result.localSearches[k].method, expected[k]) << k;
+    EXPECT_EQ(result.localSearches[k].restart, k >= 3) << k;
+  }
+  EXPECT_EQ(result.method, SearchMethod::portfolio);
+}
+
+/// The examples/fit design start with the discrete model selected.
+std::string discreteStart() {
+  std::string text = test::readFile(EXAMPLES_DIR "/fit/DesignStart.dat");
+  const std::string from = " model    = +1.0000000000e+00";
+  return text.replace(text.find(from), from.size(), " model    = +2.0000000000e+00");
+}
+
+// A discrete search from the continuous fit: its first local search begins
+// at that fit's design (not the design start), the fit's evaluations are
+// neither hooked nor counted in the budget, and a seed gives the same fit
+// on one and on two threads.
+TEST(ContinuousStart, FirstStartIsTheContinuousFitAndTheSeedFixesTheFit) {
+  ExampleFit example;
+  example.dir.write(fit::kDesignStartFile, discreteStart());
+  ScopedMessageSink silent([](std::string_view) {});
+  ASSERT_EQ(initialiseDesign(example.state), 0.0);
+  const std::vector<double> designStart(example.state.startValues.begin(), example.state.startValues.begin() + 4);
+  SearchOptions options;
+  options.method = SearchMethod::sbplx;
+  options.starts = 2;
+  options.maxEvaluations = 400;
+  options.seed = 3;
+  for (bool fromContinuous : {false, true}) {
+    SCOPED_TRACE(fromContinuous ? "from the continuous fit" : "from the design start");
+    options.continuousStart = fromContinuous;
+    SearchResult fits[2];
+    std::vector<double> first;
+    for (int threads : {1, 2}) {
+      std::mutex mutex;
+      std::atomic<long> hooked{0};
+      options.threads = threads;
+      options.evaluationHook = [&](std::span<const double> design, double) {
+        std::lock_guard lock(mutex);
+        if (hooked++ == 0 && threads == 1) first.assign(design.begin(), design.end());
+      };
+      fits[threads - 1] = searchDesign(example.state, options);
+      ASSERT_EQ(fits[threads - 1].fault, "");
+      EXPECT_EQ(hooked.load(), fits[threads - 1].evaluations);
+      EXPECT_LE(fits[threads - 1].evaluations, options.maxEvaluations);
+    }
+    EXPECT_EQ(fits[0].design, fits[1].design);  // bit for bit
+    EXPECT_EQ(fits[0].target, fits[1].target);
+    EXPECT_EQ(fits[0].evaluations, fits[1].evaluations);
+    if (fromContinuous) {
+      EXPECT_NE(first, designStart);
+      EXPECT_TRUE(std::isfinite(fits[0].continuousTarget));
+      EXPECT_GT(fits[0].continuousEvaluations, 400);  // the continuous model's own budget
+      EXPECT_EQ(fits[0].continuousTarget, fits[1].continuousTarget);
+    } else {
+      EXPECT_EQ(first, designStart);
+      EXPECT_TRUE(std::isnan(fits[0].continuousTarget));
+      EXPECT_EQ(fits[0].continuousEvaluations, 0);
+    }
+  }
+}
+
+// The continuous model has no continuous fit before its own.
+TEST(ContinuousStart, ContinuousModelStartsFromItsDesignStart) {
+  ExampleFit example;
+  ASSERT_TRUE(example.initialised);
+  SearchOptions options;
+  options.continuousStart = true;
+  options.starts = 1;
+  options.maxEvaluations = 200;
+  const SearchResult result = searchDesign(example.state, options);
+  EXPECT_TRUE(std::isnan(result.continuousTarget));
+  EXPECT_EQ(result.continuousEvaluations, 0);
+}
+
 class Budget : public ::testing::TestWithParam<BudgetCase> {};
 
 // examples/fit has four design variables: a central-difference gradient
@@ -368,7 +463,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BudgetCase{"LbfgsForwardDifferences", SearchMethod::lbfgs, false, 1, 14, 15},
                       BudgetCase{"BobyqaFirstModel", SearchMethod::bobyqa, true, 2, 35, 36},
                       BudgetCase{"SbplxOneEvaluationForThreeStarts", SearchMethod::sbplx, true, 3, 1, 25},
-                      BudgetCase{"NelderMeadManyStarts", SearchMethod::nelderMead, true, 1000, 200, 5010}),
+                      BudgetCase{"NelderMeadManyStarts", SearchMethod::nelderMead, true, 1000, 200, 5010},
+                      BudgetCase{"PortfolioTheGradientsFirstStep", SearchMethod::portfolio, true, 2, 35, 36}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Multistart, StopDuringAStartLeavesTheOtherStartsUnbegun) {

@@ -235,7 +235,7 @@ def testPlotDrawsEachSweepsPointsModelAndResiduals(case_copy):
 
 
 @pytest.mark.parametrize("options, words", [
-    ({"method": "simplex"}, "unknown search method 'simplex': the methods are bobyqa, sbplx, neldermead, slsqp, lbfgs"),
+    ({"method": "simplex"}, "unknown search method 'simplex': the methods are bobyqa, sbplx, neldermead, slsqp, lbfgs, portfolio"),
     ({"method": 3}, "method should be a method name or None, not 3"),
     # The ranges are the fit library's, in its words (gripfit's behind "gripfit: ") ...
     *[({"difference_step": value}, f"difference step {shown} should be above 0 and below 1 [share of the bound range]")
