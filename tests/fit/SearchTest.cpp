@@ -132,7 +132,9 @@ TEST_P(EveryMethod, EvaluatesOnlyWithinTheBounds) {
     const LocalSearch& local = result.localSearches[k];
     EXPECT_EQ(local.index, static_cast<int>(k) + 1);
     EXPECT_EQ(local.restart, k >= 3);
-    if (GetParam() != SearchMethod::portfolio) EXPECT_EQ(local.method, GetParam());  // its own: Portfolio below
+    if (GetParam() != SearchMethod::portfolio) {
+      EXPECT_EQ(local.method, GetParam());  // the portfolio's own: Portfolio below
+    }
     EXPECT_LE(local.evaluations, 300);
     EXPECT_NE(local.reason, StopReason::stopped);
     sum += local.evaluations;
