@@ -16,7 +16,7 @@ namespace {
 
 constexpr const char* kPrepareUsage =
     "usage: gripfit prepare [--convention iso|sae|ours] [--model 1|2] [--tyre SIZE] [--out DIR] [--force]\n"
-    "                       [--channel quantity=NAME]... FILE...\n";
+    "                       [--channel quantity=NAME]... [--unit NAME=UNIT]... FILE...\n";
 
 }  // namespace
 
@@ -40,7 +40,8 @@ int prepareCommandMain(std::span<const char* const> arguments, std::FILE* out, s
       options.force = true;
       continue;
     }
-    if (a == "--convention" || a == "--model" || a == "--tyre" || a == "--out" || a == "--channel") {
+    if (a == "--convention" || a == "--model" || a == "--tyre" || a == "--out" || a == "--channel" ||
+        a == "--unit") {
       if (!hasValue) return usage(std::string(a) + " needs a value");
       const std::string value = arguments[++i];
       if (a == "--convention") {
@@ -53,6 +54,12 @@ int prepareCommandMain(std::span<const char* const> arguments, std::FILE* out, s
         options.tyreSize = value;
       } else if (a == "--out") {
         folder = value;
+      } else if (a == "--unit") {
+        // The unit of a channel whose file gives none, or gives one wrongly.
+        const std::size_t equals = value.find('=');
+        if (equals == std::string::npos || equals == 0 || equals + 1 == value.size())
+          return usage("--unit should be NAME=UNIT, a channel of the file and its unit: " + value);
+        read.units[value.substr(0, equals)] = value.substr(equals + 1);
       } else {
         std::string message;
         if (!read.channels.parse(value, message)) return usage(message);

@@ -215,7 +215,13 @@ TEST(PrepareCommand, ExitStatus) {
       {{"--model", "3", "--convention", "sae", kSae.c_str()}, 1, false},
       {{"--tyre", "205R", "--convention", "sae", kSae.c_str()}, 1, false},
       {{"--channel", "grip=FY", "--convention", "sae", kSae.c_str()}, 1, false},
+      {{"--unit", "MZ", "--convention", "sae", kSae.c_str()}, 1, false},
+      {{"--unit", "=Nm", "--convention", "sae", kSae.c_str()}, 1, false},
+      {{"--unit", "MZ=", "--convention", "sae", kSae.c_str()}, 1, false},
       {{"--fast", "--convention", "sae", kSae.c_str()}, 1, false},
+      {{"--unit", "MZ=Nm", "--convention", "sae", kSae.c_str()}, 0, true},
+      {{"--unit", "MZ=Nmm", "--convention", "sae", kSae.c_str()}, 2, false},   // the trail check: N*m read as N*mm
+      {{"--unit", "MZ=furlong", "--convention", "sae", kSae.c_str()}, 2, false},
       {{"--convention", "sae", "missing.csv"}, 2, false},
       {{kSae.c_str()}, 2, false},                                // a delimited file needs its convention
       {{"--convention", "iso", kSae.c_str()}, 2, false},         // SAE loads read as ISO: below zero
