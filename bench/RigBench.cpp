@@ -1,6 +1,6 @@
 // The rig readers on a long run: 1,000,000 samples of 16 channels (a
 // 100 Hz run of close to three hours), delimited text and TYDEX, from the
-// file and from text already in memory.
+// file and from text already in memory, and a MAT file of the same run.
 
 #include <benchmark/benchmark.h>
 
@@ -120,8 +120,43 @@ void BM_TydexText(benchmark::State& state) {
   countBytes(state, w.tydex().size());
 }
 
+/// The MAT file of the same run, as a rig consortium hands it out: one
+/// vector per channel with its unit beside it (written once, in SAE axes).
+const std::string& matFile() {
+  static const std::string name = [] {
+    Workspace& w = workspace();
+    grip::RigRun run;
+    std::string message;
+    grip::RigWriteOptions write;
+    write.convention = grip::SignConvention::SaeJ670;
+    for (int c = 0; c < kChannels; ++c) write.units[kNames[c]] = kUnits[c];
+    const std::string file = w.file("run.mat");
+    if (!grip::readDelimitedText(w.delimited(), "run.dat", saeOptions(), run, message) ||
+        !grip::writeMatFile(run, write, file, message))
+      return std::string();
+    return file;
+  }();
+  return name;
+}
+
+void BM_MatFile(benchmark::State& state) {
+  const std::string& file = matFile();
+  if (file.empty()) {
+    state.SkipWithError("the MAT file could not be written");
+    return;
+  }
+  for (auto _ : state) {
+    grip::RigRun run;
+    std::string message;
+    if (!grip::readMatFile(file, saeOptions(), run, message)) state.SkipWithError(message.c_str());
+    benchmark::DoNotOptimize(run.channels.data());
+  }
+  countBytes(state, static_cast<std::size_t>(fs::file_size(file)));
+}
+
 BENCHMARK(BM_DelimitedFile)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DelimitedText)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TydexText)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MatFile)->Unit(benchmark::kMillisecond);
 
 }  // namespace
