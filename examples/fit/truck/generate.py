@@ -15,7 +15,12 @@ Units of the measurement files: slip [-], slip angle and camber [deg],
 forces [N], Mz [N*mm]. Run in this folder: /usr/bin/python3 generate.py
 """
 import math
+import os
 import random
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+import sweepset  # noqa: E402 (examples/fit/sweepset.py)
 
 FZ0 = 8000.0  # nominal load [N]
 NOISE = random.Random(20261208)  # fixed seed: the same files every run
@@ -55,42 +60,12 @@ def forces(slip, alpha_deg, camber_deg, Fz):
     return Fx0 * Gx, Fy0 * Gy, Mz0 * Gy
 
 
-def sweep(name, points):
-    with open(name, "w") as out:
-        for slip, alpha, camber, Fz in points:
-            Fx, Fy, Mz = forces(slip, alpha, camber, Fz)
-            # Noise: about 0.4 % of the load on the forces, 3 N*m on Mz,
-            # 0.3 % on the measured load.
-            Fx += NOISE.gauss(0.0, 0.004 * Fz)
-            Fy += NOISE.gauss(0.0, 0.004 * Fz)
-            Mz += NOISE.gauss(0.0, 3000.0)
-            Fz_measured = Fz * (1.0 + NOISE.gauss(0.0, 0.003))
-            out.write("%+e %+e %+e %+e %+e %+e %+e\n" % (slip, alpha, camber, Fx, Fy, Fz_measured, Mz))
-    return len(points)
-
-
-def linspace(a, b, n):
-    return [a + (b - a) * k / (n - 1) for k in range(n)]
-
-
 def main():
-    lines = []
-    speed = 16667.0  # 60 km/h [mm/s]
-    for Fz in (4000.0, 8000.0, 12000.0):
-        name = "slip%d.dat" % Fz
-        n = sweep(name, [(s, 0.0, 0.0, Fz) for s in linspace(-0.20, 0.20, 45)])
-        lines.append(" file = %-16s points = %3d direction = 1 speed = %g" % (name, n, speed))
-    for Fz in (4000.0, 8000.0, 12000.0):
-        name = "alpha%d.dat" % Fz
-        n = sweep(name, [(0.0, a, 0.0, Fz) for a in linspace(-10.0, 10.0, 45)])
-        lines.append(" file = %-16s points = %3d direction = 3 speed = %g" % (name, n, speed))
-    name = "camber8000.dat"
-    n = sweep(name, [(0.0, a, c, 8000.0) for c in (-3.0, 0.0, 3.0) for a in linspace(-8.0, 8.0, 21)])
-    lines.append(" file = %-16s points = %3d direction = 3 speed = %g" % (name, n, speed))
-    with open("DesignTarget.dat", "w") as out:
-        out.write("light-truck tyre 225/75 R16 LT: sweeps made by generate.py\n")
-        out.write(" number of files = %d\n" % len(lines))
-        out.write("\n".join(lines) + "\n[Eof]\n")
+    # Noise: about 0.4 % of the load on the forces, 3 N*m on Mz.
+    sweepset.write_set("light-truck tyre 225/75 R16 LT: sweeps made by generate.py", forces, NOISE,
+                       loads=(4000.0, 8000.0, 12000.0), speed=16667.0,  # 60 km/h [mm/s]
+                       slip=(0.20, 45), alpha=(10.0, 45), camber=(8000.0, (-3.0, 0.0, 3.0), 8.0, 21),
+                       force_noise=0.004, mz_noise=3000.0)
 
 
 if __name__ == "__main__":
