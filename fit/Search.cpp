@@ -680,7 +680,12 @@ SearchResult searchDesign(const DesignState& state, const SearchOptions& options
       const LocalResult continuous = continuousFit(state, box, options, designStart, stop);
       result.continuousTarget = continuous.target;
       result.continuousEvaluations = continuous.evaluations;
-      tasks[next++].start = continuous.unit;
+      // A continuous fit that found no finite target (parameters its model
+      // cannot evaluate) has no design to give: the design start goes first.
+      const bool usable = std::isfinite(continuous.target) && continuous.unit.size() == n &&
+                          std::all_of(continuous.unit.begin(), continuous.unit.end(),
+                                      [](double u) { return std::isfinite(u); });
+      if (usable) tasks[next++].start = continuous.unit;
     }
     if (next < tasks.size()) tasks[next++].start = designStart;
     const auto spread = latinHypercube(tasks.size() - next, n, options.seed);
