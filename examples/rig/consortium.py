@@ -27,6 +27,8 @@ import os
 
 import numpy as np
 
+from generate import lagged  # the relaxation of the tread, as the example run has it
+
 RATE = 100.0  # samples per second [Hz]
 SPEED = 40.0  # travel speed [km/h]
 FREE_RADIUS = 0.3135  # 205/60 R15: 7.5 in rim radius plus 60 % of 205 mm [m]
@@ -105,17 +107,6 @@ def forces(alpha, gamma, kappa, fz, heat):
     fx = long_limit * np.tanh(sx) * (1.0 - 0.10 * (1.0 - 1.0 / np.cosh(sx)))
     mx = -0.018 * fy
     return fx, fy, mx, mz, slid
-
-
-def lagged(values, dt, tau):
-    """First-order lag of a series: the relaxation of the tread."""
-    out = np.empty_like(values)
-    state = values[0]
-    k = dt / (tau + dt)
-    for i, v in enumerate(values):
-        state += k * (v - state)
-        out[i] = state
-    return out
 
 
 def run(gamma, swept, cold, rng):

@@ -1,22 +1,10 @@
 #!/bin/sh
-# The rig-like benchmark set of model 1: the long generated rig run (cornering
-# sweeps at three loads and cambers, a slip-ratio run; force lag, friction
-# drift and noise of about 1 % of the load) prepared for the fit by gripfit
-# prepare in SAE axes. Only the prepared sweeps that DesignTarget.dat lists
-# are kept. The bundled DesignStart.dat was prepared while model 1 still
-# recommended bounds for pin (0.1 to 0.4), so that it frees the same 19
-# design variables as the other sets; a preparation now leaves pin fixed
-# (18). Run from anywhere:
+# The rig-like benchmark set of model 1 (examples/fit/rigset.sh). The bundled
+# DesignStart.dat was prepared while model 1 still recommended bounds for pin
+# (0.1 to 0.4), so that it frees the same 19 design variables as the other
+# sets; a preparation now leaves pin fixed (18), and starts cx0 and cy0 from
+# the model's own slope at zero slip. Run from anywhere:
 #   sh examples/fit/rig1/generate.sh [GRIPFIT]   (default build/ci/fitter/gripfit)
 set -e
 here=$(cd "$(dirname "$0")" && pwd)
-top=$(cd "$here/../../.." && pwd)
-gripfit=${1:-$top/build/ci/fitter/gripfit}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-/usr/bin/python3 "$top/examples/rig/generate.py" --full "$work" > /dev/null
-"$gripfit" prepare --convention sae --model 1 --out "$work/prepared" "$work/run_sae.dat"
-cp "$work/prepared/DesignStart.dat" "$work/prepared/DesignTarget.dat" "$here/"
-sed -n 's/^ file = \([^ ]*\).*/\1/p' "$work/prepared/DesignTarget.dat" | while read -r name; do
-  cp "$work/prepared/$name" "$here/"
-done
+exec sh "$here/../rigset.sh" 1 "$here" "$@"
