@@ -5,7 +5,6 @@
 #include <nlohmann/json.hpp>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <exception>
 
@@ -35,29 +34,13 @@ std::string preparationJson(const Preparation& p) {
 
 namespace {
 
-/// The text of a whole file; false with errno when it cannot be read.
-bool readWhole(const std::string& name, std::string& text) {
-  errno = 0;
-  TextFile file(std::fopen(name.c_str(), "rb"));
-  if (!file) return false;
-  char buffer[4096];
-  std::size_t read = 0;
-  while ((read = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) text.append(buffer, read);
-  return std::ferror(file.get()) == 0;
-}
-
-}  // namespace
-
-
-namespace {
-
 std::optional<Preparation> readRecord(const std::filesystem::path& folder) {
   const std::filesystem::path path = folder.empty() ? std::filesystem::path(kPreparationFile) : folder / kPreparationFile;
   std::error_code code;
   if (!std::filesystem::exists(path, code)) return std::nullopt;
   Preparation p;
   std::string text;
-  if (!readWhole(path.string(), text)) {
+  if (!readFileBytes(path.string(), text)) {
     p.fault = formatted("%s could not be read (%s)", path.c_str(), std::strerror(errno != 0 ? errno : EIO));
     return p;
   }

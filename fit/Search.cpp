@@ -504,6 +504,13 @@ int startsOf(const SearchDefaults& defaults, int n) {
   return std::clamp(n / defaults.designVariablesPerStart, defaults.fewestStarts, defaults.mostStarts);
 }
 
+/// The threads a search runs on: the options' count (0: the machine's
+/// cores), at most sideBySide, the local searches that can run at once.
+int threadCount(const SearchOptions& options, int sideBySide) {
+  const unsigned machineThreads = std::max(std::thread::hardware_concurrency(), 1u);
+  return std::clamp(options.threads > 0 ? options.threads : static_cast<int>(machineThreads), 1, sideBySide);
+}
+
 /// Whether the state's search begins with a continuous fit: asked for (or
 /// the default) and a selected model other than the continuous one.
 bool startsFromContinuous(const DesignState& state, const SearchOptions& options) {
@@ -530,8 +537,7 @@ LocalResult continuousFit(const DesignState& state, const Box& box, const Search
   SharedProgress shared;
   shared.stop = stop;
   ScopedMessageSink drop([](std::string_view) {});
-  const unsigned machineThreads = std::max(std::thread::hardware_concurrency(), 1u);
-  const int threads = std::clamp(options.threads > 0 ? options.threads : static_cast<int>(machineThreads), 1, starts);
+  const int threads = threadCount(options, starts);
   std::vector<std::unique_ptr<Worker>> workers;
   for (int t = 0; t < threads; ++t)
     workers.push_back(std::make_unique<Worker>(state, box, quiet, shared, static_cast<double>(kContinuousModel)));
@@ -612,12 +618,10 @@ SearchResult searchDesign(const DesignState& state, const SearchOptions& options
   // pays for the method's first step (isValidFor), and no local search
   // spends more than its share, so the total stays within maxEvaluations.
   const long budget = maxEvaluations / (starts + 2);
-  const unsigned machineThreads = std::max(std::thread::hardware_concurrency(), 1u);
   // No more threads than local searches run side by side: the starts, or
   // the portfolio's two restarts.
   const int sideBySide = std::max(starts, result.method == SearchMethod::portfolio ? 2 : 1);
-  const auto threads = static_cast<std::size_t>(
-      std::clamp(options.threads > 0 ? options.threads : static_cast<int>(machineThreads), 1, sideBySide));
+  const auto threads = static_cast<std::size_t>(threadCount(options, sideBySide));
 
   SharedProgress shared;
   shared.stop = stop;

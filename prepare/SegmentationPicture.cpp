@@ -203,14 +203,7 @@ std::string drawSegmentation(const std::vector<RigRun>& runs, const PrepareSumma
       told.replace(at, canvas.output.size(), kSegmentationPicture);
     return told;
   }
-  picture.clear();
-  {
-    TextFile file(std::fopen(canvas.output.c_str(), "rb"));
-    char buffer[65536];
-    std::size_t read = 0;
-    while (file && (read = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) picture.append(buffer, read);
-    if (!file || std::ferror(file.get()) != 0) picture.clear();
-  }
+  if (!readFileBytes(canvas.output, picture)) picture.clear();
   std::error_code ignored;
   std::filesystem::remove(drawn, ignored);
   return picture.empty() ? formatted("%s could not be read back", canvas.output.c_str()) : std::string();

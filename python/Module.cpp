@@ -469,6 +469,16 @@ PYBIND11_MODULE(_gripsim, m) {
       .def_property_readonly("upper_bounds", &PythonDesign::upperBounds)
       .def_property_readonly("points_per_target", &PythonDesign::pointsPerTarget)
       .def_property_readonly("target_names", &PythonDesign::targetNames)
+      .def_property_readonly("directions_per_target", &PythonDesign::directionsPerTarget)
+      .def_property_readonly("speeds_per_target", &PythonDesign::speedsPerTarget)
+      .def_property_readonly("measurements",
+                             [](const PythonDesign& d) {
+                               const std::vector<double>& values = d.measurements();
+                               const auto rows = static_cast<py::ssize_t>(values.size() / kMeasurementColumns);
+                               py::array_t<double> table({rows, static_cast<py::ssize_t>(kMeasurementColumns)});
+                               std::copy(values.begin(), values.end(), table.mutable_data());
+                               return table;
+                             })
       .def_property_readonly("messages", &PythonDesign::messages)
       .def("target",
            [](PythonDesign& d, const Column& x) {

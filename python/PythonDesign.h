@@ -73,6 +73,11 @@ class PythonDesign {
   /// Points per target and the targets' names.
   std::vector<int> pointsPerTarget() const { return state_->PointsPerFile; }
   std::vector<std::string> targetNames() const { return state_->fileNames; }
+  /// Per target, its direction number and speed [mm/s] as read; and the
+  /// measured points of all targets, seven numbers each, target after target.
+  std::vector<int> directionsPerTarget() const { return state_->TargetDirectionPerFile; }
+  std::vector<double> speedsPerTarget() const { return state_->SpeedPerFile; }
+  const std::vector<double>& measurements() const { return state_->measurements; }
 
   double target(std::span<const double> design);
   void residuals(std::span<const double> design, std::span<double> out);

@@ -203,11 +203,8 @@ py::dict summaryDict(const PrepareSummary& summary) {
   return d;
 }
 
-/// One rig file in our units and convention; a channel the caller maps
-/// that the file does not hold is refused (the readers pass it over).
-py::dict readRig(const std::string& path, const std::optional<std::string>& convention, const ChannelPairs& channels,
-                 const std::map<std::string, std::string>& units) {
-  const RigReadOptions options = readOptionsOf(convention, channels, units);
+/// A rig file read without the interpreter's lock; its reader's message raised.
+RigRun readRigOrRaise(const std::string& path, const RigReadOptions& options) {
   RigRun run;
   std::string message;
   bool read = false;
@@ -216,6 +213,14 @@ py::dict readRig(const std::string& path, const std::optional<std::string>& conv
     read = readRigFile(path, options, run, message);
   }
   if (!read) raiseReadFault(path, message);
+  return run;
+}
+
+/// One rig file in our units and convention; a channel the caller maps
+/// that the file does not hold is refused (the readers pass it over).
+py::dict readRig(const std::string& path, const std::optional<std::string>& convention, const ChannelPairs& channels,
+                 const std::map<std::string, std::string>& units) {
+  const RigRun run = readRigOrRaise(path, readOptionsOf(convention, channels, units));
   for (const auto& [quantity, name] : channels) {
     if (run.find(std::string_view(name)) != nullptr) continue;
     std::string names;
@@ -252,16 +257,7 @@ py::dict prepareRunsOf(const py::list& sources, const std::optional<std::string>
       runs.push_back(runOf(source.cast<py::dict>()));
       continue;
     }
-    const auto path = source.cast<std::string>();
-    RigRun run;
-    std::string message;
-    bool ok = false;
-    {
-      py::gil_scoped_release release;
-      ok = readRigFile(path, read, run, message);
-    }
-    if (!ok) raiseReadFault(path, message);
-    runs.push_back(std::move(run));
+    runs.push_back(readRigOrRaise(source.cast<std::string>(), read));
   }
   PrepareSummary summary;
   {

@@ -39,30 +39,9 @@ const Channel* RigRun::find(std::string_view name) const {
 }
 
 bool readWholeFile(const std::string& fileName, std::string& text, std::string& message) {
-  const TextFile file(std::fopen(fileName.c_str(), "rb"));
-  if (!file) {
-    message = rigmsg::fillMessage(rigmsg::kCannotOpen, {fileName});
-    return false;
-  }
-  // One read of the whole file where its size is known (a regular file),
-  // then whatever more there is a block at a time.
-  text.clear();
-  std::error_code error;
-  const auto size = std::filesystem::file_size(fileName, error);
-  std::size_t filled = 0;
-  if (!error) {
-    text.resize(static_cast<std::size_t>(size));
-    filled = std::fread(text.data(), 1, text.size(), file.get());
-  }
-  text.resize(filled);
-  std::vector<char> block(1 << 16);
-  std::size_t read = 0;
-  while ((read = std::fread(block.data(), 1, block.size(), file.get())) > 0) text.append(block.data(), read);
-  if (std::ferror(file.get()) != 0) {
-    message = rigmsg::fillMessage(rigmsg::kCannotOpen, {fileName});
-    return false;
-  }
-  return true;
+  if (readFileBytes(fileName, text)) return true;
+  message = rigmsg::fillMessage(rigmsg::kCannotOpen, {fileName});
+  return false;
 }
 
 bool readRigFile(const std::string& fileName, const RigReadOptions& options, RigRun& run, std::string& message) {

@@ -44,4 +44,3 @@ PREPARE_TYRE = "tyre should be a tyre size such as '205/60R15' or None, not {val
 NO_RIG_FILE = "prepare needs at least one rig file or run"
 BOOTSTRAP_COUNT = "{name} should be a whole number of {low} or more, not {value!r}"
 BOOTSTRAP_FILES = "a bootstrap over the measurement files needs 2 or more of them, not {count}"
-BOOTSTRAP_TARGET_LINE = "{path} line {line} does not name {name} as the fit read it"

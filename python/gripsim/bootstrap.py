@@ -11,8 +11,7 @@ import numpy as np
 
 from . import _messages
 from .distributed import fit_many
-from .fitting import PathLike, Problem, _target_source, search_options
-from .measurements import read_measurements
+from .fitting import PathLike, Problem, search_options
 from .tyre import Tyre
 
 #: The percentiles of the bootstrap interval [%].
@@ -32,24 +31,16 @@ def _whole(name: str, value: Any, low: int) -> int:
     return number
 
 
-def _listed_entries(target: PathLike, problem: Problem) -> List[Tuple[str, np.ndarray, int, float]]:
-    """(name, points, direction, speed) of each measurement file of a target
-    list that the core has read and accepted (problem): its entries are the
-    lines after the count, one per file, each holding the name after its
-    first "=", the point count after the second, the direction after the
-    third and the speed after the fourth."""
-    path = os.fspath(target)
-    with open(path, "rb") as f:
-        lines = f.read().removeprefix(b"\xef\xbb\xbf").splitlines()
-    names = problem.target_names
-    entries = []
-    for k, (line, name, points) in enumerate(zip(lines[2:], names, problem._core.points_per_target)):
-        fields = os.fsdecode(line).split("=", 4)
-        words = [field.split()[0] if field.split() else "" for field in fields[1:]]
-        if len(words) != 4 or words[0] != name:
-            raise ValueError(_messages.BOOTSTRAP_TARGET_LINE.format(path=path, line=k + 3, name=name))
-        data = read_measurements(os.path.join(os.path.dirname(path), name))[:points]
-        entries.append((name, data, int(words[2]), float(words[3])))
+def _entries(problem: Problem) -> List[Tuple[str, np.ndarray, int, float]]:
+    """(name, points, direction, speed) of each measurement file as the core
+    read and accepted it for the problem."""
+    core = problem._core
+    data = core.measurements
+    entries, at = [], 0
+    for name, points, direction, speed in zip(core.target_names, core.points_per_target, core.directions_per_target,
+                                              core.speeds_per_target):
+        entries.append((name, data[at:at + points], direction, speed))
+        at += points
     return entries
 
 
@@ -112,10 +103,7 @@ def bootstrap(start: Optional[PathLike] = None, target: Optional[PathLike] = Non
     options = search_options(method=method, starts=starts, seed=fit_seed, max_evals=max_evals, threads=1)
     options["method"] = options["method"] or None
     problem = Problem(start, target, tyre=tyre, design=design, targets=targets)
-    if targets is not None:
-        entries = _target_source(None, targets)
-    else:
-        entries = _listed_entries(target, problem)
+    entries = _entries(problem)
     if len(entries) < 2:
         raise ValueError(_messages.BOOTSTRAP_FILES.format(count=len(entries)))
     if start is not None:
