@@ -3,7 +3,6 @@ measurement files are drawn again, with replacement, and fitted anew."""
 
 from __future__ import annotations
 
-import operator
 import os
 from typing import Any, List, Mapping, Optional, Sequence, Tuple, Union
 
@@ -11,6 +10,7 @@ import numpy as np
 
 from . import _messages
 from .distributed import fit_many
+from ._numbers import whole_number
 from .fitting import PathLike, Problem, search_options
 from .tyre import Tyre
 
@@ -21,9 +21,7 @@ PERCENTILES = (2.5, 97.5)
 def _whole(name: str, value: Any, low: int) -> int:
     """A whole number of low or more (a whole float counts, a boolean does not)."""
     try:
-        if isinstance(value, (bool, np.bool_)):
-            raise TypeError
-        number = int(value) if isinstance(value, float) and value.is_integer() else operator.index(value)
+        number = whole_number(value)
     except TypeError:
         raise ValueError(_messages.BOOTSTRAP_COUNT.format(name=name, low=low, value=value)) from None
     if number < low:

@@ -5,13 +5,13 @@ from __future__ import annotations
 
 import html
 import math
-import operator
 import os
 from typing import Any, Dict, List, Mapping, Optional, Sequence, Tuple, Union
 
 import numpy as np
 
 from . import _console, _files, _gripsim, _messages
+from ._numbers import whole_number
 from .measurements import as_measurements, read_measurements
 from .tyre import Tyre, parameter_index
 
@@ -40,10 +40,7 @@ def _count(name: str, value: Any, field: Tuple[int, int], high: int) -> int:
     (0 to high) is the library's to check, but for a number that no field
     could hold."""
     try:
-        if isinstance(value, bool):
-            raise TypeError
-        # A whole float (starts=n / 2) is taken as its number, as before.
-        count = int(value) if isinstance(value, float) and value.is_integer() else operator.index(value)
+        count = whole_number(value)
     except TypeError:
         raise ValueError(_messages.SEARCH_COUNT.format(name=name, low=0, high=high, value=value)) from None
     if not field[0] <= count <= field[1]:

@@ -4,7 +4,6 @@ by the compiled library's rules."""
 
 from __future__ import annotations
 
-import operator
 import os
 import tempfile
 from typing import TYPE_CHECKING, Any, Dict, Iterable, List, Mapping, NamedTuple, Optional, Sequence, Union
@@ -12,6 +11,7 @@ from typing import TYPE_CHECKING, Any, Dict, Iterable, List, Mapping, NamedTuple
 import numpy as np
 
 from . import _console, _files, _gripsim, _messages
+from ._numbers import whole_number
 from .fitting import FitResult, PathLike, Problem
 from .measurements import COLUMNS
 
@@ -191,9 +191,7 @@ def _options(given: Mapping[str, Any], allowed: Iterable[str], caller: str) -> D
             raise TypeError(f"{caller}() got an unexpected keyword argument {name!r}")
         if name in _COUNT_OPTIONS or name == "model":
             try:
-                if isinstance(value, (bool, np.bool_)):
-                    raise TypeError
-                count = int(value) if isinstance(value, float) and value.is_integer() else operator.index(value)
+                count = whole_number(value)
             except TypeError:
                 raise ValueError(_messages.PREPARE_COUNT.format(name=name, value=value)) from None
             if not _INT_RANGE[0] <= count <= _INT_RANGE[1]:
